@@ -1,0 +1,37 @@
+#include "core/qt/qtext.h"
+
+#include "core/codepage.h"
+
+namespace tolvan {
+
+QString ToQString(std::string_view cp932) {
+  std::u16string u = cp932::ToUtf16(cp932);
+  return QString(reinterpret_cast<const QChar*>(u.data()), static_cast<qsizetype>(u.size()));
+}
+
+std::optional<std::string> ToCp932(const QString& text, QString* failed) {
+  std::u16string_view u(reinterpret_cast<const char16_t*>(text.utf16()),
+                        static_cast<std::size_t>(text.size()));
+  cp932::EncodeResult r = cp932::FromUtf16(u);
+  if (!r.ok) {
+    if (failed) {
+      char32_t c = r.failedChar;
+      *failed = QString::fromUcs4(&c, 1);
+    }
+    return std::nullopt;
+  }
+  return std::move(r.bytes);
+}
+
+std::string ToCp932Lossy(const QString& text) {
+  std::string out;
+  for (char32_t c : text.toUcs4()) {
+    int code = cp932::EncodeChar(c);
+    if (code < 0) code = '?';
+    if (code >= 0x100) out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+  }
+  return out;
+}
+
+}  // namespace tolvan

@@ -1,0 +1,38 @@
+#include "settings/line_file.h"
+
+#include "core/files.h"
+
+namespace tolvan {
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t nl = bytes.find('\n', pos);
+    std::size_t end = nl == std::string::npos ? bytes.size() : nl;
+    std::size_t textEnd = end;
+    if (nl != std::string::npos && textEnd > pos && bytes[textEnd - 1] == '\r') --textEnd;
+    lines.emplace_back(bytes, pos, textEnd - pos);
+    pos = nl == std::string::npos ? bytes.size() : nl + 1;
+  }
+  return lines;
+}
+
+bool ReadLineFile(const std::filesystem::path& path, std::vector<std::string>& lines) {
+  std::string bytes;
+  lines.clear();
+  if (!ReadWholeFile(path, bytes)) return false;
+  lines = SplitLines(bytes);
+  return true;
+}
+
+bool WriteLineFile(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) {
+    out += l;
+    out += "\r\n";
+  }
+  return WriteFileAtomically(path, out);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,62 @@
+#include "settings/settings.h"
+
+namespace tolvan {
+
+MainSettings LoadMainSettings(const IniFile& ini) {
+  MainSettings d;
+  MainSettings s;
+  s.Path = ini.ReadString(kSectionAwkExe, "Path", d.Path);
+  s.Ext = ini.ReadString(kSectionAwkExe, "Ext", d.Ext);
+  s.Pref = ini.ReadString(kSectionAwkExe, "Pref", d.Pref);
+  s.SCmdLn = ini.ReadBool(kSectionAwkExe, "SCmdLn", d.SCmdLn);
+  s.SClickOpen = ini.ReadBool(kSectionAwkExe, "SClickOpen", d.SClickOpen);
+  s.ScriptQuote = ini.ReadInteger(kSectionAwkExe, "ScriptQuote", d.ScriptQuote);
+  s.Option = ini.ReadString(kSectionAwkExe, "Option", d.Option);
+  s.ExEditor = ini.ReadBool(kSectionEditor, "ExEditor", d.ExEditor);
+  return s;
+}
+
+bool SaveMainSettings(IniFile& ini, const MainSettings& s) {
+  bool ok = ini.WriteString(kSectionAwkExe, "Path", s.Path);
+  if (!s.Pref.empty()) ok = ini.WriteString(kSectionAwkExe, "Pref", s.Pref) && ok;
+  ok = ini.WriteString(kSectionAwkExe, "Ext", s.Ext) && ok;
+  ok = ini.WriteBool(kSectionAwkExe, "SCmdLn", s.SCmdLn) && ok;
+  ok = ini.WriteBool(kSectionAwkExe, "SClickOpen", s.SClickOpen) && ok;
+  ok = ini.WriteInteger(kSectionAwkExe, "ScriptQuote", s.ScriptQuote) && ok;
+  ok = ini.WriteString(kSectionAwkExe, "Option", s.Option) && ok;
+  ok = ini.WriteBool(kSectionEditor, "ExEditor", s.ExEditor) && ok;
+  return ok;
+}
+
+std::string LoadAwkLocale(const IniFile& ini) {
+  std::string v = ini.ReadString(kSectionAwkExe, "Locale", "");
+  return v.empty() ? "C" : v;
+}
+
+EditorSettings LoadEditorSettings(const IniFile& ini) {
+  EditorSettings d;
+  EditorSettings s;
+  s.FontName = ini.ReadString(kSectionEditor, "FontName", d.FontName);
+  s.FontSize = ini.ReadInteger(kSectionEditor, "FontSize", d.FontSize);
+  s.LineSpace = ini.ReadInteger(kSectionEditor, "LineSpace", d.LineSpace);
+  s.TabSpace = ini.ReadInteger(kSectionEditor, "TabSpace", d.TabSpace);
+  s.Width = ini.ReadInteger(kSectionEditor, "Width", d.Width);
+  s.Height = ini.ReadInteger(kSectionEditor, "Height", d.Height);
+  return s;
+}
+
+bool SaveEditorFontSettings(IniFile& ini, const EditorSettings& s) {
+  bool ok = ini.WriteString(kSectionEditor, "FontName", s.FontName);
+  ok = ini.WriteInteger(kSectionEditor, "FontSize", s.FontSize) && ok;
+  ok = ini.WriteInteger(kSectionEditor, "LineSpace", s.LineSpace) && ok;
+  ok = ini.WriteInteger(kSectionEditor, "TabSpace", s.TabSpace) && ok;
+  return ok;
+}
+
+bool SaveEditorWindowSize(IniFile& ini, const EditorSettings& s) {
+  bool ok = ini.WriteInteger(kSectionEditor, "Width", s.Width);
+  ok = ini.WriteInteger(kSectionEditor, "Height", s.Height) && ok;
+  return ok;
+}
+
+}  // namespace tolvan

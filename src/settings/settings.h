@@ -1,0 +1,56 @@
+// The keys of the settings file's AWKEXE and Editor sections, with their
+// defaults, and the main window's load and save in their fixed order.
+// Text values are the file's own CP932 bytes.
+#pragma once
+
+#include <string>
+
+#include "settings/ini_file.h"
+
+namespace tolvan {
+
+inline constexpr const char* kSectionAwkExe = "AWKEXE";
+inline constexpr const char* kSectionEditor = "Editor";
+inline constexpr const char* kSectionProperty = "property";
+
+// What the main window keeps of the settings file.
+struct MainSettings {
+  std::string Path;            // the awk interpreter; empty means not set
+  std::string Ext = ".awk";    // extension of new scripts, with its dot
+  std::string Pref = "new_";   // prefix of output files in new-files mode
+  bool SCmdLn = false;         // one command line for all inputs
+  bool SClickOpen = false;     // open a script the moment it is picked
+  int ScriptQuote = 0;         // 0 single quote, 1 double quote
+  std::string Option;          // text of the option box
+  bool ExEditor = false;       // edit with the desktop's program
+};
+
+// Reads AWKEXE Path, Ext, Pref, SCmdLn, SClickOpen, ScriptQuote, Option,
+// then Editor ExEditor.
+MainSettings LoadMainSettings(const IniFile& ini);
+
+// Writes in the order Path, Pref (only when not empty), Ext, SCmdLn,
+// SClickOpen, ScriptQuote, Option, then ExEditor. False when a write failed.
+bool SaveMainSettings(IniFile& ini, const MainSettings& s);
+
+// Locale gawk runs in: AWKEXE Locale, empty or missing meaning "C", the value
+// "inherit" keeping the caller's.
+std::string LoadAwkLocale(const IniFile& ini);
+
+// What an editor window reads of the Editor section.
+struct EditorSettings {
+  std::string FontName = "FixedSys";
+  int FontSize = 12;
+  int LineSpace = 2;
+  int TabSpace = 4;
+  int Width = 700;
+  int Height = 480;
+};
+
+EditorSettings LoadEditorSettings(const IniFile& ini);
+// Font, spacing and tab width (written after the font dialog is confirmed).
+bool SaveEditorFontSettings(IniFile& ini, const EditorSettings& s);
+// Window size (written by the font dialog's set command).
+bool SaveEditorWindowSize(IniFile& ini, const EditorSettings& s);
+
+}  // namespace tolvan

@@ -1,0 +1,99 @@
+#include "settings/settings.h"
+#include "settings/line_file.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "support/temp_dir.h"
+
+using namespace tolvan;
+using tolvan::test::TempDir;
+
+TEST(MainSettingsTest, DefaultsWhenTheFileIsMissing) {
+  TempDir d;
+  MainSettings s = LoadMainSettings(IniFile(d / "x.INI"));
+  EXPECT_EQ(s.Path, "");
+  EXPECT_EQ(s.Ext, ".awk");
+  EXPECT_EQ(s.Pref, "new_");
+  EXPECT_FALSE(s.SCmdLn);
+  EXPECT_FALSE(s.SClickOpen);
+  EXPECT_EQ(s.ScriptQuote, 0);
+  EXPECT_EQ(s.Option, "");
+  EXPECT_FALSE(s.ExEditor);
+  EditorSettings e = LoadEditorSettings(IniFile(d / "x.INI"));
+  EXPECT_EQ(e.FontName, "FixedSys");
+  EXPECT_EQ(e.FontSize, 12);
+  EXPECT_EQ(e.LineSpace, 2);
+  EXPECT_EQ(e.TabSpace, 4);
+  EXPECT_EQ(e.Width, 700);
+  EXPECT_EQ(e.Height, 480);
+  EXPECT_EQ(LoadAwkLocale(IniFile(d / "x.INI")), "C");
+}
+
+TEST(MainSettingsTest, SaveWritesInOrderAndKeepsPrefWhenTheBoxIsEmpty) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  ASSERT_TRUE(ini.WriteString("property", "GawkFountain_c", "1"));
+  MainSettings s;
+  s.Path = "/usr/bin/gawk";
+  s.Pref = "out_";
+  s.SCmdLn = true;
+  s.ScriptQuote = 1;
+  s.Option = "-F,";
+  ASSERT_TRUE(SaveMainSettings(ini, s));
+  std::string bytes;
+  ReadWholeFile(d / "t.INI", bytes);
+  EXPECT_EQ(bytes,
+            "[property]\r\nGawkFountain_c=1\r\n[AWKEXE]\r\nPath=/usr/bin/gawk\r\nPref=out_\r\nExt=.awk\r\n"
+            "SCmdLn=1\r\nSClickOpen=0\r\nScriptQuote=1\r\nOption=-F,\r\n[Editor]\r\nExEditor=0\r\n");
+  s.Pref.clear();
+  ASSERT_TRUE(SaveMainSettings(ini, s));
+  EXPECT_EQ(LoadMainSettings(ini).Pref, "out_");
+}
+
+TEST(MainSettingsTest, ValuesThatAreNotIntegersReadAsDefaults) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  ASSERT_TRUE(WriteFileAtomically(d / "t.INI",
+                                  "[AWKEXE]\r\nSCmdLn=yes\r\nScriptQuote=5\r\nLocale=inherit\r\n"
+                                  "[Editor]\r\nExEditor=-1\r\nFontSize=big\r\n"));
+  MainSettings s = LoadMainSettings(ini);
+  EXPECT_FALSE(s.SCmdLn);
+  EXPECT_EQ(s.ScriptQuote, 5);  // kept; the window shows no choice and quotes with '
+  EXPECT_TRUE(s.ExEditor);
+  EXPECT_EQ(LoadEditorSettings(ini).FontSize, 12);
+  EXPECT_EQ(LoadAwkLocale(ini), "inherit");
+}
+
+TEST(EditorSettingsTest, FontAndSizeAreWrittenSeparately) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  EditorSettings e;
+  e.FontName = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";  // ＭＳ ゴシック
+  e.TabSpace = 8;
+  e.Width = 900;
+  ASSERT_TRUE(SaveEditorFontSettings(ini, e));
+  EXPECT_EQ(LoadEditorSettings(ini).FontName, e.FontName);
+  EXPECT_EQ(LoadEditorSettings(ini).Width, 700);
+  ASSERT_TRUE(SaveEditorWindowSize(ini, e));
+  EXPECT_EQ(LoadEditorSettings(ini).Width, 900);
+  EXPECT_EQ(LoadEditorSettings(ini).TabSpace, 8);
+}
+
+TEST(LineFileTest, WritesCrLfAndReadsEitherLineEnd) {
+  TempDir d;
+  std::vector<std::string> lines = {"-F,", "", "-v x=\x95\x5C"};
+  ASSERT_TRUE(WriteLineFile(d / "cmdopt.dat", lines));
+  std::string bytes;
+  ReadWholeFile(d / "cmdopt.dat", bytes);
+  EXPECT_EQ(bytes, "-F,\r\n\r\n-v x=\x95\x5C\r\n");
+  std::vector<std::string> back;
+  ASSERT_TRUE(ReadLineFile(d / "cmdopt.dat", back));
+  EXPECT_EQ(back, lines);
+  EXPECT_EQ(SplitLines("a\nb\r\nc"), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(SplitLines("lone\rcr\n"), (std::vector<std::string>{"lone\rcr"}));
+  EXPECT_TRUE(SplitLines("").empty());
+  EXPECT_FALSE(ReadLineFile(d / "missing", back));
+  EXPECT_TRUE(back.empty());
+}
