@@ -1,12 +1,12 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "core/program_paths.h"
+#include "mainwin/form1.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tolvan");
-  QMainWindow w;
-  w.setWindowTitle("Tolvan");
-  w.resize(640, 480);
+  tolvan::TForm1 w(tolvan::ProgramPaths::FromRunningExecutable(), app.arguments().mid(1));
   w.show();
   return app.exec();
 }
