@@ -1,0 +1,23 @@
+// How the job thread reaches its owner. The thread never touches a window:
+// everything it shows goes through these calls.
+#pragma once
+
+#include <string>
+
+namespace tolvan {
+
+class TJobHost {
+ public:
+  virtual ~TJobHost() = default;
+  // Called from the job thread; must return only after the window shows it.
+  // label: UTF-8 (an input file name, "実行中", "クリップボード"); count: "3/12", "1/1" or "".
+  virtual void JobProgress(const std::string& label, const std::string& count) = 0;
+  virtual void JobBusyCursor(bool busy) = 0;                        // from the job thread
+  virtual void JobPutClipboard(const std::string& cp932Text) = 0;  // from the job thread; synchronous
+  virtual void JobException(const std::string& utf8Message) = 0;   // an exception ended the work
+  // From the job thread after the work has returned; the host marshals its
+  // end-of-job step to its own thread.
+  virtual void JobEnded() = 0;
+};
+
+}  // namespace tolvan

@@ -1,0 +1,25 @@
+// What one press of Run hands to the job thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "job/command_line.h"
+
+namespace tolvan {
+
+enum OutputMode : int { omFilesNew = 0, omFileOverwrite = 1, omFileAppend = 2, omScreen = 3, omClipboard = 4, omNull = 5 };
+enum InputMode : int { imFile = 0, imClipboard = 1, imNull = 2 };
+
+struct TJobRecord {
+  BaseCommandLine Base;
+  std::string OutputName;               // mode 0: the prefix; modes 1,2: the full output path (file-system bytes)
+  std::vector<std::string> InputList;   // input paths, file-system bytes
+  int OutputMode = omScreen;
+  int InputMode = imFile;
+  bool SingleCommandLine = false;
+  std::string ClipboardFile;            // full path of TEMPCLIP.txt (already written by the main window)
+  std::string Locale = "C";             // gawk's LC_ALL; "inherit" keeps the caller's
+};
+
+}  // namespace tolvan

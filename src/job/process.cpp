@@ -1,0 +1,341 @@
+#include "job/process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace tolvan {
+
+namespace {
+
+constexpr int kCycleMs = 50;
+constexpr std::size_t kReadChunk = 128 * 1024;
+// Enough for a fast writer not to wait on us; the kernel may grant less.
+constexpr int kPipeSize = 1024 * 1024;
+// Per descriptor and cycle, so that an endless writer cannot hold off the
+// cancel check.
+constexpr std::size_t kMaxReadPerCycle = 4 * 1024 * 1024;
+
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  Fd& operator=(Fd&& o) noexcept {
+    if (this != &o) {
+      Close();
+      fd_ = o.fd_;
+      o.fd_ = -1;
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+std::string Reason(int err) {
+  const char* d = ::strerrordesc_np(err);  // English whatever the caller's locale
+  return d ? d : ("error " + std::to_string(err));
+}
+
+[[noreturn]] void ThrowSys(const char* what) {
+  throw std::runtime_error(std::string(what) + ": " + Reason(errno));
+}
+
+// Keeps our descriptors clear of 0..2, so that a dup2 onto a standard
+// descriptor never meets itself.
+Fd Lift(int fd) {
+  if (fd >= 0 && fd < 3) {
+    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    int e = errno;
+    ::close(fd);
+    if (moved < 0) {
+      errno = e;
+      ThrowSys("fcntl");
+    }
+    fd = moved;
+  }
+  return Fd(fd);
+}
+
+void MakePipe(Fd& readEnd, Fd& writeEnd) {
+  int p[2];
+  if (::pipe2(p, O_CLOEXEC) != 0) ThrowSys("pipe2");
+  readEnd = Lift(p[0]);
+  writeEnd = Lift(p[1]);
+}
+
+void SetNonBlocking(int fd) {
+  int fl = ::fcntl(fd, F_GETFL);
+  if (fl < 0 || ::fcntl(fd, F_SETFL, fl | O_NONBLOCK) < 0) ThrowSys("fcntl");
+}
+
+// The child's environment: the caller's, with LC_ALL replaced unless the
+// locale is "inherit".
+std::vector<std::string> ChildEnvironment(const std::string& locale) {
+  std::vector<std::string> env;
+  for (char** e = environ; e && *e; ++e) {
+    if (locale != "inherit" && std::strncmp(*e, "LC_ALL=", 7) == 0) continue;
+    env.emplace_back(*e);
+  }
+  if (locale != "inherit") env.push_back("LC_ALL=" + locale);
+  return env;
+}
+
+std::vector<char*> CPointers(std::vector<std::string>& v) {
+  std::vector<char*> p;
+  p.reserve(v.size() + 1);
+  for (auto& s : v) p.push_back(s.data());
+  p.push_back(nullptr);
+  return p;
+}
+
+class SpawnSetup {
+ public:
+  SpawnSetup() {
+    if (::posix_spawn_file_actions_init(&actions_) != 0) ThrowSys("posix_spawn_file_actions_init");
+    if (::posix_spawnattr_init(&attr_) != 0) {
+      ::posix_spawn_file_actions_destroy(&actions_);
+      ThrowSys("posix_spawnattr_init");
+    }
+  }
+  ~SpawnSetup() {
+    ::posix_spawnattr_destroy(&attr_);
+    ::posix_spawn_file_actions_destroy(&actions_);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+  posix_spawn_file_actions_t actions_;
+  posix_spawnattr_t attr_;
+};
+
+// Reads what is there without waiting. Returns false at end of file.
+bool ReadAvailable(int fd, std::string& sink, std::size_t limit) {
+  char buf[kReadChunk];
+  std::size_t total = 0;
+  while (total < limit) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n > 0) {
+      sink.append(buf, static_cast<std::size_t>(n));
+      total += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n == 0) return false;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+    ThrowSys("read");
+  }
+  return true;
+}
+
+// Owns a started child until it is reaped; on an early way out (an
+// exception) it kills the child's process group and reaps it, so nothing is
+// ever left running behind the caller.
+class ChildGuard {
+ public:
+  explicit ChildGuard(pid_t pid) : pid_(pid) {}
+  ~ChildGuard() {
+    if (reaped_) return;
+    ::kill(-pid_, SIGKILL);
+    int st;
+    while (::waitpid(pid_, &st, 0) < 0 && errno == EINTR) {
+    }
+  }
+  ChildGuard(const ChildGuard&) = delete;
+  ChildGuard& operator=(const ChildGuard&) = delete;
+  pid_t pid() const { return pid_; }
+  // Non-blocking unless wait is true. True once reaped.
+  bool Reap(bool wait) {
+    if (reaped_) return true;
+    int st;
+    for (;;) {
+      pid_t r = ::waitpid(pid_, &st, wait ? 0 : WNOHANG);
+      if (r == pid_) break;
+      if (r == 0) return false;
+      if (errno == EINTR) continue;
+      if (errno == ECHILD) break;  // someone else reaped it; it is gone all the same
+      ThrowSys("waitpid");
+    }
+    reaped_ = true;
+    return true;
+  }
+
+ private:
+  pid_t pid_;
+  bool reaped_ = false;
+};
+
+}  // namespace
+
+ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks& sinks) {
+  ProcessResult result;
+  if (req.Argv.empty() || req.Argv[0].empty()) {
+    result.Outcome = ProcessOutcome::NotStarted;
+    result.StartError = Reason(ENOENT);
+    return result;
+  }
+  const bool outToPipe = req.StdoutFd < 0;
+  if (outToPipe && !sinks.Out) throw std::invalid_argument("process: standard output has no sink");
+  if (!sinks.Err) throw std::invalid_argument("process: standard error has no sink");
+  if (sinks.Cancel && sinks.Cancel->load()) {
+    result.Outcome = ProcessOutcome::Cancelled;
+    return result;
+  }
+
+  Fd inRead, inWrite, outRead, outWrite, errRead, errWrite;
+  if (req.Stdin == StdinSource::ClosedPipe) {
+    MakePipe(inRead, inWrite);
+  } else {
+    inRead = Lift(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!inRead.valid()) ThrowSys("open /dev/null");
+  }
+  if (outToPipe) {
+    MakePipe(outRead, outWrite);
+    ::fcntl(outRead.get(), F_SETPIPE_SZ, kPipeSize);  // a hint; the default is fine too
+  }
+  MakePipe(errRead, errWrite);
+
+  SpawnSetup setup;
+  auto check = [](int rc, const char* what) {
+    if (rc != 0) {
+      errno = rc;
+      ThrowSys(what);
+    }
+  };
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, inRead.get(), 0), "posix_spawn");
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, outToPipe ? outWrite.get() : req.StdoutFd, 1),
+        "posix_spawn");
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, errWrite.get(), 2), "posix_spawn");
+  // The child holds nothing of ours but its three standard descriptors.
+  check(::posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3), "posix_spawn");
+
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  sigdelset(&all, SIGKILL);
+  sigdelset(&all, SIGSTOP);
+  check(::posix_spawnattr_setsigmask(&setup.attr_, &none), "posix_spawn");
+  check(::posix_spawnattr_setsigdefault(&setup.attr_, &all), "posix_spawn");
+  // A group of its own: cancel kills the child and whatever it started.
+  check(::posix_spawnattr_setpgroup(&setup.attr_, 0), "posix_spawn");
+  check(::posix_spawnattr_setflags(&setup.attr_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                                     POSIX_SPAWN_SETSIGDEF),
+        "posix_spawn");
+
+  std::vector<std::string> args = req.Argv;
+  std::vector<char*> argv = CPointers(args);
+  std::vector<std::string> envStrings = ChildEnvironment(req.Locale);
+  std::vector<char*> envp = CPointers(envStrings);
+
+  pid_t pid = 0;
+  int rc = ::posix_spawnp(&pid, args[0].c_str(), &setup.actions_, &setup.attr_, argv.data(), envp.data());
+  // The child's ends, and our end of its standard input: it reads end of
+  // file at once.
+  inRead.Close();
+  inWrite.Close();
+  outWrite.Close();
+  errWrite.Close();
+  if (rc != 0) {
+    result.Outcome = ProcessOutcome::NotStarted;
+    result.StartError = Reason(rc);
+    return result;
+  }
+  ChildGuard child(pid);
+
+  // A pidfd lets poll() notice the child's end along with the pipes.
+  Fd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+  if (outToPipe) SetNonBlocking(outRead.get());
+  SetNonBlocking(errRead.get());
+
+  bool killed = false;
+  bool ended = false;
+  while (!ended) {
+    if (sinks.OnCycle) sinks.OnCycle();
+    if (!killed && sinks.Cancel && sinks.Cancel->load()) {
+      ::kill(-pid, SIGKILL);
+      killed = true;
+    }
+
+    pollfd fds[3];
+    nfds_t nfds = 0;
+    int outIdx = -1, errIdx = -1, pidIdx = -1;
+    if (outRead.valid()) {
+      outIdx = static_cast<int>(nfds);
+      fds[nfds++] = pollfd{outRead.get(), POLLIN, 0};
+    }
+    if (errRead.valid()) {
+      errIdx = static_cast<int>(nfds);
+      fds[nfds++] = pollfd{errRead.get(), POLLIN, 0};
+    }
+    if (pidfd.valid()) {
+      pidIdx = static_cast<int>(nfds);
+      fds[nfds++] = pollfd{pidfd.get(), POLLIN, 0};
+    } else if (nfds == 0) {
+      // No pidfd and both pipes closed by the child: its end is near.
+      child.Reap(true);
+      break;
+    }
+
+    int n = ::poll(fds, nfds, kCycleMs);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowSys("poll");
+    }
+    if (outIdx >= 0 && fds[outIdx].revents) {
+      if (!ReadAvailable(outRead.get(), *sinks.Out, kMaxReadPerCycle)) outRead.Close();
+    }
+    if (errIdx >= 0 && fds[errIdx].revents) {
+      if (!ReadAvailable(errRead.get(), *sinks.Err, kMaxReadPerCycle)) errRead.Close();
+    }
+    if (pidIdx >= 0) {
+      if (fds[pidIdx].revents) ended = true;
+    } else {
+      ended = child.Reap(false);
+    }
+  }
+  if (killed) ::kill(-pid, SIGKILL);  // anything the group started meanwhile; the zombie keeps the id ours
+  child.Reap(true);
+
+  // What the child wrote is in the pipes now; read it without waiting for
+  // anyone else who may still hold them (a background grandchild). The
+  // limit keeps such a writer from holding us here.
+  auto drain = [](Fd& fd, std::string& sink) {
+    if (!fd.valid()) return;
+    int cap = ::fcntl(fd.get(), F_GETPIPE_SZ);
+    std::size_t limit = cap > 0 ? static_cast<std::size_t>(cap) : kPipeSize;
+    ReadAvailable(fd.get(), sink, limit);
+    fd.Close();
+  };
+  if (outToPipe) drain(outRead, *sinks.Out);
+  drain(errRead, *sinks.Err);
+
+  result.Outcome = killed ? ProcessOutcome::Cancelled : ProcessOutcome::Finished;
+  return result;
+}
+
+TProcessLauncher& DefaultProcessLauncher() {
+  static TPosixProcessLauncher launcher;
+  return launcher;
+}
+
+}  // namespace tolvan

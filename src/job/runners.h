@@ -1,0 +1,42 @@
+// The two runners of a job: the pipe runner collects standard output into
+// the output text, the file runner sends it to a file. Both collect standard
+// error into the error text, can be cancelled, and leave a failure to start
+// as text in the error text.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "job/command_line.h"
+#include "job/process.h"
+
+namespace tolvan {
+
+class TPreparedScript;
+
+// Texts appended to the error text (CP932).
+const std::string& CancelledMessage();      // "\r\nユーザーによって処理は中断されました"
+const std::string& OutputFileFailedMessage();  // "出力ファイルの作成に失敗しました。"
+// "プログラムを起動できません: <program>: <reason>\r\n"
+std::string CannotStartMessage(const std::string& program, const std::string& reason);
+
+struct RunnerContext {
+  TProcessLauncher* Launcher = &DefaultProcessLauncher();
+  std::string Locale = "C";
+  const std::atomic<bool>* Cancel = nullptr;
+  std::string* Out = nullptr;  // the job's output text
+  std::string* Err = nullptr;  // the job's error text
+  // When set, a temporary script copy's path in new error text is put back
+  // to the real script path.
+  const TPreparedScript* Script = nullptr;
+};
+
+// Standard input at end of file from the start; standard output into *Out.
+void RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
+
+// Standard input /dev/null; standard output into outputPath, created or
+// emptied (createAnew) or appended to. When the file cannot be opened the
+// error text becomes exactly OutputFileFailedMessage() and nothing starts.
+void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
+
+}  // namespace tolvan

@@ -1,0 +1,46 @@
+// gawk's lexer reads the second byte of ソ, 表, 能, 十, 予 ... (0x5C) as a
+// backslash, which breaks strings and regular expressions. The program text
+// handed to gawk has each such trail byte doubled: gawk reads the pair as an
+// escaped backslash and so sees the original two bytes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "job/command_line.h"
+
+namespace tolvan {
+
+// True when some double-byte character's second byte is 0x5C.
+bool HasTrailBackslash(std::string_view cp932);
+// Doubles every 0x5C that is the second byte of a double-byte character.
+std::string DoubleTrailBackslashes(std::string_view cp932);
+
+// The base command line as gawk should get it. A one-line script is doubled
+// in its argument; a script file that needs it is replaced by a private
+// temporary copy, removed again when this object goes away. The text of the
+// command line is left as composed.
+class TPreparedScript {
+ public:
+  // Throws std::runtime_error when the temporary copy cannot be written. A
+  // script file that cannot be read is passed on as it is (gawk reports it).
+  explicit TPreparedScript(const BaseCommandLine& base);
+  ~TPreparedScript();
+  TPreparedScript(const TPreparedScript&) = delete;
+  TPreparedScript& operator=(const TPreparedScript&) = delete;
+
+  const BaseCommandLine& Line() const { return line_; }
+  bool UsesCopy() const { return !copyPath_.empty(); }
+  // gawk names the script in its messages; put the real path in place of
+  // the copy's in text[from, end).
+  void RestoreScriptPath(std::string& text, std::size_t from) const;
+
+ private:
+  BaseCommandLine line_;
+  std::string realPath_;
+  std::string copyPath_;
+  std::filesystem::path copyDir_;
+};
+
+}  // namespace tolvan

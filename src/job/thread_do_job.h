@@ -1,0 +1,65 @@
+// The job thread: one press of Run, from the first gawk run to the last.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "job/job_host.h"
+#include "job/job_record.h"
+#include "job/runners.h"
+
+namespace tolvan {
+
+class TPreparedScript;
+
+class TThreadDoJob {
+ public:
+  // outText/errText are the main window's texts (CP932 bytes); the thread
+  // appends to them and the caller must not touch them until JobEnded. The
+  // record, input list included, is the thread's own copy: the input list
+  // may change in the window while the job runs.
+  TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText);
+  // Sets the terminate flag and joins; the running child and its process
+  // group are killed, so nothing is left behind.
+  ~TThreadDoJob();
+  TThreadDoJob(const TThreadDoJob&) = delete;
+  TThreadDoJob& operator=(const TThreadDoJob&) = delete;
+
+  void Start();
+  void Terminate();
+  bool Terminated() const;
+  void WaitFor();
+  bool Finished() const;
+
+  // Output path of "1 Files(new)": the input's folder, "/", prefix, the
+  // input's file name. A name without a folder gets its output beside it.
+  static std::string NewFileOutputPath(const std::string& inputPath, const std::string& prefix);
+  // The part after the last '/'.
+  static std::string FileNamePart(const std::string& path);
+
+ private:
+  void Execute();
+  void DoWork();
+  void NewFilesLoop();
+  void OneFileLoop();
+  void CollectLoop();
+  void SingleCommandLine();
+  void OneRun(const CommandLine& line, const std::string& label, const std::string& count);
+  void PipeRunAndHandOver();
+  void Progress(const std::string& label, const std::string& count);
+  void BusyCursor(bool busy);
+  RunnerContext Context();
+
+  TJobRecord record_;
+  TJobHost& host_;
+  std::string& out_;
+  std::string& err_;
+  std::atomic<bool> terminated_{false};
+  std::atomic<bool> finished_{false};
+  const TPreparedScript* script_ = nullptr;
+  CommandLine current_;  // the command line of the run in progress
+  std::thread thread_;
+};
+
+}  // namespace tolvan
