@@ -1,0 +1,291 @@
+#include "job/thread_do_job.h"
+
+#include <gtest/gtest.h>
+
+#include "job_test_support.h"
+#include "support/temp_dir.h"
+
+namespace tolvan {
+namespace {
+
+using namespace std::chrono_literals;
+using test::kGawk;
+using test::ReadBytes;
+using test::Sj;
+using test::WriteBytes;
+using Steps = std::vector<std::pair<std::string, std::string>>;
+
+BaseCommandLine OneLinerBase(const std::string& program) {
+  CommandLineInputs in;
+  in.AwkPath = kGawk;
+  in.OneLiner = true;
+  in.OneLinerText = program;
+  auto r = ComposeBaseCommandLine(in);
+  EXPECT_TRUE(r.Ok);
+  return r.Line;
+}
+
+struct Job {
+  test::RecordingHost host;
+  std::string out, err;
+
+  void Run(TJobRecord record) {
+    TThreadDoJob job(std::move(record), host, out, err);
+    job.Start();
+    ASSERT_TRUE(host.WaitEnded(60s));
+    job.WaitFor();
+    EXPECT_TRUE(job.Finished());
+    EXPECT_EQ(host.ended, 1);
+  }
+  Steps Progress() const {
+    Steps s;
+    for (const auto& p : host.progress) s.emplace_back(p.label, p.count);
+    return s;
+  }
+};
+
+class JobThread : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    a = (dir / "a.txt").string();
+    b = (sub / "b.txt").string();
+    c = (dir / "c.txt").string();
+    std::filesystem::create_directories(sub);
+    WriteBytes(a, "a1\na2\n");
+    WriteBytes(b, "b1\n");
+    WriteBytes(c, "c1\n");
+  }
+  TJobRecord Record(int output, std::string program = "{ print }") {
+    TJobRecord r;
+    r.Base = OneLinerBase(program);
+    r.InputList = {a, b, c};
+    r.OutputMode = output;
+    r.InputMode = imFile;
+    return r;
+  }
+
+  test::TempDir dir;
+  std::filesystem::path sub = dir / "sub";
+  std::string a, b, c;
+};
+
+TEST_F(JobThread, NewFilesLoopWritesBesideEachInput) {
+  Job j;
+  j.err = "left from before";
+  auto r = Record(omFilesNew, "{ print FNR \":\" $0 }");
+  r.OutputName = "new_";
+  j.Run(r);
+  EXPECT_EQ(ReadBytes(dir / "new_a.txt"), "1:a1\n2:a2\n");
+  EXPECT_EQ(ReadBytes(sub / "new_b.txt"), "1:b1\n");
+  EXPECT_EQ(ReadBytes(dir / "new_c.txt"), "1:c1\n");
+  EXPECT_EQ(j.err, "");
+  EXPECT_EQ(j.out, "");
+  EXPECT_EQ(j.Progress(), (Steps{{"a.txt", "1/3"}, {"b.txt", "2/3"}, {"c.txt", "3/3"}}));
+  EXPECT_TRUE(j.host.clipboard.empty());
+  EXPECT_TRUE(j.host.exceptions.empty());
+}
+
+TEST_F(JobThread, NewFilesLoopStopsAtAnOutputThatCannotBeCreated) {
+  Job j;
+  auto r = Record(omFilesNew);
+  r.InputList = {a, (dir / "missing/x.txt").string(), c};
+  r.OutputName = "new_";
+  j.Run(r);
+  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。"));
+  EXPECT_EQ(ReadBytes(dir / "new_a.txt"), "a1\na2\n");  // written before the failure, kept
+  EXPECT_FALSE(std::filesystem::exists(dir / "new_c.txt"));
+  EXPECT_EQ(j.host.progress.size(), 2u);
+}
+
+TEST(NewFileOutputPath, FolderPrefixName) {
+  EXPECT_EQ(TThreadDoJob::NewFileOutputPath("/d/a.txt", "new_"), "/d/new_a.txt");
+  EXPECT_EQ(TThreadDoJob::NewFileOutputPath("/a.txt", "new_"), "/new_a.txt");
+  EXPECT_EQ(TThreadDoJob::NewFileOutputPath("a.txt", "new_"), "new_a.txt");
+  EXPECT_EQ(TThreadDoJob::NewFileOutputPath("rel/d/a b.txt", "p "), "rel/d/p a b.txt");
+  EXPECT_EQ(TThreadDoJob::FileNamePart("/d/e/f.txt"), "f.txt");
+  EXPECT_EQ(TThreadDoJob::FileNamePart("f.txt"), "f.txt");
+}
+
+TEST_F(JobThread, OneFileLoopOverwriteKeepsLastRunAppendKeepsAll) {
+  auto out = (dir / "out.txt").string();
+  WriteBytes(out, "old\n");
+  Job j;
+  auto r = Record(omFileOverwrite);
+  r.OutputName = out;
+  j.Run(r);
+  EXPECT_EQ(ReadBytes(out), "c1\n");
+  EXPECT_EQ(j.Progress(), (Steps{{"a.txt", "1/3"}, {"b.txt", "2/3"}, {"c.txt", "3/3"}}));
+
+  WriteBytes(out, "old\n");
+  Job k;
+  r.OutputMode = omFileAppend;
+  k.Run(r);
+  EXPECT_EQ(ReadBytes(out), "old\na1\na2\nb1\nc1\n");
+  EXPECT_EQ(k.err, "");
+}
+
+TEST_F(JobThread, OneFileLoopOutputFolderMissing) {
+  Job j;
+  auto r = Record(omFileOverwrite);
+  r.OutputName = (dir / "nowhere/out.txt").string();
+  j.Run(r);
+  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。"));
+  EXPECT_EQ(j.host.progress.size(), 1u);
+}
+
+TEST_F(JobThread, CollectLoopScreenConcatenatesRuns) {
+  Job j;
+  j.err = "stale";
+  j.Run(Record(omScreen));
+  EXPECT_EQ(j.out, "a1\na2\nb1\nc1\n");
+  EXPECT_EQ(j.err, "");
+  EXPECT_EQ(j.Progress(), (Steps{{"a.txt", "1/3"}, {"b.txt", "2/3"}, {"c.txt", "3/3"}}));
+}
+
+TEST_F(JobThread, CollectLoopMissingInputStopsWithGawksMessage) {
+  Job j;
+  auto r = Record(omNull);
+  auto missing = (dir / "no_such_folder/x.txt").string();
+  r.InputList = {a, missing, c};
+  j.Run(r);
+  EXPECT_NE(j.err.find("cannot open file"), std::string::npos) << j.err;
+  EXPECT_NE(j.err.find(missing), std::string::npos);
+  EXPECT_EQ(j.out, "a1\na2\n");  // c never ran
+  EXPECT_EQ(j.host.progress.size(), 2u);
+}
+
+TEST_F(JobThread, ClipboardModeHandsOverAndEmptiesOutput) {
+  Job j;
+  j.Run(Record(omClipboard));
+  ASSERT_EQ(j.host.clipboard.size(), 1u);
+  EXPECT_EQ(j.host.clipboard[0], "a1\na2\nb1\nc1\n");
+  EXPECT_EQ(j.out, "");
+}
+
+TEST_F(JobThread, ClipboardModeLeavesClipboardAloneOnError) {
+  Job j;
+  j.Run(Record(omClipboard, "{ print } FILENAME ~ /b.txt/ { print \"bad\" > \"/dev/stderr\" }"));
+  EXPECT_TRUE(j.host.clipboard.empty());
+  EXPECT_EQ(j.err, "bad\n");
+  EXPECT_EQ(j.out, "a1\na2\nb1\n");
+}
+
+TEST_F(JobThread, NullModeWithAndWithoutOutput) {
+  Job j;
+  j.Run(Record(omNull, "{ }"));
+  EXPECT_EQ(j.out + j.err, "");
+  Job k;
+  k.Run(Record(omNull, "END { print NR }"));
+  EXPECT_EQ(k.out, "2\n1\n1\n");
+}
+
+TEST_F(JobThread, SingleCommandLineIsOneRunOverAllInputs) {
+  Job j;
+  auto r = Record(omScreen, "{ print } END { print NR }");
+  r.SingleCommandLine = true;
+  j.Run(r);
+  EXPECT_EQ(j.out, "a1\na2\nb1\nc1\n4\n");
+  EXPECT_EQ(j.Progress(), (Steps{{"実行中", ""}}));
+  EXPECT_EQ(j.host.cursor, (std::vector<bool>{true, false}));
+
+  auto out = (dir / "single.txt").string();
+  WriteBytes(out, "old\n");
+  for (int mode : {omFileOverwrite, omFileAppend}) {
+    Job k;
+    r.OutputMode = mode;
+    r.OutputName = out;
+    k.Run(r);
+    EXPECT_EQ(k.err, "");
+    EXPECT_EQ(k.host.cursor, (std::vector<bool>{true, false}));
+  }
+  EXPECT_EQ(ReadBytes(out), "a1\na2\nb1\nc1\n4\na1\na2\nb1\nc1\n4\n");
+
+  Job m;
+  r.OutputMode = omClipboard;
+  m.Run(r);
+  EXPECT_EQ(m.host.clipboard, (std::vector<std::string>{"a1\na2\nb1\nc1\n4\n"}));
+  EXPECT_EQ(m.out, "");
+
+  Job n;  // the combination the run checks refuse does nothing
+  r.OutputMode = omFilesNew;
+  n.Run(r);
+  EXPECT_TRUE(n.host.progress.empty());
+}
+
+TEST_F(JobThread, ClipboardInputRunsOnTheClipboardFile) {
+  auto clip = (dir / "TEMPCLIP.txt").string();
+  WriteBytes(clip, "x y\nz");
+  Job j;
+  auto r = Record(omScreen, "{ print NF }");
+  r.InputMode = imClipboard;
+  r.ClipboardFile = clip;
+  j.Run(r);
+  EXPECT_EQ(j.out, "2\n1\n");
+  EXPECT_EQ(j.Progress(), (Steps{{"クリップボード", "1/1"}}));
+
+  auto out = (dir / "clip_out.txt").string();
+  Job k;
+  r.OutputMode = omFileOverwrite;
+  r.OutputName = out;
+  k.Run(r);
+  EXPECT_EQ(ReadBytes(out), "2\n1\n");
+
+  Job m;
+  r.OutputMode = omClipboard;
+  m.Run(r);
+  EXPECT_EQ(m.host.clipboard, (std::vector<std::string>{"2\n1\n"}));
+}
+
+TEST_F(JobThread, NullInputRunsBeginAndEndOnly) {
+  Job j;
+  auto r = Record(omScreen, "BEGIN { print \"b\" } { print \"line\" } END { print NR }");
+  r.InputMode = imNull;
+  j.Run(r);
+  EXPECT_EQ(j.out, "b\n0\n");
+  EXPECT_EQ(j.Progress(), (Steps{{"実行中", ""}}));
+
+  auto out = (dir / "null_out.txt").string();
+  WriteBytes(out, "old\n");
+  Job k;
+  r.OutputMode = omFileAppend;
+  r.OutputName = out;
+  k.Run(r);
+  EXPECT_EQ(ReadBytes(out), "old\nb\n0\n");
+
+  Job m;  // output 0 with input Null is refused by the run checks: nothing happens
+  r.OutputMode = omFilesNew;
+  m.Run(r);
+  EXPECT_TRUE(m.host.progress.empty());
+  EXPECT_EQ(m.out + m.err, "");
+}
+
+TEST_F(JobThread, ProgramThatCannotStartEndsInTheErrorForm) {
+  Job j;
+  auto r = Record(omScreen);
+  r.Base.Argv[0] = "/no/such/gawk";
+  j.Run(r);
+  EXPECT_NE(j.err.find("/no/such/gawk"), std::string::npos);
+  EXPECT_NE(j.err.find("No such file or directory"), std::string::npos);
+  EXPECT_EQ(j.host.progress.size(), 1u);  // stopped after the first run
+}
+
+TEST_F(JobThread, ExceptionIsReportedAndTheEndStillComes) {
+  Job j;
+  auto r = Record(omScreen);
+  r.Base.Argv.clear();  // what an unusable composition leaves
+  j.Run(r);
+  ASSERT_EQ(j.host.exceptions.size(), 1u);
+  EXPECT_FALSE(j.host.exceptions[0].empty());
+}
+
+TEST_F(JobThread, StartTwiceIsAnError) {
+  test::RecordingHost host;
+  std::string out, err;
+  TThreadDoJob job(Record(omNull), host, out, err);
+  job.Start();
+  EXPECT_THROW(job.Start(), std::runtime_error);
+  job.WaitFor();
+}
+
+}  // namespace
+}  // namespace tolvan
