@@ -1,12 +1,10 @@
-#include <QApplication>
+#include <memory>
 
-#include "core/program_paths.h"
+#include "app/entry.h"
 #include "mainwin/form1.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Tolvan");
-  tolvan::TForm1 w(tolvan::ProgramPaths::FromRunningExecutable(), app.arguments().mid(1));
-  w.show();
-  return app.exec();
+  return tolvan::RunApplication(argc, argv, [](const tolvan::ProgramPaths& paths, const QStringList& args) {
+    return std::make_unique<tolvan::TForm1>(paths, args);
+  });
 }

@@ -1,0 +1,196 @@
+#include "app/env_dialog.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <system_error>
+
+#include "core/filename_check.h"
+#include "core/qt/message_service.h"
+#include "core/qt/qtext.h"
+
+namespace tolvan {
+namespace {
+
+std::filesystem::path ToPath(const QString& s) {
+  return std::filesystem::path(QFile::encodeName(s).toStdString());
+}
+
+// The chosen file is this program itself, under whatever name or link.
+bool IsSameFile(const QString& chosen, const std::filesystem::path& own) {
+  if (own.empty()) return false;
+  std::error_code ec;
+  return std::filesystem::equivalent(ToPath(chosen), own, ec);
+}
+
+QString DefaultChooser(QWidget* parent, const QString& startFolder) {
+  // "*.exe" means nothing here: show every file.
+  return QFileDialog::getOpenFileName(parent, QString(), startFolder,
+                                      QStringLiteral("エグゼファイFilter (*)"));
+}
+
+QString UnstorableMessage(const QString& what, const QString& ch) {
+  return QStringLiteral("%1に設定ファイル(Shift-JIS)で表せない文字「%2」が含まれているため、保存できません")
+      .arg(what, ch);
+}
+
+}  // namespace
+
+const QString TfrmEnv::kOwnExecutableMessage = QStringLiteral("Tolvan.exeではなくawk.exeを指定してください");
+const QString TfrmEnv::kNotAwkMessage = QStringLiteral("これはawk.exeではありません");
+const QString TfrmEnv::kEmptyExtensionMessage = QStringLiteral("スクリプトファイルの拡張子を入力してください");
+
+bool TfrmEnv::Execute(QWidget* parent, MainSettings& settings,
+                      const std::filesystem::path& ownExecutable) {
+  TfrmEnv dialog(settings, ownExecutable, parent);
+  dialog.exec();
+  return dialog.WasSet();
+}
+
+TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowStaysOnTopHint),
+      ChooseFile(&DefaultChooser),
+      settings_(settings),
+      ownExe_(std::move(ownExecutable)) {
+  setObjectName(QStringLiteral("frmEnv"));
+  setWindowTitle(QStringLiteral("環境設定"));
+
+  auto* Label1 = new QLabel(QStringLiteral("awk.exeの所在："), this);
+  edtAwkPath = new QLineEdit(this);
+  edtAwkPath->setObjectName(QStringLiteral("edtAwkPath"));
+  edtAwkPath->setReadOnly(true);
+  edtAwkPath->setMinimumWidth(320);
+  btnDir = new QPushButton(QStringLiteral("..."), this);
+  btnDir->setObjectName(QStringLiteral("btnDir"));
+  btnDir->setFixedWidth(32);
+
+  auto* GroupBox2 = new QGroupBox(QStringLiteral("スクリプトファイルの拡張子："), this);
+  edtExtention = new QLineEdit(GroupBox2);
+  edtExtention->setObjectName(QStringLiteral("edtExtention"));
+  edtExtention->setMaximumWidth(80);
+  (new QHBoxLayout(GroupBox2))->addWidget(edtExtention, 0, Qt::AlignLeft);
+
+  auto* GroupBox1 = new QGroupBox(QStringLiteral("スクリプトファイルコンボボックスの動作："), this);
+  chkSptOpen = new QCheckBox(QStringLiteral("クリックでオープンする"), GroupBox1);
+  chkSptOpen->setObjectName(QStringLiteral("chkSptOpen"));
+  (new QHBoxLayout(GroupBox1))->addWidget(chkSptOpen);
+
+  auto* GroupBox3 = new QGroupBox(QStringLiteral("外部エディタ"), this);
+  chkExtEditor = new QCheckBox(QStringLiteral("内蔵エディタを使用しない"), GroupBox3);
+  chkExtEditor->setObjectName(QStringLiteral("chkExtEditor"));
+  (new QHBoxLayout(GroupBox3))->addWidget(chkExtEditor);
+
+  btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  btnCancel->setObjectName(QStringLiteral("btnCancel"));
+  btnSet = new QPushButton(QStringLiteral("Set"), this);
+  btnSet->setObjectName(QStringLiteral("btnSet"));
+  btnSet->setDefault(true);
+
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(edtAwkPath, 1);
+  pathRow->addWidget(btnDir);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnCancel);
+  buttons->addWidget(btnSet);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Label1);
+  layout->addLayout(pathRow);
+  layout->addWidget(GroupBox2);
+  layout->addWidget(GroupBox1);
+  layout->addWidget(GroupBox3);
+  layout->addLayout(buttons);
+
+  connect(edtAwkPath, &QLineEdit::textChanged, this, &TfrmEnv::EnableSetWhenFilled);
+  connect(edtExtention, &QLineEdit::textChanged, this, &TfrmEnv::EnableSetWhenFilled);
+  connect(chkSptOpen, &QCheckBox::clicked, this, &TfrmEnv::EnableSetWhenFilled);
+  connect(chkExtEditor, &QCheckBox::clicked, this, [this] { btnSet->setEnabled(true); });
+  connect(btnDir, &QPushButton::clicked, this, &TfrmEnv::btnDirClick);
+  connect(btnSet, &QPushButton::clicked, this, &TfrmEnv::btnSetClick);
+  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // Showing: the current values, the extension without its dot and cut to
+  // three characters (whole characters: a double-byte one is never split).
+  edtAwkPath->setText(ToQString(settings_.Path));
+  QString ext = ToQString(settings_.Ext);
+  edtExtention->setText(ext.startsWith(QLatin1Char('.')) ? ext.mid(1, 3) : ext.left(3));
+  chkSptOpen->setChecked(settings_.SClickOpen);
+  chkExtEditor->setChecked(settings_.ExEditor);
+  btnSet->setEnabled(false);
+}
+
+void TfrmEnv::EnableSetWhenFilled() {
+  if (!edtAwkPath->text().isEmpty() && !edtExtention->text().isEmpty()) btnSet->setEnabled(true);
+}
+
+void TfrmEnv::btnDirClick() {
+  QString start;
+  if (!edtAwkPath->text().isEmpty()) start = QFileInfo(edtAwkPath->text()).absolutePath();
+  const QString chosen = ChooseFile ? ChooseFile(this, start) : QString();
+  if (chosen.isEmpty()) return;
+
+  if (IsSameFile(chosen, ownExe_)) {
+    Messages().Beep();
+    Messages().Show(this, QMessageBox::Information, QString(), kOwnExecutableMessage);
+    return;
+  }
+  if (!chosen.toUpper().contains(QStringLiteral("AWK"))) {
+    Messages().Show(this, QMessageBox::Information, QString(), kNotAwkMessage);
+    return;
+  }
+  // The path goes into the CP932 settings file; refuse what would be damaged.
+  QString bad;
+  if (!ToCp932(chosen, &bad)) {
+    Messages().BeepError(this, UnstorableMessage(QStringLiteral("パス"), bad));
+    return;
+  }
+  edtAwkPath->setText(chosen);
+}
+
+void TfrmEnv::btnSetClick() {
+  QString bad;
+  std::optional<std::string> ext = ToCp932(edtExtention->text(), &bad);
+  if (!ext) {
+    Messages().BeepError(this, UnstorableMessage(QStringLiteral("拡張子"), bad));
+    return;
+  }
+  switch (CheckFileName(*ext)) {
+    case FileNameCheck::BadCharacter:
+      Messages().BeepError(this, QString::fromUtf8(kBadFileNameMessage));
+      return;
+    case FileNameCheck::Empty:
+      Messages().BeepError(this, kEmptyExtensionMessage);
+      return;
+    case FileNameCheck::Ok:
+      break;
+  }
+  // A lone dot is no extension either.
+  if (*ext == ".") {
+    Messages().BeepError(this, kEmptyExtensionMessage);
+    return;
+  }
+  std::optional<std::string> path = ToCp932(edtAwkPath->text(), &bad);
+  if (!path) {
+    Messages().BeepError(this, UnstorableMessage(QStringLiteral("パス"), bad));
+    return;
+  }
+
+  settings_.Ext = ext->front() == '.' ? *ext : "." + *ext;
+  settings_.Path = *path;
+  settings_.SClickOpen = chkSptOpen->isChecked();
+  settings_.ExEditor = chkExtEditor->isChecked();
+  set_ = true;
+  accept();
+}
+
+}  // namespace tolvan

@@ -1,0 +1,62 @@
+// The environment dialog: where gawk is, the script extension, whether a
+// click in the script list opens the script, and whether scripts open in the
+// desktop's program instead of the built-in editor.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+
+#include "settings/settings.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tolvan {
+
+class TfrmEnv : public QDialog {
+  Q_OBJECT
+ public:
+  // Shows the dialog modally. True when Set stored the values into settings;
+  // Cancel stores nothing. The caller saves the settings file after true.
+  static bool Execute(QWidget* parent, MainSettings& settings,
+                      const std::filesystem::path& ownExecutable);
+
+  // Fills the controls from settings; nothing is written back before Set.
+  TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QWidget* parent = nullptr);
+
+  // The file chooser: answers the chosen path, or an empty text. Replaceable
+  // so that tests never block on a dialog.
+  std::function<QString(QWidget* parent, const QString& startFolder)> ChooseFile;
+
+  // True once Set has stored the values.
+  bool WasSet() const { return set_; }
+
+  void btnDirClick();
+  void btnSetClick();
+
+  // Texts of the dialog's refusals.
+  static const QString kOwnExecutableMessage;
+  static const QString kNotAwkMessage;
+  static const QString kEmptyExtensionMessage;
+
+ private:
+  void EnableSetWhenFilled();
+
+  MainSettings& settings_;
+  std::filesystem::path ownExe_;
+  bool set_ = false;
+
+  QLineEdit* edtAwkPath;
+  QPushButton* btnDir;
+  QLineEdit* edtExtention;
+  QCheckBox* chkSptOpen;
+  QCheckBox* chkExtEditor;
+  QPushButton* btnCancel;
+  QPushButton* btnSet;
+};
+
+}  // namespace tolvan

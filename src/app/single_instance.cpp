@@ -1,0 +1,159 @@
+#include "app/single_instance.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QWidget>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tolvan {
+namespace {
+
+constexpr char kRaiseRequest[] = "raise\n";
+constexpr char kRaiseAnswer[] = "ok\n";
+
+QString StateText(Qt::WindowStates s) {
+  if (s & Qt::WindowMinimized) return QStringLiteral("minimized");
+  if (s & Qt::WindowMaximized) return QStringLiteral("maximized");
+  if (s & Qt::WindowFullScreen) return QStringLiteral("fullscreen");
+  return QStringLiteral("normal");
+}
+
+}  // namespace
+
+bool TraceEnabled() { return std::getenv("TOLVAN_TEST_TRACE") != nullptr; }
+
+void Trace(const QString& line) {
+  if (!TraceEnabled()) return;
+  std::fprintf(stderr, "tolvan[%d]: %s\n", static_cast<int>(::getpid()), line.toUtf8().constData());
+  std::fflush(stderr);
+}
+
+QString SingleInstance::DefaultName() {
+  return QStringLiteral("hTolvanInst-%1").arg(static_cast<qulonglong>(::getuid()));
+}
+
+QString SingleInstance::Folder() {
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty() && QDir(QFile::decodeName(runtime)).exists()) return QFile::decodeName(runtime);
+  return QDir::tempPath();
+}
+
+QString SingleInstance::LockFilePath(const QString& name) { return Folder() + '/' + name + ".lock"; }
+QString SingleInstance::SocketPath(const QString& name) { return Folder() + '/' + name + ".sock"; }
+
+SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
+
+SingleInstance::~SingleInstance() { Release(); }
+
+bool SingleInstance::TryLock() {
+  if (lockFd_ >= 0) return true;
+  // Close-on-exec: a gawk child or a browser started from here must not
+  // inherit the lock and keep it after this copy has ended.
+  const QByteArray path = QFile::encodeName(LockFilePath(name_));
+  int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    Trace(QStringLiteral("lock file cannot be created; going on"));
+    return true;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  lockFd_ = fd;
+  return true;
+}
+
+bool SingleInstance::ActivateRunningCopy(int timeoutMs) {
+  QLocalSocket socket;
+  socket.connectToServer(SocketPath(name_));
+  if (!socket.waitForConnected(timeoutMs)) {
+    Trace(QStringLiteral("another copy holds the lock but does not answer"));
+    return false;
+  }
+  socket.write(kRaiseRequest);
+  socket.waitForBytesWritten(timeoutMs);
+  // Wait for the answer, so that the first copy has acted before this one ends.
+  QByteArray answer;
+  while (!answer.contains('\n') && socket.waitForReadyRead(timeoutMs)) answer += socket.readAll();
+  socket.disconnectFromServer();
+  const bool ok = answer == kRaiseAnswer;
+  Trace(ok ? QStringLiteral("activated the running copy") : QStringLiteral("the running copy did not confirm"));
+  return ok;
+}
+
+bool SingleInstance::Listen(std::function<void()> onRaise) {
+  StopListening();
+  onRaise_ = std::move(onRaise);
+  const QString path = SocketPath(name_);
+  // Only the lock holder gets here, so a socket file found now was left by a
+  // copy that died.
+  QLocalServer::removeServer(path);
+  server_ = new QLocalServer(this);
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  connect(server_, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+  if (!server_->listen(path)) {
+    Trace(QStringLiteral("cannot listen: %1").arg(server_->errorString()));
+    delete server_;
+    server_ = nullptr;
+    return false;
+  }
+  Trace(QStringLiteral("ready"));
+  return true;
+}
+
+void SingleInstance::OnNewConnection() {
+  while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+      if (!socket->canReadLine()) {
+        // A client that sends endless bytes without a line end is cut off.
+        if (socket->bytesAvailable() > 64) socket->abort();
+        return;
+      }
+      const QByteArray request = socket->readLine(64);
+      Trace(QStringLiteral("request %1").arg(QString::fromLatin1(request.toPercentEncoding())));
+      if (request == kRaiseRequest) {
+        if (onRaise_) onRaise_();
+        socket->write(kRaiseAnswer);
+        socket->flush();
+      }
+      socket->disconnectFromServer();
+    });
+  }
+}
+
+void SingleInstance::StopListening() {
+  if (!server_) return;
+  server_->close();
+  delete server_;
+  server_ = nullptr;
+}
+
+void SingleInstance::Release() {
+  StopListening();
+  if (lockFd_ >= 0) {
+    ::close(lockFd_);  // drops the flock
+    lockFd_ = -1;
+  }
+}
+
+void RaiseAndRestore(QWidget* window) {
+  if (!window) return;
+  const Qt::WindowStates before = window->windowState();
+  if (before & Qt::WindowMinimized) window->setWindowState((before & ~Qt::WindowMinimized) | Qt::WindowActive);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  Trace(QStringLiteral("raised %1 -> %2").arg(StateText(before), StateText(window->windowState())));
+}
+
+}  // namespace tolvan

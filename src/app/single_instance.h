@@ -1,0 +1,66 @@
+// One running copy per user. The first copy holds an exclusive flock() on a
+// lock file in the user's runtime folder for its whole life and answers on a
+// local socket beside it; a second copy finds the lock taken, asks the first
+// to raise and restore its main window, and ends. The kernel drops the lock
+// when a copy dies, so a crashed copy never blocks the next start, and two
+// copies started at the same instant cannot both get it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalServer;
+class QWidget;
+
+namespace tolvan {
+
+class SingleInstance : public QObject {
+  Q_OBJECT
+ public:
+  // "hTolvanInst" and the user id.
+  static QString DefaultName();
+  // $XDG_RUNTIME_DIR when it is set, else the temporary folder.
+  static QString Folder();
+  static QString LockFilePath(const QString& name);
+  static QString SocketPath(const QString& name);
+
+  explicit SingleInstance(QString name = DefaultName(), QObject* parent = nullptr);
+  ~SingleInstance() override;
+
+  // True when this process is the first copy and now holds the lock. A lock
+  // file that cannot be created at all does not stop the program: true.
+  bool TryLock();
+  bool HoldsLock() const { return lockFd_ >= 0; }
+
+  // Second copy: asks the running copy to raise its window, sending nothing
+  // else. False when no copy answered (still starting, or closing).
+  bool ActivateRunningCopy(int timeoutMs = 3000);
+
+  // First copy: answers raise requests by calling onRaise. A socket left by
+  // a copy that crashed is removed first (only the lock holder does this).
+  bool Listen(std::function<void()> onRaise);
+  void StopListening();
+  // Stops listening and gives the lock up.
+  void Release();
+
+ private:
+  void OnNewConnection();
+
+  QString name_;
+  int lockFd_ = -1;
+  QLocalServer* server_ = nullptr;
+  std::function<void()> onRaise_;
+};
+
+// Brings a window to the front; a minimised window comes back to the state
+// it had before (normal, or maximised).
+void RaiseAndRestore(QWidget* window);
+
+// A line on standard error when TOLVAN_TEST_TRACE is set, so that tests with
+// real processes can see what a copy did.
+bool TraceEnabled();
+void Trace(const QString& line);
+
+}  // namespace tolvan
