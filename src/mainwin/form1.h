@@ -1,12 +1,42 @@
-// The main window.
+// The main window: the script catalogue, the input list, the output choice,
+// Run and the windows that show a job's result.
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "core/program_paths.h"
+#include "job/command_line.h"
+#include "mainwin/editor_windows.h"
+#include "mainwin/output_window.h"
+#include "settings/settings.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
 
 namespace tolvan {
+
+class TGawkFountain;
+class TfrmError;
+class TfrmDone;
+class TJobBridge;
+class TThreadDoJob;
+class TRemoveButton;
+class TInputList;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -15,8 +45,157 @@ class TForm1 : public QMainWindow {
   TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget* parent = nullptr);
   ~TForm1() override;
 
+  const ProgramPaths& Paths() const { return paths_; }
+  MainSettings& Settings() { return settings_; }
+  TEditorWindows& EditorWindows() { return editorWindows_; }
+  QStringList& FindHistory() { return findHistory_; }
+  QStringList& ReplaceHistory() { return replaceHistory_; }
+  TfrmError* OutputWindow() const { return frmError_; }
+  TfrmDone* DoneWindow() const { return frmDone_; }
+  bool JobRunning() const { return job_ != nullptr; }
+  const std::string& OutputText() const { return outputText_; }
+  const std::string& ErrorText() const { return errorText_; }
+  const std::string& BaseCommandLineText() const { return baseCommandLine_; }
+
+  // Asks for a new script's name; replaceable so tests never block.
+  std::function<QString(QWidget* parent, const QString& ext, const QStringList& existing)> AskNewScriptName;
+
+  // Commands, as the menus and buttons run them.
+  void RunScript();           // "スクリプト実行"
+  void TerminateJob();        // the cancel button
+  void ShowAwkOptions();      // "AwkOptions"
+  void SaveSettings();        // writes the settings file in its fixed order
+  void RefreshScriptLists();  // "スクリプト一覧更新"
+  void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
+  // Waits (processing events) until the running job, if any, has ended.
+  void WaitForJob();
+
+ signals:
+  void JobFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  // Construction.
+  void BuildControls();
+  void BuildMenus();
+  void LoadSettings(bool settingsFileExisted);
+
+  // What the application shell and the colouring layer provide.
+  void BuildEditActions(QMenu* edit);
+  void BuildSelectAllAction(QMenu* edit);
+  void SetProgramPicture();
+  void OpenEnvironmentDialog();
+  void ShowAbout();
+  void LoadColouringScheme(IniFile& ini, bool settingsFileExisted);
+
+  // Script catalogue.
+  void SetUpCatalogue();
+  void BuildLists();
+  void FillScriptList();
+  void UpdateEditDeleteButtons();
+  QString CurrentScriptPath() const;
+  void NewScript();
+  void EditScript();
+  void OpenScriptForEditing(const QString& path, bool lookUpByCaption);
+  void ScriptPicked();
+  void DeleteClicked();
+  void DeleteScript();
+  void SaveOneLiner();
+  void DeleteOneLiner();
+  void WriteOneLiners();
+  void LoadOptionHistory();
+  void SaveOptionHistory();
+  void OpenScriptsFolder();
+
+  // Input list and choices.
+  void SelectInputFiles();
+  void SelectFolder();
+  void MoveUp();
+  void MoveDown();
+  void RemoveSelected();
+  void OpenInputEntry();
+  void InputChoiceChanged(int index);
+  void OutputChoiceChanged(int index);
+  void ScriptKindChanged();
+  void NewOutputFile();
+  void ExistingOutputFile();
+
+  // Run.
+  bool RunChecks();
+  bool WriteClipboardFile();
+  void StartJob();
+  void EndOfJob();
+  void ShowProgress(const QString& label, const QString& count);
+  void ShowDoneWindow();
+  void OpenHelpContents();
+  void OpenHelpSection(int context);
+
   ProgramPaths paths_;
+  MainSettings settings_;
+  TEditorWindows editorWindows_;
+  QStringList findHistory_, replaceHistory_;
+
+  // Job values.
+  int outputIndex_ = 0, inputIndex_ = 0;
+  bool singleCommandLine_ = false;
+  QString outputFileName_;
+  QString clipboardFile_;
+  std::string baseCommandLine_;
+  BaseCommandLine composedLine_;
+  std::string outputText_, errorText_;
+  std::unique_ptr<TJobBridge> bridge_;
+  std::unique_ptr<TThreadDoJob> job_;
+  int busyCursors_ = 0;
+  bool closing_ = false;
+
+  std::unique_ptr<TGawkFountain> scheme_;  // the built-in awk scheme, or the stored one
+  TfrmError* frmError_ = nullptr;
+  QPointer<TfrmDone> frmDone_;
+
+  // Controls.
+  QLabel* Image2 = nullptr;
+  QGroupBox* RadioGroup1 = nullptr;
+  QRadioButton* radioFile = nullptr;
+  QRadioButton* radioOneLiner = nullptr;
+  QComboBox* cmbFldr = nullptr;
+  QComboBox* cmbFile = nullptr;
+  QComboBox* cmbSep = nullptr;
+  QComboBox* cmbOneLiner = nullptr;
+  QToolButton* btnNew = nullptr;
+  QToolButton* btnEdit = nullptr;
+  QToolButton* btnSave = nullptr;
+  QToolButton* btnDelete = nullptr;
+  QPushButton* btnRun = nullptr;
+  QToolButton* btnTerminate = nullptr;
+  QComboBox* cmbInput = nullptr;
+  QLabel* lblNN = nullptr;
+  QLabel* lblProc_fname = nullptr;
+  QToolButton* btnUp = nullptr;
+  QToolButton* btnDown = nullptr;
+  QToolButton* btnFldr = nullptr;
+  QToolButton* btnFiles = nullptr;
+  TRemoveButton* btnFCancel = nullptr;
+  TInputList* lstInputFiles = nullptr;
+  QComboBox* cmbOutput = nullptr;
+  QWidget* prefixGroup = nullptr;
+  QLineEdit* memPreFix = nullptr;
+  QWidget* outFileGroup = nullptr;
+  QPushButton* btnNewFile = nullptr;
+  QPushButton* btnOldFile = nullptr;
+  QLineEdit* edtOutFName = nullptr;
+  QCheckBox* chkSCmdLn = nullptr;
+  QComboBox* cmbOpt = nullptr;
+
+  QMenu* mnuScript = nullptr;
+  QAction* mnuRun = nullptr;
+  QAction* mnuEditScript = nullptr;
+  QAction* mnuDeleteScript = nullptr;
+  QAction* mnuSelectAll = nullptr;
 };
 
 }  // namespace tolvan

@@ -1,0 +1,232 @@
+// The script catalogue of the main window: folders, scripts, one-liners and
+// the option history.
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "core/qt/message_service.h"
+#include "core/qt/qtext.h"
+#include "job/command_line.h"
+#include "mainwin/desktop.h"
+#include "mainwin/form1.h"
+#include "mainwin/script_catalogue.h"
+#include "settings/line_file.h"
+
+namespace tolvan {
+
+namespace {
+QStringList Items(const QComboBox* c) {
+  QStringList items;
+  for (int i = 0; i < c->count(); ++i) items << c->itemText(i);
+  return items;
+}
+
+int FindCaseInsensitive(const QComboBox* c, const QString& text) {
+  for (int i = 0; i < c->count(); ++i)
+    if (QString::compare(c->itemText(i), text, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+}  // namespace
+
+void TForm1::SetUpCatalogue() {
+  if (!EnsureScriptsTree(paths_)) Messages().BeepError(this, QString::fromUtf8("One-Liner.txtの作成に失敗しました"));
+  radioFile->setChecked(true);
+  btnSave->setEnabled(false);
+
+  std::vector<std::string> lines;
+  ReadLineFile(paths_.OneLinerFile(), lines);
+  QStringList oneLiners;
+  for (const std::string& l : lines) oneLiners.insert(SortedInsertIndex(oneLiners, ToQString(l)), ToQString(l));
+  cmbOneLiner->addItems(oneLiners);
+  cmbOneLiner->setEditText(QString());
+
+  BuildLists();
+  UpdateEditDeleteButtons();
+  cmbInput->setCurrentIndex(0);
+  cmbOutput->setCurrentIndex(0);
+  InputChoiceChanged(0);
+  OutputChoiceChanged(0);
+  LoadOptionHistory();
+}
+
+void TForm1::BuildLists() {
+  QSignalBlocker blockFolder(cmbFldr);
+  cmbFldr->clear();
+  cmbFldr->addItem(kTopFolderText);
+  cmbFldr->addItems(ListScriptFolders(paths_));
+  cmbFldr->setCurrentIndex(0);
+  FillScriptList();
+}
+
+void TForm1::RefreshScriptLists() {
+  BuildLists();
+  UpdateEditDeleteButtons();
+}
+
+void TForm1::FillScriptList() {
+  QSignalBlocker block(cmbFile);
+  cmbFile->clear();
+  cmbFile->addItems(ListScripts(paths_, cmbFldr->currentText()));
+  cmbFile->setCurrentIndex(cmbFile->count() > 0 ? 0 : -1);
+  UpdateEditDeleteButtons();
+}
+
+void TForm1::UpdateEditDeleteButtons() {
+  if (radioOneLiner->isChecked()) return;
+  bool any = !cmbFile->currentText().isEmpty();
+  btnEdit->setEnabled(any);
+  btnDelete->setEnabled(any);
+}
+
+QString TForm1::CurrentScriptPath() const {
+  return ScriptPath(paths_, cmbFldr->currentText(), cmbFile->currentText());
+}
+
+void TForm1::NewScript() {
+  QString name = AskNewScriptName(this, ToQString(settings_.Ext), Items(cmbFile));
+  if (name.isEmpty()) return;
+  QString path = ScriptPath(paths_, cmbFldr->currentText(), name);
+  bool exists = false;
+  if (!CreateScriptFromTemplate(path, &exists)) {
+    Messages().Beep();
+    if (exists)
+      Messages().Error(this, QString::fromUtf8("そのスクリプト名は既に存在します"));
+    else
+      Messages().Error(this, QString::fromUtf8("スクリプトファイルの作成に失敗しました"));
+    return;
+  }
+  {
+    QSignalBlocker block(cmbFile);
+    int at = SortedInsertIndex(Items(cmbFile), name);
+    cmbFile->insertItem(at, name);
+    cmbFile->setCurrentIndex(at);
+  }
+  if (settings_.ExEditor || !editorWindows_.HasFactory()) {
+    int code = Desktop().OpenWithAssociatedProgram(path);
+    if (code <= 32) {
+      Messages().BeepError(this, QString::fromUtf8("ファイルが開けません！エラー番号：") + QString::number(code));
+    }
+  } else {
+    editorWindows_.OpenEditor(path);
+  }
+  btnEdit->setEnabled(true);
+  btnDelete->setEnabled(true);
+}
+
+void TForm1::EditScript() {
+  if (cmbFile->currentText().isEmpty()) {
+    Messages().Show(this, QMessageBox::Question, QString(), QString::fromUtf8("ファイル名が記入されていません"));
+    return;
+  }
+  OpenScriptForEditing(CurrentScriptPath(), true);
+}
+
+void TForm1::OpenScriptForEditing(const QString& path, bool lookUpByCaption) {
+  if (!QFileInfo::exists(path)) {
+    Messages().Error(this, path + QString::fromUtf8(" は存在しません"));
+    return;
+  }
+  // Without an internal editor window the desktop's program edits the
+  // script, whatever ExEditor says.
+  if (settings_.ExEditor || !editorWindows_.HasFactory()) {
+    int code = Desktop().OpenWithAssociatedProgram(path);
+    if (code <= 32)
+      Messages().BeepError(this, QString::fromUtf8("ファイルが開けません！エラー番号：") + QString::number(code));
+    return;
+  }
+  if (lookUpByCaption && editorWindows_.ActivateEditorByCaption(path)) return;
+  editorWindows_.OpenEditor(path);
+}
+
+void TForm1::ScriptPicked() {
+  if (!settings_.SClickOpen || cmbFile->currentText().isEmpty()) return;
+  OpenScriptForEditing(CurrentScriptPath(), false);
+}
+
+void TForm1::DeleteClicked() {
+  if (radioFile->isChecked()) DeleteScript();
+  else DeleteOneLiner();
+}
+
+void TForm1::DeleteScript() {
+  QString name = cmbFile->currentText();
+  if (name.isEmpty()) {
+    Messages().BeepError(this, QString::fromUtf8("ファイルが指定されていません！"));
+    return;
+  }
+  auto answer = Messages().Ask(this, QMessageBox::Warning, QString(), name + QString::fromUtf8(" をごみ箱に移動します"),
+                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+  if (answer != QMessageBox::Ok) return;
+  int code = Desktop().MoveToTrash(CurrentScriptPath());
+  if (code != 0) {
+    Messages().Error(this, QString::fromUtf8("失敗しました。エラー：") + QString::number(code));
+    return;
+  }
+  QSignalBlocker block(cmbFile);
+  cmbFile->removeItem(cmbFile->currentIndex());
+  btnEdit->setEnabled(false);
+  btnDelete->setEnabled(false);
+}
+
+void TForm1::SaveOneLiner() {
+  QString text = cmbOneLiner->currentText();
+  if (FindCaseInsensitive(cmbOneLiner, text) >= 0) {
+    Messages().Beep();
+    Messages().Plain(this, QString::fromUtf8("このスクリプトは既に保存されています"));
+    return;
+  }
+  QString failed;
+  if (!ToCp932(text, &failed)) {
+    Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので保存できません").arg(failed));
+    return;
+  }
+  int at = SortedInsertIndex(Items(cmbOneLiner), text);
+  cmbOneLiner->insertItem(at, text);
+  cmbOneLiner->setEditText(text);
+  WriteOneLiners();
+  btnDelete->setEnabled(true);
+}
+
+void TForm1::DeleteOneLiner() {
+  QString text = cmbOneLiner->currentText();
+  if (text.isEmpty()) {
+    Messages().BeepError(this, QString::fromUtf8("スクリプトが指定されていません！"));
+    return;
+  }
+  int i = FindCaseInsensitive(cmbOneLiner, text);
+  if (i < 0) {
+    Messages().Beep();
+    Messages().Plain(this, QString::fromUtf8("このスクリプトまだ保存されていないので削除する必要はありません"));
+    return;
+  }
+  cmbOneLiner->removeItem(i);
+  cmbOneLiner->setEditText(QString());
+  WriteOneLiners();
+  btnDelete->setEnabled(cmbOneLiner->count() > 0);
+}
+
+void TForm1::WriteOneLiners() {
+  std::vector<std::string> lines;
+  for (const QString& item : Items(cmbOneLiner)) lines.push_back(ToCp932(item).value_or(std::string()));
+  if (!WriteLineFile(paths_.OneLinerFile(), lines))
+    Messages().Error(this, QString::fromUtf8("One-Liner.txtに書き込めませんでした"));
+}
+
+void TForm1::LoadOptionHistory() {
+  std::vector<std::string> lines;
+  if (!ReadLineFile(paths_.OptionHistoryFile(), lines)) return;
+  for (const std::string& l : lines) cmbOpt->addItem(ToQString(l));
+  if (cmbOpt->count() > 0) cmbOpt->setCurrentIndex(0);
+}
+
+void TForm1::SaveOptionHistory() {
+  std::vector<std::string> lines;
+  for (const QString& item : Items(cmbOpt)) lines.push_back(ToCp932(item).value_or(std::string()));
+  WriteLineFile(paths_.OptionHistoryFile(), lines);
+}
+
+void TForm1::OpenScriptsFolder() { Desktop().OpenFolder(QFile::decodeName(paths_.ScriptsFolder().c_str())); }
+
+}  // namespace tolvan

@@ -1,0 +1,154 @@
+// The input list of the main window and the choices that show and hide
+// controls.
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QUrl>
+
+#include "core/qt/message_service.h"
+#include "mainwin/desktop.h"
+#include "mainwin/form1.h"
+#include "mainwin/input_files.h"
+#include "mainwin/input_list_widgets.h"
+#include "mainwin/script_catalogue.h"
+
+namespace tolvan {
+
+void TForm1::AddInputFiles(const QStringList& paths) {
+  for (const QString& p : paths) {
+    QStringList items;
+    for (int i = 0; i < lstInputFiles->count(); ++i) items << lstInputFiles->item(i)->text();
+    lstInputFiles->insertItem(SortedInsertIndex(items, p), p);
+  }
+}
+
+void TForm1::SelectInputFiles() { AddInputFiles(Desktop().ChooseInputFiles(this)); }
+
+void TForm1::SelectFolder() {
+  QString folder = Desktop().ChooseFolder(this, [this] { OpenHelpSection(1000); });
+  if (!folder.isEmpty()) AddInputFiles(ScanFolder(folder));
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    for (const QUrl& u : event->mimeData()->urls()) {
+      if (u.isLocalFile()) {
+        event->acceptProposedAction();
+        return;
+      }
+    }
+  }
+  event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  QStringList added;
+  for (const QUrl& u : event->mimeData()->urls())
+    if (u.isLocalFile()) added << ExpandDroppedPath(u.toLocalFile());
+  AddInputFiles(added);
+  event->acceptProposedAction();
+}
+
+void TForm1::MoveUp() {
+  int i = lstInputFiles->currentRow();
+  if (i <= 0) return;
+  QListWidgetItem* item = lstInputFiles->takeItem(i);
+  lstInputFiles->insertItem(i - 1, item);
+  lstInputFiles->clearSelection();
+  lstInputFiles->setCurrentRow(i - 1);
+  item->setSelected(true);
+  lstInputFiles->setFocus();
+}
+
+void TForm1::MoveDown() {
+  int i = lstInputFiles->currentRow();
+  if (i < 0 || i >= lstInputFiles->count() - 1) return;
+  QListWidgetItem* item = lstInputFiles->takeItem(i);
+  lstInputFiles->insertItem(i + 1, item);
+  lstInputFiles->clearSelection();
+  lstInputFiles->setCurrentRow(i + 1);
+  item->setSelected(true);
+  lstInputFiles->setFocus();
+}
+
+void TForm1::RemoveSelected() {
+  int current = lstInputFiles->currentRow();
+  for (int i = lstInputFiles->count() - 1; i >= 0; --i)
+    if (lstInputFiles->item(i)->isSelected()) delete lstInputFiles->takeItem(i);
+  int n = lstInputFiles->count();
+  if (n > 0) {
+    int next = current < 0 ? 0 : (current < n ? current : n - 1);
+    lstInputFiles->clearSelection();
+    lstInputFiles->setCurrentRow(next);
+    lstInputFiles->item(next)->setSelected(true);
+  }
+  lstInputFiles->setFocus();
+}
+
+void TForm1::OpenInputEntry() {
+  QListWidgetItem* item = lstInputFiles->currentItem();
+  if (!item || item->text().isEmpty()) return;
+  int code = Desktop().OpenWithAssociatedProgram(item->text());
+  if (code <= 32)
+    Messages().BeepError(this, QString::fromUtf8("ファイルが開けません！エラー番号：") + QString::number(code));
+}
+
+void TForm1::InputChoiceChanged(int index) {
+  bool files = index == 0;
+  for (QToolButton* b : {btnUp, btnDown, btnFldr, btnFiles, static_cast<QToolButton*>(btnFCancel)})
+    b->setVisible(files);
+  lstInputFiles->setEnabled(files);
+}
+
+void TForm1::OutputChoiceChanged(int) {
+  // Decided by the number the entry's text starts with.
+  QString text = cmbOutput->currentText();
+  int n = text.isEmpty() ? 0 : text.at(0).digitValue();
+  prefixGroup->setVisible(n == 1);
+  outFileGroup->setVisible(n == 2 || n == 3);
+}
+
+void TForm1::ScriptKindChanged() {
+  bool file = radioFile->isChecked();
+  cmbFldr->setVisible(file);
+  cmbFile->setVisible(file);
+  btnNew->setVisible(file);
+  btnEdit->setVisible(file);
+  cmbOneLiner->setVisible(!file);
+  cmbSep->setVisible(!file);
+  btnSave->setVisible(!file);
+  mnuScript->setEnabled(file);
+  if (file) {
+    bool any = cmbFile->count() > 0;
+    btnDelete->setEnabled(any);
+    btnEdit->setEnabled(!cmbFile->currentText().isEmpty());
+  } else {
+    btnSave->setEnabled(true);
+    btnDelete->setEnabled(cmbOneLiner->count() > 0);
+    cmbOneLiner->setFocus();
+  }
+}
+
+void TForm1::NewOutputFile() {
+  QString start;
+  if (lstInputFiles->count() > 0) start = QFileInfo(lstInputFiles->item(0)->text()).absolutePath();
+  QString path = Desktop().ChooseNewOutputFile(this, start);
+  if (!path.isEmpty()) edtOutFName->setText(path);
+}
+
+void TForm1::ExistingOutputFile() {
+  QString path = Desktop().ChooseExistingOutputFile(this);
+  if (!path.isEmpty()) edtOutFName->setText(path);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,237 @@
+// Run: the checks in their fixed order, the job record, the job thread, and
+// the end of the job.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstring>
+
+#include "core/files.h"
+#include "core/qt/message_service.h"
+#include "core/qt/qtext.h"
+#include "job/command_line.h"
+#include "job/job_record.h"
+#include "job/option_runner.h"
+#include "job/thread_do_job.h"
+#include "mainwin/form1.h"
+#include "mainwin/input_files.h"
+#include "mainwin/input_list_widgets.h"
+#include "mainwin/job_bridge.h"
+#include "mainwin/output_window.h"
+#include "mainwin/script_catalogue.h"
+
+namespace tolvan {
+
+namespace {
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+}  // namespace
+
+void TForm1::RunScript() {
+  if (job_) return;  // one job at a time
+  if (!RunChecks()) return;
+  StartJob();
+}
+
+bool TForm1::RunChecks() {
+  auto refuse = [this](const QString& text) {
+    Messages().BeepError(this, text);
+    return false;
+  };
+
+  if (settings_.Path.empty()) return refuse(U("awk.exeが指定されていません"));
+  outputIndex_ = cmbOutput->currentIndex();
+  inputIndex_ = cmbInput->currentIndex();
+
+  bool oneLiner = radioOneLiner->isChecked();
+  if (!oneLiner && cmbFile->currentText().isEmpty()) return refuse(U("スクリプトファイルが指定されていません"));
+  if (oneLiner && cmbOneLiner->currentText().isEmpty()) return refuse(U("スクリプトが指定されていません"));
+
+  // The base command line and the option history.
+  CommandLineInputs in;
+  in.AwkPath = Native(ToQString(settings_.Path));
+  QString failed;
+  auto options = ToCp932(cmbOpt->currentText(), &failed);
+  std::optional<std::string> oneLinerText;
+  in.OneLiner = oneLiner;
+  in.DoubleQuote = cmbSep->currentIndex() == 1;
+  if (oneLiner) {
+    if (options) oneLinerText = ToCp932(cmbOneLiner->currentText(), &failed);
+    in.OneLinerText = oneLinerText.value_or(std::string());
+  } else {
+    in.ScriptPath = Native(CurrentScriptPath());
+  }
+  in.Options = options.value_or(std::string());
+  if (options) {
+    std::vector<std::string> history;
+    for (int i = 0; i < cmbOpt->count(); ++i) history.push_back(ToCp932Lossy(cmbOpt->itemText(i)));
+    std::vector<std::string> before = history;
+    UpdateOptionHistory(history, *options);
+    if (history != before) {
+      QSignalBlocker block(cmbOpt);
+      cmbOpt->clear();
+      for (const std::string& h : history) cmbOpt->addItem(ToQString(h));
+      cmbOpt->setCurrentIndex(0);
+    }
+  }
+  if (!options || (oneLiner && !oneLinerText))
+    return refuse(U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed));
+  ComposeResult composed = ComposeBaseCommandLine(in);
+  if (!composed.Ok) return refuse(QString::fromStdString(composed.Error));
+  baseCommandLine_ = composed.Line.Text;
+  composedLine_ = composed.Line;
+
+  auto needOutputName = [&]() {
+    if (outputIndex_ == 1 || outputIndex_ == 2) {
+      outputFileName_ = edtOutFName->text();
+      if (outputFileName_.isEmpty()) return refuse(U("出力ファイル名が指定されていません！"));
+    }
+    return true;
+  };
+
+  if (inputIndex_ == 0) {
+    if (lstInputFiles->count() == 0) return refuse(U("入力ファイルが指定されていません！"));
+    if (outputIndex_ == 0 && memPreFix->text().isEmpty()) return refuse(U("出力ファイルに付加するPreFixが空白です"));
+    if (!needOutputName()) return false;
+  } else {
+    if (inputIndex_ == 1) {
+      if (QApplication::clipboard()->text().isEmpty()) return refuse(U("クリップボードにテキストがありません！"));
+      if (!WriteClipboardFile()) return refuse(U("クリップボードからテキストが取得できませんでした"));
+    }
+    if (outputIndex_ == 0) return refuse(U("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません"));
+    if (!needOutputName()) return false;
+  }
+
+  if (inputIndex_ == 0 && (outputIndex_ == 1 || outputIndex_ == 2)) {
+    QStringList inputs;
+    for (int i = 0; i < lstInputFiles->count(); ++i) inputs << lstInputFiles->item(i)->text();
+    if (OutputIsAnInput(outputFileName_, inputs))
+      return refuse(U("出力ファイルと入力ファイルを同じにすることはできません"));
+  }
+
+  singleCommandLine_ = chkSCmdLn->isChecked();
+  if (singleCommandLine_ && outputIndex_ == 0)
+    return refuse(U("単一コマンドラインを選択しているとき、出力にFiles(new)は選べません"));
+  return true;
+}
+
+bool TForm1::WriteClipboardFile() {
+  QString text = QApplication::clipboard()->text();
+  int nul = text.indexOf(QChar(0));
+  if (nul >= 0) text.truncate(nul);
+  clipboardFile_ = QFile::decodeName(paths_.ClipboardInputFile().c_str());
+  QString failed;
+  auto bytes = ToCp932(text, &failed);
+  if (!bytes) {
+    Messages().Plain(this, U("EConvertError「%1」はShift-JISで表せない文字です").arg(failed));
+    return false;
+  }
+  if (!WriteFileAtomically(paths_.ClipboardInputFile(), *bytes)) {
+    Messages().Plain(this, U("EFCreateErrorファイル %1 を作成できません。%2")
+                               .arg(clipboardFile_, QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
+  }
+  return true;
+}
+
+void TForm1::StartJob() {
+  outputText_.clear();
+  errorText_.clear();
+  btnTerminate->show();
+  btnTerminate->repaint();
+  btnRun->setEnabled(false);
+  mnuRun->setEnabled(false);
+
+  TJobRecord record;
+  record.Base = composedLine_;
+  record.OutputMode = outputIndex_;
+  record.InputMode = inputIndex_;
+  record.SingleCommandLine = chkSCmdLn->isChecked();
+  record.OutputName = outputIndex_ == 0 ? Native(memPreFix->text()) : Native(outputFileName_);
+  // The job works on a copy of the list taken now; the list stays editable.
+  for (int i = 0; i < lstInputFiles->count(); ++i) record.InputList.push_back(Native(lstInputFiles->item(i)->text()));
+  record.ClipboardFile = Native(clipboardFile_);
+  record.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()));
+
+  bridge_->Open();
+  job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_);
+  job_->Start();
+}
+
+void TForm1::ShowProgress(const QString& label, const QString& count) {
+  lblNN->setText(count);
+  lblProc_fname->setText(label);
+  lblNN->show();
+  lblProc_fname->show();
+  lblNN->repaint();
+  lblProc_fname->repaint();
+}
+
+void TForm1::EndOfJob() {
+  if (closing_ || !job_) return;
+  job_->WaitFor();
+  job_.reset();
+  while (busyCursors_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --busyCursors_;
+  }
+  if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_);
+  else if (!outputText_.empty() || cmbOutput->currentIndex() == 3) frmError_->ShowStandardOutputForm(outputText_);
+  else ShowDoneWindow();
+  lblNN->hide();
+  lblProc_fname->hide();
+  btnTerminate->hide();
+  btnRun->setEnabled(true);
+  mnuRun->setEnabled(true);
+  emit JobFinished();
+}
+
+void TForm1::ShowDoneWindow() {
+  auto* done = new TfrmDone(this);
+  done->adjustSize();
+  done->move(geometry().center() - done->rect().center());
+  done->show();
+  frmDone_ = done;
+  // Goes away by itself once more than 500 ms have passed.
+  QTimer::singleShot(501, done, [done] { done->deleteLater(); });
+}
+
+void TForm1::TerminateJob() {
+  if (!job_) return;
+  auto answer = Messages().Ask(this, QMessageBox::Warning, QString(), U("強制終了しますか？"),
+                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+  if (answer == QMessageBox::Ok && job_) job_->Terminate();
+}
+
+void TForm1::WaitForJob() {
+  while (job_) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(1);
+  }
+}
+
+void TForm1::ShowAwkOptions() {
+  std::string out, err;
+  if (settings_.Path.empty()) {
+    frmError_->ShowAwkOptions(out, err);  // nothing to run: an empty line
+    return;
+  }
+  std::string awk = Native(ToQString(settings_.Path));
+  RunOptionRunner(awk, LoadAwkLocale(IniFile(paths_.SettingsFile())), out, err,
+                  [] { QCoreApplication::processEvents(); });
+  frmError_->ShowAwkOptions(out, err);
+}
+
+}  // namespace tolvan

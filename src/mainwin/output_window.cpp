@@ -1,0 +1,143 @@
+#include "mainwin/output_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "core/qt/qtext.h"
+
+namespace tolvan {
+
+TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
+  setObjectName("frmError");
+  setWindowTitle(QString::fromUtf8("AWKからの出力"));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setModal(false);
+  resize(560, 380);
+
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  QFont bold = Label1->font();
+  bold.setBold(true);
+  bold.setPointSize(bold.pointSize() + 2);
+  Label1->setFont(bold);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* copy = new QAction(QString::fromUtf8("コピー(&C)"), Memo1);
+  copy->setShortcut(QKeySequence("Ctrl+C"));
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, Memo1, &QPlainTextEdit::copy);
+  auto* all = new QAction(QString::fromUtf8("すべて選択(&A)"), Memo1);
+  all->setShortcut(QKeySequence("Ctrl+A"));
+  all->setShortcutContext(Qt::WidgetShortcut);
+  connect(all, &QAction::triggered, Memo1, &QPlainTextEdit::selectAll);
+  Memo1->addAction(copy);
+  Memo1->addAction(all);
+  connect(Memo1, &QWidget::customContextMenuRequested, this, [this, copy, all](const QPoint& pos) {
+    QMenu menu(Memo1);
+    menu.addAction(copy);
+    menu.addAction(all);
+    menu.exec(Memo1->mapToGlobal(pos));
+  });
+
+  auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
+  close->setObjectName("btnClose");
+  connect(close, &QPushButton::clicked, this, &TfrmError::HideAndClear);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Label1);
+  layout->addWidget(Memo1, 1);
+  layout->addLayout(buttons);
+}
+
+void TfrmError::SetHeading(const QString& text, const QColor& colour) {
+  Label1->setText(text);
+  QPalette p = Label1->palette();
+  p.setColor(QPalette::WindowText, colour);
+  Label1->setPalette(p);
+}
+
+void TfrmError::Present() {
+  if (!isVisible()) {
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void TfrmError::ShowErrorForm(const std::string& errorText) {
+  SetHeading("ERROR", Qt::red);
+  Memo1->setPlainText(ToQString(errorText));
+  Present();
+}
+
+void TfrmError::ShowStandardOutputForm(const std::string& outputText) {
+  SetHeading("STANDARD OUTPUT", QColor(0, 128, 0));
+  Memo1->setPlainText(ToQString(outputText));
+  Present();
+}
+
+void TfrmError::ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes) {
+  if (!stderrBytes.empty()) {
+    SetHeading("AWK Options", QColor(0, 128, 0));
+    Memo1->setPlainText(ToQString(stderrBytes));
+  } else {
+    Memo1->appendPlainText(ToQString(stdoutBytes));
+  }
+  Present();
+}
+
+QString TfrmError::Heading() const { return Label1->text(); }
+QString TfrmError::HeadingColour() const { return Label1->palette().color(QPalette::WindowText).name(); }
+QString TfrmError::Text() const { return Memo1->toPlainText(); }
+
+void TfrmError::HideAndClear() {
+  hide();
+  Memo1->clear();
+}
+
+void TfrmError::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  HideAndClear();
+}
+
+void TfrmError::reject() { HideAndClear(); }
+
+TfrmDone::TfrmDone(QWidget* parent) : QDialog(parent) {
+  setObjectName("frmDone");
+  setWindowTitle("Tolvan");
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  setModal(false);
+  auto* label = new QLabel("Done!", this);
+  QFont f = label->font();
+  f.setBold(true);
+  f.setPointSize(28);
+  label->setFont(f);
+  QPalette p = label->palette();
+  p.setColor(QPalette::WindowText, QColor(0, 128, 0));
+  label->setPalette(p);
+  label->setAlignment(Qt::AlignCenter);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(24, 16, 24, 16);
+  layout->addWidget(label);
+
+}
+
+}  // namespace tolvan

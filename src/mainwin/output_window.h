@@ -1,0 +1,52 @@
+// The output window: gawk's error text, its standard output, or the usage
+// text of "AwkOptions". Created hidden with the main window and only ever
+// hidden again, never closed, while the program runs.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace tolvan {
+
+class TfrmError : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TfrmError(QWidget* parent = nullptr);
+
+  // Texts are CP932 bytes, decoded only for showing.
+  void ShowErrorForm(const std::string& errorText);
+  void ShowStandardOutputForm(const std::string& outputText);
+  // "AwkOptions": with standard error text, the options form holding it;
+  // otherwise the standard output added as one more line.
+  void ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes);
+
+  QString Heading() const;
+  QString HeadingColour() const;  // colour name of the heading, e.g. "#ff0000"
+  QString Text() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  void SetHeading(const QString& text, const QColor& colour);
+  void Present();
+  void HideAndClear();
+
+  QLabel* Label1;
+  QPlainTextEdit* Memo1;
+};
+
+// The small window that says a job ended with nothing to show; it goes away
+// by itself shortly after it was shown.
+class TfrmDone : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TfrmDone(QWidget* parent = nullptr);
+};
+
+}  // namespace tolvan

@@ -1,0 +1,280 @@
+// Run through the main window: the checks in order, one job per output mode,
+// cancel, and closing while a job runs.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "mainwin/output_window.h"
+#include "mainwin_fixture.h"
+
+using namespace tolvan;
+using namespace tolvan::test;
+
+namespace {
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+void UseOneLiner(TForm1* w, const QString& text) {
+  Child<QRadioButton>(w, "radioOneLiner")->setChecked(true);
+  Child<QComboBox>(w, "cmbOneLiner")->setEditText(text);
+}
+
+void RunAndWait(TForm1* w) {
+  w->RunScript();
+  w->WaitForJob();
+}
+}  // namespace
+
+class RunTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void emptyAwkPathIsTheOnlyMessage() {
+    MainWindowEnv env;
+    WriteFileAtomically(env.Paths().SettingsFile(), "[AWKEXE]\r\nPath=\r\n");
+    auto w = env.Open();
+    w->RunScript();
+    QCOMPARE(env.messages.Texts(), QStringList{U("awk.exeが指定されていません")});
+    QCOMPARE(env.messages.Beeps(), 1);
+  }
+
+  void refusalsComeInTheirOrder() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    auto* out = Child<QComboBox>(w.get(), "cmbOutput");
+    auto* input = Child<QComboBox>(w.get(), "cmbInput");
+    auto expect = [&](const char* text) {
+      env.messages.Clear();
+      w->RunScript();
+      QCOMPARE(env.messages.Texts(), QStringList{U(text)});
+      QVERIFY(!w->JobRunning());
+    };
+    expect("スクリプトファイルが指定されていません");
+    UseOneLiner(w.get(), "");
+    expect("スクリプトが指定されていません");
+    UseOneLiner(w.get(), "{print}");
+    expect("入力ファイルが指定されていません！");
+    QString a = env.WriteInput("a.txt", "x\n");
+    w->AddInputFiles({a});
+    Child<QLineEdit>(w.get(), "memPreFix")->setText("");
+    expect("出力ファイルに付加するPreFixが空白です");
+    out->setCurrentIndex(1);
+    expect("出力ファイル名が指定されていません！");
+    Child<QLineEdit>(w.get(), "edtOutFName")->setText(a.toUpper());
+    expect("出力ファイルと入力ファイルを同じにすることはできません");
+    Child<QLineEdit>(w.get(), "memPreFix")->setText("new_");
+    out->setCurrentIndex(0);
+    Child<QCheckBox>(w.get(), "chkSCmdLn")->setChecked(true);
+    expect("単一コマンドラインを選択しているとき、出力にFiles(new)は選べません");
+    input->setCurrentIndex(2);
+    expect("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません");
+    out->setCurrentIndex(2);
+    Child<QLineEdit>(w.get(), "edtOutFName")->setText("");
+    expect("出力ファイル名が指定されていません！");
+    input->setCurrentIndex(1);
+    QApplication::clipboard()->clear();
+    expect("クリップボードにテキストがありません！");
+    // Clipboard text is written to TEMPCLIP.txt before the output check refuses.
+    QApplication::clipboard()->setText(U("表ソ\nline"));
+    out->setCurrentIndex(0);
+    expect("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません");
+    QCOMPARE(Slurp(env.Folder() + "/TEMPCLIP.txt"), std::string("\x95\x5C\x83\x5C\nline"));
+  }
+
+  void unbalancedOptionQuoteIsRefused() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    UseOneLiner(w.get(), "BEGIN{print 1}");
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
+    Child<QComboBox>(w.get(), "cmbOpt")->setEditText("-v 'x=1");
+    w->RunScript();
+    QCOMPARE(env.messages.Texts().size(), 1);
+    QVERIFY(!w->JobRunning());
+    // The option history was still updated, as for every run past the script check.
+    QCOMPARE(Child<QComboBox>(w.get(), "cmbOpt")->itemText(0), QString("-v 'x=1"));
+  }
+
+  void optionHistoryKeepsTheMostRecentFirst() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    UseOneLiner(w.get(), "BEGIN{}");
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(5);
+    auto* opt = Child<QComboBox>(w.get(), "cmbOpt");
+    for (const char* o : {"-v A=1", "-v B=1", "-v A=1", "-v a=1"}) {
+      opt->setEditText(o);
+      RunAndWait(w.get());
+    }
+    QCOMPARE(opt->count(), 2);
+    QCOMPARE(opt->itemText(0), QString("-v A=1"));  // the top entry keeps its case
+    QCOMPARE(opt->itemText(1), QString("-v B=1"));
+    w->close();
+    QCOMPARE(Slurp(env.Folder() + "/cmdopt.dat"), std::string("-v A=1\r\n-v B=1\r\n"));
+  }
+
+  void screenShowsTheOutputWindow() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    env.WriteScript("up.awk", "{ print toupper($0) \"\xC3\x97\" }\n");  // bytes pass through untouched
+    auto w = env.Open();
+    QString a = env.WriteInput("a.txt", "ab\n"), b = env.WriteInput("b.txt", "cd\n");
+    w->AddInputFiles({a, b});
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
+    RunAndWait(w.get());
+    QCOMPARE(w->OutputText(), std::string("AB\xC3\x97\nCD\xC3\x97\n"));
+    QVERIFY(w->OutputWindow()->isVisible());
+    QCOMPARE(w->OutputWindow()->Heading(), QString("STANDARD OUTPUT"));
+    QVERIFY(Child<QPushButton>(w.get(), "btnRun")->isEnabled());
+    QVERIFY(Child<QToolButton>(w.get(), "btnTerminate")->isHidden());
+  }
+
+  void filesNewWritesBesideEachInput() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    QString a = env.WriteInput("a b.txt", "1\n"), c = env.WriteInput("c'$.txt", "2\n");
+    w->AddInputFiles({a, c});
+    UseOneLiner(w.get(), "{print $1*10}");
+    RunAndWait(w.get());
+    QCOMPARE(Slurp(env.Folder() + "/in/new_a b.txt"), std::string("10\n"));
+    QCOMPARE(Slurp(env.Folder() + "/in/new_c'$.txt"), std::string("20\n"));
+    QVERIFY(w->DoneWindow() != nullptr);
+    QVERIFY(w->DoneWindow()->isVisible());
+    // The done window goes away by itself shortly after 500 ms.
+    QElapsedTimer t;
+    t.start();
+    QTRY_VERIFY_WITH_TIMEOUT(w->DoneWindow() == nullptr, 3000);
+    QVERIFY(t.elapsed() >= 450);
+  }
+
+  void overwriteAndAppendModes() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    QString a = env.WriteInput("1.txt", "a\n"), b = env.WriteInput("2.txt", "b\n"), c = env.WriteInput("3.txt", "c\n");
+    w->AddInputFiles({a, b, c});
+    UseOneLiner(w.get(), "{print}");
+    QString out = env.Folder() + "/out.txt";
+    WriteFileAtomically(out.toStdString(), "old\n");
+    Child<QLineEdit>(w.get(), "edtOutFName")->setText(out);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(1);
+    RunAndWait(w.get());
+    QCOMPARE(Slurp(out), std::string("c\n"));
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(2);
+    RunAndWait(w.get());
+    QCOMPARE(Slurp(out), std::string("c\na\nb\nc\n"));
+  }
+
+  void clipboardInAndOut() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    QApplication::clipboard()->setText(U("x 表\ny ソ\n"));
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(1);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(4);
+    UseOneLiner(w.get(), "{print $2}");
+    RunAndWait(w.get());
+    QCOMPARE(QApplication::clipboard()->text(), U("表\nソ\n"));
+    QVERIFY(w->OutputText().empty());
+    QVERIFY(w->ErrorText().empty());
+  }
+
+  void errorsShowTheErrorForm() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(5);
+    UseOneLiner(w.get(), "BEGIN{print \"bad\" > \"/dev/stderr\"}");
+    RunAndWait(w.get());
+    QCOMPARE(w->OutputWindow()->Heading(), QString("ERROR"));
+    QCOMPARE(w->OutputWindow()->Text(), QString("bad\n"));
+    // Null output with nothing printed: the done window.
+    UseOneLiner(w.get(), "BEGIN{}");
+    w->OutputWindow()->hide();
+    RunAndWait(w.get());
+    QVERIFY(!w->OutputWindow()->isVisible());
+    QVERIFY(w->DoneWindow() != nullptr);
+  }
+
+  void cancelStopsTheJobWithTheMessageOnce() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
+    UseOneLiner(w.get(), "BEGIN{while(1){}}");
+    w->RunScript();
+    QVERIFY(w->JobRunning());
+    QVERIFY(!Child<QPushButton>(w.get(), "btnRun")->isEnabled());
+    env.messages.answers = {QMessageBox::Cancel, QMessageBox::Ok};
+    w->TerminateJob();
+    QTest::qWait(150);
+    QVERIFY(w->JobRunning());  // Cancel in the question keeps it going
+    w->TerminateJob();
+    w->WaitForJob();
+    QCOMPARE(env.messages.Texts(), (QStringList{U("強制終了しますか？"), U("強制終了しますか？")}));
+    QCOMPARE(w->OutputWindow()->Heading(), QString("ERROR"));
+    QCOMPARE(w->OutputWindow()->Text(), U("\nユーザーによって処理は中断されました"));
+  }
+
+  void closingDuringAJobStopsItWithoutAHang() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    QStringList inputs;
+    for (int i = 0; i < 5; ++i) inputs << env.WriteInput("f" + std::to_string(i), "x\n");
+    w->AddInputFiles(inputs);
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
+    UseOneLiner(w.get(), "{while(1){}}");
+    w->show();
+    w->RunScript();
+    QTest::qWait(100);
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(w->close());
+    QVERIFY(t.elapsed() < 3000);
+    QVERIFY(!w->JobRunning());
+    w.reset();
+  }
+
+  void closeIsRefusedWhileEditorWindowsAreOpen() {
+    struct Fake : TEditorWindowRef {
+      QString FilePath() const override { return "/x"; }
+      QString Caption() const override { return "/x"; }
+      void ShowAndRaise() override {}
+      void ActivateAndRestore() override {}
+      void RefreshCommands() override {}
+      QWidget* Window() override { return nullptr; }
+    } one, two;
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    w->EditorWindows().RegisterEditor(&one);
+    w->EditorWindows().RegisterEditor(&two);
+    QVERIFY(!w->close());
+    QCOMPARE(env.messages.Texts(), (QStringList{U("先にエディタウィンドウを閉じてください"),
+                                               U("先にエディタウィンドウを閉じてください")}));
+    w->EditorWindows().UnregisterEditor(&one);
+    w->EditorWindows().UnregisterEditor(&two);
+    QVERIFY(w->close());
+  }
+
+  void awkOptionsShowsGawksUsage() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    w->ShowAwkOptions();
+    QVERIFY(w->OutputWindow()->isVisible());
+    QVERIFY(w->OutputWindow()->Text().contains("Usage"));
+  }
+};
+
+QTEST_MAIN(RunTest)
+#include "run_test.moc"
