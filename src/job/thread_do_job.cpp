@@ -21,6 +21,10 @@ TThreadDoJob::TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outTe
 
 TThreadDoJob::~TThreadDoJob() {
   Terminate();
+  if (thread_.joinable() && thread_.get_id() == std::this_thread::get_id()) {
+    thread_.detach();  // freed from its own JobEnded: the thread touches nothing of it afterwards
+    return;
+  }
   WaitFor();
 }
 

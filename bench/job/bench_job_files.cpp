@@ -1,0 +1,68 @@
+// 500 small input files in "1 Files(new)" mode through the job thread,
+// against the same 500 gawk runs from a shell loop. Last line: ratio.
+#include <filesystem>
+#include <fstream>
+
+#include "bench_common.h"
+#include "job/thread_do_job.h"
+
+using namespace tolvan;
+
+int main() {
+  const int kFiles = 500;
+  const int kRounds = 3;
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("tolvan_bench_files_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "in");
+  fs::path script = dir / "number.awk";
+  std::ofstream(script) << "{ n++; print n \": \" $0 } END { print \"lines\", n }\n";
+
+  std::vector<std::string> inputs;
+  for (int i = 0; i < kFiles; ++i) {
+    fs::path p = dir / "in" / ("file" + std::to_string(i) + ".txt");
+    std::ofstream f(p);
+    for (int l = 0; l < 20; ++l) f << "record " << l << " of file " << i << "\n";
+    inputs.push_back(p.string());
+  }
+
+  CommandLineInputs in;
+  in.AwkPath = "/usr/bin/gawk";
+  in.ScriptPath = script.string();
+  TJobRecord record;
+  record.Base = ComposeBaseCommandLine(in).Line;
+  record.InputList = inputs;
+  record.OutputMode = omFilesNew;
+  record.OutputName = "new_";
+
+  const std::string loop = "export LC_ALL=C; for f in " + bench::ShQuote((dir / "in").string()) +
+                           "/file*.txt; do /usr/bin/gawk -f " + bench::ShQuote(script.string()) +
+                           " \"$f\" > \"${f%/*}/sh_${f##*/}\"; done";
+  const std::string shell = "/bin/sh -c " + bench::ShQuote(loop);
+
+  std::vector<double> jobTimes, shellTimes;
+  for (int round = 0; round < kRounds; ++round) {
+    bench::QuietHost host;
+    std::string out, err;
+    jobTimes.push_back(bench::Seconds([&] {
+      TThreadDoJob job(record, host, out, err);
+      job.Start();
+      host.Wait();
+      job.WaitFor();
+    }));
+    if (!err.empty()) {
+      std::fprintf(stderr, "job failed: %s\n", err.c_str());
+      return 1;
+    }
+    shellTimes.push_back(bench::Seconds([&] {
+      if (std::system(shell.c_str()) != 0) std::fprintf(stderr, "shell loop failed\n");
+    }));
+    std::printf("round %d: job %.3f s, shell %.3f s\n", round + 1, jobTimes.back(), shellTimes.back());
+  }
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  double job = bench::Median(jobTimes), sh = bench::Median(shellTimes);
+  std::printf("files %d, median job %.3f s, median shell %.3f s\n", kFiles, job, sh);
+  std::printf("ratio %.3f\n", job / sh);
+  return 0;
+}
