@@ -365,8 +365,11 @@ void TFountainParser::DBProc() {
       return;
     }
   }
-  // An unexpected trail byte: the lead byte alone, the kind unchanged.
+  // An unexpected trail byte: the lead byte alone, the kind unchanged. Right
+  // after the end of a row the kept kind would be 0, which ends the row's
+  // tokens there and loses the rest of the row: it counts as a symbol then.
   if (Cur() != 0) ++FP;
+  if (FToken == toEof) FToken = toDBSymbol;
 }
 
 void TFountainParser::DBKanjiProc() {

@@ -1,0 +1,165 @@
+// The awk tokenizer: numbers, fields, strings, comments, reserved words and
+// the colour each token gets.
+#include <gtest/gtest.h>
+
+#include "colouring/gawk_fountain.h"
+#include "test_support.h"
+
+namespace tolvan {
+namespace {
+
+using test::RowList;
+using test::Tok;
+using test::Tokens;
+
+class GawkTokenizer : public ::testing::Test {
+ protected:
+  TGawkFountain scheme;
+  std::unique_ptr<TFountainParser> parser = scheme.CreateParser();
+
+  // The colour of each token of row.
+  std::vector<TFountainColor*> Colours(const std::string& row, const TRowAttributeData& data = {}) {
+    std::vector<TFountainColor*> out;
+    parser->NewData(row, data);
+    while (parser->NextToken() != 0) out.push_back(parser->TokenToFountainColor());
+    return out;
+  }
+};
+
+TEST_F(GawkTokenizer, HasThe43WordsSorted) {
+  const TStringList& words = scheme.ReserveWordList();
+  ASSERT_EQ(words.Count(), 43);
+  for (int i = 1; i < words.Count(); ++i) EXPECT_LT(CompareText(words[i - 1], words[i]), 0);
+  for (const char* w : kGawkReserveWords) EXPECT_GE(words.IndexOf(w), 0) << w;
+}
+
+TEST_F(GawkTokenizer, FieldReferences) {
+  EXPECT_EQ(Tokens(*parser, "$0"), (std::vector<Tok>{{toAwkField, "$0"}}));
+  EXPECT_EQ(Tokens(*parser, "$NF"), (std::vector<Tok>{{toAwkField, "$NF"}}));
+  EXPECT_EQ(Tokens(*parser, "$(NF-1)x"), (std::vector<Tok>{{toAwkField, "$(NF-1)"}, {toAnk, "x"}}));
+  EXPECT_EQ(Tokens(*parser, "$my_var"), (std::vector<Tok>{{toAwkField, "$my"}, {toAnk, "_var"}}));
+  EXPECT_EQ(Tokens(*parser, "$ x"), (std::vector<Tok>{{toAwkField, "$"}, {toAnk, "x"}}));
+  EXPECT_EQ(Tokens(*parser, "$(a"), (std::vector<Tok>{{toAwkField, "$(a"}}));
+}
+
+TEST_F(GawkTokenizer, HexAndZeroNumbers) {
+  EXPECT_EQ(Tokens(*parser, "0x1F"), (std::vector<Tok>{{toAwkHex, "0x1F"}}));
+  EXPECT_EQ(Tokens(*parser, "0x"), (std::vector<Tok>{{toAwkHex, "0x"}}));
+  EXPECT_EQ(Tokens(*parser, "0XfG"), (std::vector<Tok>{{toAwkHex, "0Xf"}, {toAnk, "G"}}));
+  EXPECT_EQ(Tokens(*parser, "0 012 0.5 0e3"),
+            (std::vector<Tok>{{toInteger, "0"}, {toInteger, "012"}, {toFloat, "0.5"}, {toFloat, "0e3"}}));
+  EXPECT_EQ(Colours("0x1F 12 1.5"),
+            (std::vector<TFountainColor*>{&scheme.Int(), &scheme.Int(), &scheme.Int()}));
+}
+
+TEST_F(GawkTokenizer, StringsKeepTheirHashAndTheCommentStartsAfter) {
+  const std::string row = "print \"a#b\" # remark";
+  EXPECT_EQ(Tokens(*parser, row),
+            (std::vector<Tok>{{toAnk, "print"}, {toDoubleQuotation, "\"a#b\""}, {toComment, "# remark"}}));
+  EXPECT_EQ(Colours(row),
+            (std::vector<TFountainColor*>{&scheme.Reserve(), &scheme.Str(), &scheme.Comment()}));
+}
+
+TEST_F(GawkTokenizer, QuotedStringRules) {
+  // A doubled quote stands for one; a backslash means nothing.
+  EXPECT_EQ(Tokens(*parser, "'it''s' x"), (std::vector<Tok>{{toSingleQuotation, "'it''s'"}, {toAnk, "x"}}));
+  EXPECT_EQ(Tokens(*parser, R"("a\"b c")"),
+            (std::vector<Tok>{{toDoubleQuotation, R"("a\")"}, {toAnk, "b"}, {toAnk, "c"},
+                              {toDoubleQuotation, "\""}}));
+  // A line end inside a string ends it.
+  EXPECT_EQ(Tokens(*parser, "\"ab\ncd"), (std::vector<Tok>{{toDoubleQuotation, "\"ab"}, {toAnk, "cd"}}));
+  // A double-byte character whose trail byte is a quote stays inside.
+  const std::string so = "\"\x83\x5C\x82\x22\"";  // trail 0x22 is the quote byte
+  EXPECT_EQ(Tokens(*parser, so), (std::vector<Tok>{{toDoubleQuotation, so}}));
+}
+
+TEST_F(GawkTokenizer, ReservedWordsMatchByteForByte) {
+  EXPECT_EQ(Colours("print Print PRINT"),
+            (std::vector<TFountainColor*>{&scheme.Reserve(), &scheme.Ank(), &scheme.Ank()}));
+  EXPECT_EQ(Colours("BEGIN END"), (std::vector<TFountainColor*>{&scheme.Reserve(), &scheme.Ank()}));
+}
+
+TEST_F(GawkTokenizer, RegularExpressionsAreOrdinaryTokens) {
+  EXPECT_EQ(Tokens(*parser, "/ab+c/"),
+            (std::vector<Tok>{{toSymbol, "/"}, {toAnk, "ab"}, {toSymbol, "+"}, {toAnk, "c"}, {toSymbol, "/"}}));
+  EXPECT_EQ(Colours("/a/"), (std::vector<TFountainColor*>{&scheme.Symbol(), &scheme.Ank(), &scheme.Symbol()}));
+}
+
+TEST_F(GawkTokenizer, ColoursOfTheOtherKinds) {
+  const std::string row = "\t\x8A\xBF $1 'x'";
+  EXPECT_EQ(Colours(row), (std::vector<TFountainColor*>{nullptr, &scheme.DBCS(), &scheme.Field(), &scheme.Str()}));
+  auto* item = scheme.Brackets().Add();
+  item->SetLeftBracket("<<");
+  item->SetRightBracket(">>");
+  EXPECT_EQ(Colours("<<a>> b"), (std::vector<TFountainColor*>{&item->ItemColor(), &scheme.Ank()}));
+}
+
+TEST_F(GawkTokenizer, AnUnterminatedStringEndsWithItsLine) {
+  RowList rows{{"x = \"abc", raCrlf}, {"y \"", raCrlf}};
+  auto states = test::RowStates(*parser, rows);
+  EXPECT_EQ(states[1].Tokens, 0);
+  EXPECT_EQ(Tokens(*parser, rows.GetListString(1), states[1]),
+            (std::vector<Tok>{{toAnk, "y"}, {toDoubleQuotation, "\""}}));
+}
+
+TEST_F(GawkTokenizer, AStringOverAWrapContinuesByItsRules) {
+  RowList rows{{"x \"ab", raWrapped}, {"cd\" y", raCrlf}};
+  auto states = test::RowStates(*parser, rows);
+  EXPECT_EQ(states[1].Tokens, toDoubleQuotation);
+  EXPECT_EQ(states[1].WrappedBytes, 0);
+  EXPECT_EQ(Tokens(*parser, rows.GetListString(1), states[1]),
+            (std::vector<Tok>{{toDoubleQuotation, "cd\""}, {toAnk, "y"}}));
+  // Continued strings keep the string colour, never a reserved word's.
+  parser->NewData(rows.GetListString(1), states[1]);
+  parser->NextToken();
+  EXPECT_EQ(parser->TokenToFountainColor(), &scheme.Str());
+}
+
+TEST_F(GawkTokenizer, ACommentOverWrapsLastsToTheEndOfTheLogicalLine) {
+  RowList rows{{"a # bc", raWrapped}, {"print", raWrapped}, {"ghi", raCrlf}, {"x", raCrlf}};
+  auto states = test::RowStates(*parser, rows);
+  EXPECT_EQ(states[1].Tokens, toComment);
+  EXPECT_EQ(states[2].Tokens, toComment);
+  EXPECT_EQ(states[3].Tokens, 0);
+  EXPECT_EQ(Tokens(*parser, rows.GetListString(1), states[1]), (std::vector<Tok>{{toComment, "print"}}));
+  EXPECT_EQ(Colours(rows.GetListString(1), states[1]), (std::vector<TFountainColor*>{&scheme.Comment()}));
+}
+
+TEST_F(GawkTokenizer, AReservedWordSplitByAWrapKeepsItsColour) {
+  RowList rows{{"x whi", raWrapped}, {"le y", raCrlf}};
+  auto states = test::RowStates(*parser, rows);
+  EXPECT_EQ(states[1].Tokens, toReserve);
+  EXPECT_EQ(states[1].WrappedBytes, 2);
+  EXPECT_EQ(Colours(rows.GetListString(0), states[0]),
+            (std::vector<TFountainColor*>{&scheme.Ank(), &scheme.Ank()}));
+  EXPECT_EQ(Colours(rows.GetListString(1), states[1]),
+            (std::vector<TFountainColor*>{&scheme.Reserve(), &scheme.Ank()}));
+  // A hex number carried over the wrap keeps its kind.
+  RowList hex{{"a 0x1", raWrapped}, {"F b", raCrlf}};
+  states = test::RowStates(*parser, hex);
+  EXPECT_EQ(states[1].Tokens, toAwkHex);
+  EXPECT_EQ(states[1].WrappedBytes, 1);
+  EXPECT_EQ(Tokens(*parser, "F b", states[1]), (std::vector<Tok>{{toAwkHex, "F"}, {toAnk, "b"}}));
+}
+
+TEST_F(GawkTokenizer, TokenizesEveryRowToItsEnd) {
+  // Every byte value, with lead bytes at the row end: each token moves on
+  // and the last one ends exactly at the row's end.
+  std::string row;
+  for (int c = 1; c < 256; ++c) row += static_cast<char>(c);
+  for (const std::string& r : {row, row.substr(100), std::string("\x88"), std::string("\"\x81")}) {
+    parser->NewData(r, {});
+    int end = 0;
+    int count = 0;
+    while (parser->NextToken() != 0) {
+      ASSERT_GT(parser->TokenLength(), 0);
+      ASSERT_GE(parser->SourcePos(), end);
+      end = parser->SourcePos() + parser->TokenLength();
+      ASSERT_LE(end, static_cast<int>(r.size()));
+      ASSERT_LT(++count, 1000);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tolvan
