@@ -278,6 +278,22 @@ TEST_F(JobThread, ExceptionIsReportedAndTheEndStillComes) {
   EXPECT_FALSE(j.host.exceptions[0].empty());
 }
 
+TEST_F(JobThread, HostMayFreeTheJobFromItsEndCall) {
+  struct FreeingHost : test::RecordingHost {
+    std::unique_ptr<TThreadDoJob> job;
+    void JobEnded() override {
+      job.reset();  // on the job thread itself
+      RecordingHost::JobEnded();
+    }
+  } host;
+  std::string out, err;
+  host.job = std::make_unique<TThreadDoJob>(Record(omScreen), host, out, err);
+  host.job->Start();
+  ASSERT_TRUE(host.WaitEnded(60s));
+  EXPECT_EQ(out, "a1\na2\nb1\nc1\n");
+  std::this_thread::sleep_for(50ms);  // let the detached thread leave
+}
+
 TEST_F(JobThread, StartTwiceIsAnError) {
   test::RecordingHost host;
   std::string out, err;
