@@ -6,6 +6,10 @@
 
 namespace tolvan {
 
+// Once the job has been told to terminate it makes no more JobProgress or
+// JobPutClipboard calls, so an owner that waits for the job in its own
+// thread is not called into synchronously from then on (a call already in
+// progress is the owner's to let finish).
 class TJobHost {
  public:
   virtual ~TJobHost() = default;

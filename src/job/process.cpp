@@ -357,7 +357,9 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
       ended = child.Reap(false);
     }
   }
-  if (killed) ::kill(-pid, SIGKILL);  // anything the group started meanwhile; the zombie keeps the id ours
+  // Anything the group started meanwhile. Only while the unreaped leader
+  // keeps the group's id ours.
+  if (killed && pidfd.valid()) ::kill(-pid, SIGKILL);
   child.Reap(true);
 
   // What the child wrote is in the pipes now; read it without waiting for
