@@ -10,7 +10,7 @@ using namespace tolvan;
 
 int main() {
   const int kFiles = 500;
-  const int kRounds = 3;
+  const int kRounds = 5;
   namespace fs = std::filesystem;
   fs::path dir = fs::temp_directory_path() / ("tolvan_bench_files_" + std::to_string(::getpid()));
   fs::remove_all(dir);
