@@ -294,14 +294,5 @@ TEST_F(JobThread, HostMayFreeTheJobFromItsEndCall) {
   std::this_thread::sleep_for(50ms);  // let the detached thread leave
 }
 
-TEST_F(JobThread, StartTwiceIsAnError) {
-  test::RecordingHost host;
-  std::string out, err;
-  TThreadDoJob job(Record(omNull), host, out, err);
-  job.Start();
-  EXPECT_THROW(job.Start(), std::runtime_error);
-  job.WaitFor();
-}
-
 }  // namespace
 }  // namespace tolvan
