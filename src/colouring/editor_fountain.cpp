@@ -208,14 +208,14 @@ TEditorParser::TEditorParser(TFountain* Fountain) : TFountainParser(Fountain) {
 
 void TEditorParser::InitMethodTable() {
   TFountainParser::InitMethodTable();
-  FTokenMethodTable[toQuotation] = static_cast<TParserProc>(&TEditorParser::QuotationProc);
-  FTokenMethodTable[toControlCode] = static_cast<TParserProc>(&TEditorParser::ControlCodeProc);
-  FTokenMethodTable[toControlCodeHex] = static_cast<TParserProc>(&TEditorParser::ControlCodeHexProc);
+  FTokenMethodTable[toQuotation] = &Invoke<&TEditorParser::QuotationProc>;
+  FTokenMethodTable[toControlCode] = &Invoke<&TEditorParser::ControlCodeProc>;
+  FTokenMethodTable[toControlCodeHex] = &Invoke<&TEditorParser::ControlCodeHexProc>;
 }
 
 void TEditorParser::NormalTokenProc() {
   const TEditorFountain& f = Editor();
-  if (FBracketIndex == -1 && IsBracketProc()) BracketProc();
+  if (FBracketIndex == -1 && f.Brackets().Count() != 0 && IsBracketProc()) BracketProc();
   else if (f.Mail() && IsMailProc()) MailProc();
   else if (f.Url() && IsUrlProc()) UrlProc();
   else if (IsCommenterProc()) CommenterProc();
@@ -223,7 +223,7 @@ void TEditorParser::NormalTokenProc() {
   else if (IsControlCodeHexProc()) ControlCodeHexProc();
   else if (IsControlCodeProc()) ControlCodeProc();
   else if (IsHexPrefixProc()) HexProc();
-  else (this->*FMethodTable[Cur()])();
+  else FMethodTable[Cur()](*this);
 }
 
 bool TEditorParser::IsCommenterProc() {

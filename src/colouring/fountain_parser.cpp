@@ -45,38 +45,38 @@ TFountainParser::TFountainParser(TFountain* Fountain) {
 void TFountainParser::InitMethodTable() {
   using P = TFountainParser;
   for (int c = 0; c < 256; ++c) {
-    TParserProc p = &P::SymbolProc;
-    if (c == 0) p = &P::EofProc;
-    else if (c == 9) p = &P::TabProc;
-    else if (c == 10) p = &P::LFProc;
-    else if (c == 13) p = &P::CrProc;
-    else if (c >= '0' && c <= '9') p = &P::IntegerProc;
-    else if ((c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z')) p = &P::AnkProc;
-    else if (c == 0x81 || (c >= 0x84 && c <= 0x87)) p = &P::DBSymbolProc;
-    else if (c == 0x82 || c == 0x83) p = &P::DBProc;
-    else if ((c >= 0x88 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) p = &P::DBKanjiProc;
-    else if (c >= 0xA1 && c <= 0xA5) p = &P::KanaSymbolProc;
-    else if (c >= 0xA6 && c <= 0xDF) p = &P::KanaProc;
+    TParserProc p = &Invoke<&P::SymbolProc>;
+    if (c == 0) p = &Invoke<&P::EofProc>;
+    else if (c == 9) p = &Invoke<&P::TabProc>;
+    else if (c == 10) p = &Invoke<&P::LFProc>;
+    else if (c == 13) p = &Invoke<&P::CrProc>;
+    else if (c >= '0' && c <= '9') p = &Invoke<&P::IntegerProc>;
+    else if ((c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z')) p = &Invoke<&P::AnkProc>;
+    else if (c == 0x81 || (c >= 0x84 && c <= 0x87)) p = &Invoke<&P::DBSymbolProc>;
+    else if (c == 0x82 || c == 0x83) p = &Invoke<&P::DBProc>;
+    else if ((c >= 0x88 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) p = &Invoke<&P::DBKanjiProc>;
+    else if (c >= 0xA1 && c <= 0xA5) p = &Invoke<&P::KanaSymbolProc>;
+    else if (c >= 0xA6 && c <= 0xDF) p = &Invoke<&P::KanaProc>;
     FMethodTable[static_cast<std::size_t>(c)] = p;
   }
   for (int k = 0; k < 256; ++k) {
-    TParserProc p = &P::SymbolProc;
+    TParserProc p = &Invoke<&P::SymbolProc>;
     switch (k) {
-      case toInteger: case toFloat: p = &P::IntegerProc; break;
-      case toBracket: p = &P::BracketProc; break;
-      case toComment: p = &P::CommenterProc; break;
-      case toReserve: p = &P::ReserveWordProc; break;
-      case toAnk: p = &P::AnkProc; break;
-      case toDBSymbol: p = &P::DBSymbolProc; break;
-      case toDBInt: case toDBAlpha: case toDBHira: case toDBKana: p = &P::DBProc; break;
-      case toDBKanji: p = &P::DBKanjiProc; break;
-      case toKanaSymbol: p = &P::KanaSymbolProc; break;
-      case toKana: p = &P::KanaProc; break;
-      case toUrl: p = &P::UrlProc; break;
-      case toMail: p = &P::MailProc; break;
-      case toHex: p = &P::HexProc; break;
-      case toSingleQuotation: p = &P::SingleQuotationProc; break;
-      case toDoubleQuotation: p = &P::DoubleQuotationProc; break;
+      case toInteger: case toFloat: p = &Invoke<&P::IntegerProc>; break;
+      case toBracket: p = &Invoke<&P::BracketProc>; break;
+      case toComment: p = &Invoke<&P::CommenterProc>; break;
+      case toReserve: p = &Invoke<&P::ReserveWordProc>; break;
+      case toAnk: p = &Invoke<&P::AnkProc>; break;
+      case toDBSymbol: p = &Invoke<&P::DBSymbolProc>; break;
+      case toDBInt: case toDBAlpha: case toDBHira: case toDBKana: p = &Invoke<&P::DBProc>; break;
+      case toDBKanji: p = &Invoke<&P::DBKanjiProc>; break;
+      case toKanaSymbol: p = &Invoke<&P::KanaSymbolProc>; break;
+      case toKana: p = &Invoke<&P::KanaProc>; break;
+      case toUrl: p = &Invoke<&P::UrlProc>; break;
+      case toMail: p = &Invoke<&P::MailProc>; break;
+      case toHex: p = &Invoke<&P::HexProc>; break;
+      case toSingleQuotation: p = &Invoke<&P::SingleQuotationProc>; break;
+      case toDoubleQuotation: p = &Invoke<&P::DoubleQuotationProc>; break;
       default: break;
     }
     FTokenMethodTable[static_cast<std::size_t>(k)] = p;
@@ -145,7 +145,7 @@ std::uint8_t TFountainParser::NextToken() {
 
 void TFountainParser::StartTokenProc() {
   if (FWrappedByte <= 0) {
-    (this->*FTokenMethodTable[FWrappedToken])();
+    FTokenMethodTable[FWrappedToken](*this);
   } else {
     FToken = FWrappedToken;
     FP = (FEnd - FP > FWrappedByte) ? FP + FWrappedByte : FEnd;
@@ -159,8 +159,9 @@ void TFountainParser::StartTokenProc() {
 }
 
 void TFountainParser::NormalTokenProc() {
-  if (FBracketIndex == -1 && IsBracketProc()) BracketProc();
-  else (this->*FMethodTable[Cur()])();
+  // Most schemes have no bracket items: no need to ask for each token.
+  if (FBracketIndex == -1 && FFountain->Brackets().Count() != 0 && IsBracketProc()) BracketProc();
+  else FMethodTable[Cur()](*this);
 }
 
 bool TFountainParser::IsBracketProc() {
@@ -242,7 +243,7 @@ void TFountainParser::UrlProc() {
 }
 
 void TFountainParser::ReserveWordProc() {
-  (this->*FMethodTable[Cur()])();
+  FMethodTable[Cur()](*this);
   FToken = toReserve;
 }
 

@@ -42,7 +42,11 @@ using TTokenSet = std::bitset<256>;
 
 class TFountainParser : public TRowStateParser {
  public:
-  using TParserProc = void (TFountainParser::*)();
+  // A table entry: calls one scanning operation on the parser it is given,
+  // through the virtual call, so an override in a derived tokenizer is the
+  // one that runs. A plain function pointer keeps the per-token dispatch to
+  // a single indirect call.
+  using TParserProc = void (*)(TFountainParser&);
 
   // Raises when Fountain is missing. Derived classes run InitMethodTable at
   // the end of their own constructor so that their entries are the ones bound.
@@ -112,6 +116,19 @@ class TFountainParser : public TRowStateParser {
   bool StartsWith(std::string_view s) const;
   void QuotationProc(char Q, std::uint8_t Kind);
   void Exponent();
+
+  template <class T>
+  struct MemberClass;
+  template <class C>
+  struct MemberClass<void (C::*)()> {
+    using type = C;
+  };
+  // The table entry for scanning operation M (of this class or a derived one).
+  template <auto M>
+  static void Invoke(TFountainParser& p) {
+    using D = typename MemberClass<decltype(M)>::type;
+    (static_cast<D&>(p).*M)();
+  }
 
   std::array<TParserProc, 256> FMethodTable{};
   std::array<TParserProc, 256> FTokenMethodTable{};

@@ -51,13 +51,13 @@ TGawkFountainParser::TGawkFountainParser(TFountain* Fountain) : TFountainParser(
 
 void TGawkFountainParser::InitMethodTable() {
   TFountainParser::InitMethodTable();
-  FMethodTable['0'] = static_cast<TParserProc>(&TGawkFountainParser::ZeroProc);
-  FMethodTable['\''] = &TGawkFountainParser::SingleQuotationProc;
-  FMethodTable['"'] = &TGawkFountainParser::DoubleQuotationProc;
-  FMethodTable['$'] = static_cast<TParserProc>(&TGawkFountainParser::FieldProc);
-  FMethodTable['#'] = static_cast<TParserProc>(&TGawkFountainParser::MyCommentProc);
-  FTokenMethodTable[toAwkHex] = static_cast<TParserProc>(&TGawkFountainParser::CppHexProc);
-  FTokenMethodTable[toAwkField] = static_cast<TParserProc>(&TGawkFountainParser::FieldProc);
+  FMethodTable['0'] = &Invoke<&TGawkFountainParser::ZeroProc>;
+  FMethodTable['\''] = &Invoke<&TGawkFountainParser::SingleQuotationProc>;
+  FMethodTable['"'] = &Invoke<&TGawkFountainParser::DoubleQuotationProc>;
+  FMethodTable['$'] = &Invoke<&TGawkFountainParser::FieldProc>;
+  FMethodTable['#'] = &Invoke<&TGawkFountainParser::MyCommentProc>;
+  FTokenMethodTable[toAwkHex] = &Invoke<&TGawkFountainParser::CppHexProc>;
+  FTokenMethodTable[toAwkField] = &Invoke<&TGawkFountainParser::FieldProc>;
 }
 
 void TGawkFountainParser::ZeroProc() {

@@ -232,3 +232,27 @@ TEST_F(BaseTokenizer, ExtensionStateTravelsUnchanged) {
 
 }  // namespace
 }  // namespace tolvan
+
+namespace tolvan {
+namespace {
+
+// A derived tokenizer's scanning operations take effect through the tables,
+// both for a row's first byte and for a token carried over a wrap.
+TEST(TokenizerTables, OverridesRunThroughTheTables) {
+  struct Shouting : TFountainParser {
+    explicit Shouting(TFountain* f) : TFountainParser(f) { InitMethodTable(); }
+    void AnkProc() override {
+      TFountainParser::AnkProc();
+      FToken = 99;
+    }
+  };
+  TGawkFountain scheme;
+  Shouting parser(&scheme);
+  EXPECT_EQ(Tokens(parser, "ab 1"), (std::vector<Tok>{{99, "ab"}, {toInteger, "1"}}));
+  TRowAttributeData carried;
+  carried.Tokens = toAnk;  // a word carried in, continued by its rules
+  EXPECT_EQ(Tokens(parser, "cd", carried), (std::vector<Tok>{{99, "cd"}}));
+}
+
+}  // namespace
+}  // namespace tolvan
