@@ -308,6 +308,7 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   const bool canBatch = pidfd.valid() && outCapacity >= kPipeSize;
   bool batching = false;
 
+  int reapWaitMs = 1;  // without a pidfd only
   bool killed = false;
   bool ended = false;
   while (!ended) {
@@ -332,9 +333,12 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
       pidIdx = static_cast<int>(nfds);
       fds[nfds++] = pollfd{pidfd.get(), POLLIN, 0};
     } else if (nfds == 0) {
-      // No pidfd and both pipes closed by the child: its end is near.
-      child.Reap(true);
-      break;
+      // No pidfd and both pipes closed by the child: its end is usually
+      // near, so look again soon, backing off to the normal cycle.
+      if (child.Reap(false)) break;
+      ::poll(nullptr, 0, reapWaitMs);
+      reapWaitMs = std::min(reapWaitMs * 2, kCycleMs);
+      continue;
     }
 
     int n = ::poll(fds, nfds, batching ? kBatchMs : kCycleMs);
