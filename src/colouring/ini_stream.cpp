@@ -62,26 +62,23 @@ bool IniWriteStream(std::string_view stream, IniFile& ini, std::string_view sect
   const int count = static_cast<int>(lines.size());
   const std::string countKey = std::string(ident) + "_c";
   const int old = ini.ReadInteger(section, countKey, 0);
+  std::vector<IniChange> changes;
   if (count < old) {
     if (old <= kIniStreamMaxLines) {
-      for (int n = old - 1; n >= count; --n) {
-        if (!ini.DeleteKey(section, DataKey(ident, n))) return false;
-      }
+      for (int n = old - 1; n >= count; --n) changes.push_back({DataKey(ident, n), std::nullopt});
     } else {
       // A damaged count: remove the keys that are really there.
-      for (int n = count; n < old && ini.KeyExists(section, DataKey(ident, n)); ++n) {
-        if (!ini.DeleteKey(section, DataKey(ident, n))) return false;
-      }
+      for (int n = count; n < old && ini.KeyExists(section, DataKey(ident, n)); ++n)
+        changes.push_back({DataKey(ident, n), std::nullopt});
     }
-    if (count == 0 && !ini.DeleteKey(section, countKey)) return false;
+    if (count == 0) changes.push_back({countKey, std::nullopt});
   }
   if (count > 0) {
-    if (!ini.WriteInteger(section, countKey, count)) return false;
-    for (int n = 0; n < count; ++n) {
-      if (!ini.WriteString(section, DataKey(ident, n), lines[static_cast<std::size_t>(n)])) return false;
-    }
+    changes.push_back({countKey, std::to_string(count)});
+    for (int n = 0; n < count; ++n) changes.push_back({DataKey(ident, n), lines[static_cast<std::size_t>(n)]});
   }
-  return true;
+  // One write: the file never holds half a scheme.
+  return ini.WriteBatch(section, changes);
 }
 
 std::string IniReadStream(const IniFile& ini, std::string_view section, std::string_view ident) {

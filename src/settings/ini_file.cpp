@@ -268,4 +268,19 @@ bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
   return WriteFileAtomically(path_, doc.Serialize());
 }
 
+bool IniFile::WriteBatch(std::string_view section, const std::vector<IniChange>& changes) {
+  Document doc(path_);
+  bool changed = false;
+  for (const IniChange& c : changes) {
+    if (c.value) {
+      doc.Set(section, c.key, *c.value);
+      changed = true;
+    } else {
+      changed = doc.Remove(section, c.key) || changed;
+    }
+  }
+  if (!changed) return true;
+  return WriteFileAtomically(path_, doc.Serialize());
+}
+
 }  // namespace tolvan

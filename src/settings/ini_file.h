@@ -6,10 +6,18 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvan {
+
+// One key of a batch: a value writes the key, none deletes it.
+struct IniChange {
+  std::string key;
+  std::optional<std::string> value;
+};
 
 class IniFile {
  public:
@@ -34,6 +42,10 @@ class IniFile {
   bool WriteInteger(std::string_view section, std::string_view key, int value);
   bool WriteBool(std::string_view section, std::string_view key, bool value);
   bool DeleteKey(std::string_view section, std::string_view key);
+  // The changes in order, as one read and one write of the file (a stored
+  // scheme is dozens of keys). Nothing is written when only absent keys are
+  // deleted. False (errno set, the file as it was) when it cannot be written.
+  bool WriteBatch(std::string_view section, const std::vector<IniChange>& changes);
 
  private:
   std::filesystem::path path_;

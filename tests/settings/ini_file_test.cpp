@@ -131,3 +131,22 @@ TEST(IniFileWrite, UnwritableFolderFails) {
   IniFile ini(d / "missing" / "t.INI");
   EXPECT_FALSE(ini.WriteString("A", "k", "2"));
 }
+
+TEST(IniFileWrite, BatchWritesAndDeletesInOnePass) {
+  TempDir d;
+  Put(d / "b.INI", "[property]\r\nOld_d2=x\r\nkeep=1\r\n[Other]\r\nOld_d2=y\r\n");
+  IniFile ini(d / "b.INI");
+  ASSERT_TRUE(ini.WriteBatch("property", {{"Old_d2", std::nullopt},
+                                          {"absent", std::nullopt},
+                                          {"S_c", "2"},
+                                          {"S_d0", "A\r\nB"},
+                                          {"s_C", "3"}}));
+  EXPECT_EQ(Slurp(d / "b.INI"),
+            "[property]\r\nkeep=1\r\ns_C=3\r\nS_d0=A  B\r\n[Other]\r\nOld_d2=y\r\n");
+  // Only absent keys to delete: the file is not rewritten (not even created).
+  IniFile none(d / "none.INI");
+  EXPECT_TRUE(none.WriteBatch("property", {{"gone", std::nullopt}}));
+  EXPECT_FALSE(none.Exists());
+  IniFile bad(d / "missing" / "t.INI");
+  EXPECT_FALSE(bad.WriteBatch("A", {{"k", "1"}}));
+}
