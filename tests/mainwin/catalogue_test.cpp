@@ -1,5 +1,9 @@
 // The script catalogue and the input list, through the main window.
+#include <QApplication>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -141,6 +145,31 @@ class CatalogueTest : public QObject {
     std::filesystem::create_directories(env.dir.path() / ".hid");
     WriteFileAtomically(env.dir.path() / ".hid" / "f.txt", "");
     QCOMPARE(ExpandDroppedPath(env.Folder() + "/.hid/f.txt"), QStringList{env.Folder() + "/.hid/f.txt"});
+  }
+
+  void filesDroppedOnTheWindowJoinTheList() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    QString a = env.WriteInput("a.txt", ""), b = env.WriteInput("b.txt", "");
+    std::filesystem::create_directories(env.dir.path() / "in" / "sub");
+    auto w = env.Open();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(env.Folder() + "/in"), QUrl::fromLocalFile(a), QUrl("https://example.org/x")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &drop);
+    auto* list = Child<QListWidget>(w.get(), "lstInputFiles");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), a);
+    QCOMPARE(list->item(1)->text(), a);
+    QCOMPARE(list->item(2)->text(), b);
+    // A drop on the remove button that does not come from a list removes nothing.
+    list->selectAll();
+    QDropEvent stray(QPointF(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Child<QToolButton>(w.get(), "btnFCancel"), &stray);
+    QCOMPARE(list->count(), 3);
   }
 
   void upDownAndRemoveKeepTheCurrentEntry() {

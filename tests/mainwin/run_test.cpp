@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -144,6 +145,12 @@ class RunTest : public QObject {
     RunAndWait(w.get());
     QCOMPARE(Slurp(env.Folder() + "/in/new_a b.txt"), std::string("10\n"));
     QCOMPARE(Slurp(env.Folder() + "/in/new_c'$.txt"), std::string("20\n"));
+    // The last progress shown, hidden again at the end.
+    auto* count = Child<QLabel>(w.get(), "lblNN");
+    auto* label = Child<QLabel>(w.get(), "lblProc_fname");
+    QCOMPARE(count->text(), QString("2/2"));
+    QCOMPARE(label->text(), QString("c'$.txt"));
+    QVERIFY(count->isHidden() && label->isHidden());
     QVERIFY(w->DoneWindow() != nullptr);
     QVERIFY(w->DoneWindow()->isVisible());
     // The done window goes away by itself shortly after 500 ms.
@@ -217,8 +224,11 @@ class RunTest : public QObject {
     w->TerminateJob();
     QTest::qWait(150);
     QVERIFY(w->JobRunning());  // Cancel in the question keeps it going
-    w->TerminateJob();
-    w->WaitForJob();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_Escape);  // Escape presses the cancel button
+    QTRY_VERIFY_WITH_TIMEOUT(!w->JobRunning(), 5000);
     QCOMPARE(env.messages.Texts(), (QStringList{U("強制終了しますか？"), U("強制終了しますか？")}));
     QCOMPARE(w->OutputWindow()->Heading(), QString("ERROR"));
     QCOMPARE(w->OutputWindow()->Text(), U("\nユーザーによって処理は中断されました"));
