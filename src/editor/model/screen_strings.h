@@ -1,0 +1,149 @@
+// The row store of the editor control: the rows, the single edit primitive
+// UpdateList, the tokenizer state per row, word wrap, undo, and the controls
+// (clients) that show the store.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "colouring/row_state.h"
+#include "editor/model/editor_client.h"
+#include "editor/model/string_list.h"
+#include "editor/model/undo.h"
+#include "editor/model/wrap.h"
+
+namespace tolvan {
+
+struct TDrawInfo {
+  int Start = 0;
+  int OldCount = 0;
+  int NewCount = 0;
+  int StateRows = 0;
+  bool Valid = false;
+};
+
+class TEditorScreenStrings : public TEditorStringList, public TRowSource {
+ public:
+  TEditorScreenStrings();
+  ~TEditorScreenStrings() override;
+
+  // ---- editing ----
+  // Replaces rows Index..Index+Count-1 by Str (which may hold line breaks);
+  // Count = 0 inserts. One undo record per call.
+  void UpdateList(int Index, int Count, std::string_view Str);
+  void ListInfo(int Index, int Count, std::string& Str, int& RowCount,
+                TRowAttribute& Attribute) const;
+  int RowStart(int Row) const;
+  int RowEnd(int Row) const;
+  void CheckCrlf(int Row, std::string& Str) const;
+  // ListInfo into an undo record, with the saved rows' lengths.
+  void SaveRows(int Index, int Count, TUndoData& Record, int& RowCount) const;
+  // The rows a record saved, cut as they were (or by StrToWrapList when the
+  // record holds no row lengths).
+  void RecordToRows(const TUndoData& Record, TEditorStringList& List);
+  TRowMarks DeleteList(int Index, int Count);
+  void InsertList(int Index, TEditorStringList& List);
+  void ChangeList(int Index, int Count, TEditorStringList& List);
+
+  // ---- tokenizer state ----
+  int UpdateBrackets(int Row, bool Invalidate);
+  void InitBrackets();
+  TRowAttributeData GetListData(int Row) const;
+  // First row from which every row is known to be not computed.
+  int UncomputedFrom() const { return uncomputedFrom_; }
+
+  // ---- draw info and marks ----
+  void UpdateDrawInfo(int Row, int OldCount, int StateRows, int NewCount);
+  const TDrawInfo& DrawInfo() const { return drawInfo_; }
+  void IncludeRowMarks(TRowMarks Marks) { validRowMarks_ |= Marks; }
+  virtual void ExcludeRowMarks(TRowMarks Marks) {
+    validRowMarks_ = static_cast<TRowMarks>(validRowMarks_ & ~Marks);
+  }
+  TRowMarks ValidRowMarks() const { return validRowMarks_; }
+  void SetListRowMarks(int Row, TRowMarks Marks);
+
+  // ---- clients ----
+  void Reference(TEditorClient* Editor);
+  // Removes a client; the store deletes itself when none is left, so it
+  // must have been made with new.
+  void Release(TEditorClient* Editor);
+  TEditorClient* GetClient() const { return clients_.empty() ? nullptr : clients_.front(); }
+  TEditorClient* GetActiveClient() const;
+  const std::vector<TEditorClient*>& Clients() const { return clients_; }
+  void ClientsAdjustRow();
+  void ClientsCleanSelection();
+  void ClientsInitCol();
+  void ClientsInitView();
+
+  // ---- word wrap ----
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool Value);
+  TEditorWrapOption& WrapOption();
+  void WrapLines();
+  void StretchLines();
+  virtual void StrToWrapList(std::string_view Str, TEditorStringList& List);
+  virtual int WrapCount(std::string_view Line);
+  // Column rules of the owner for this store.
+  TColumnRules ColumnRules() const;
+
+  // ---- undo ----
+  TEditorUndoObj& UndoObj();
+  void Undo() { UndoObj().Undo(); }
+  void Redo() { UndoObj().Redo(); }
+
+  void Clear() override;
+  void SetUpdateState(bool Updating) override;
+
+  // ---- the control's view of the rows ----
+  TRowAttribute ListRows(int Row) const;
+  const std::string& ListStr(int Row) const;
+  int LinesToRow(int Line) const;
+  int RowToLines(int Row) const;
+  std::string ListToStr() const;
+  bool ListToFile(const std::filesystem::path& Name) const;
+  // Character index of (Row, Col) counted from FromRow: a line break counts
+  // 2, a wrap 0, the end of the text 1.
+  int GetSelIndex(int FromRow, int Row, int Col) const;
+  void SelIndexToRowCol(int FromRow, int Index, int& Row, int& Col) const;
+  // Puts the client's caret at character Index counted from FromRow.
+  void SetSelIndex(TEditorClient* Client, int FromRow, int Index) const;
+
+  // ---- TRowSource ----
+  int GetListCount() const override { return Count(); }
+  const std::string& GetListString(int Row) const override { return ListStr(Row); }
+  TRowAttribute GetListRow(int Row) const override { return ListRows(Row); }
+
+ protected:
+  virtual std::unique_ptr<TEditorUndoObj> CreateUndoObj();
+  virtual std::unique_ptr<TEditorWrapOption> CreateWrapOption();
+  void WrapOptionChanged();
+
+ private:
+  friend class TEditorUndoObj;
+  void NotifyClients();
+  int ScreenRows() const;
+  bool OwnerLoading() const;
+  void ResetState(int Row);
+  void WriteState(int Row, const TRowAttributeData& d);
+  bool StateEquals(int Row, const TRowAttributeData& d) const;
+  // Advances d from the start of Row to the start of Row + 1.
+  void Advance(TRowStateParser* parser, int Row, TRowAttributeData& d) const;
+  // Writes states from Start (d is its incoming state) through Limit,
+  // stopping at a row whose stored state matches.
+  int Walk(TRowStateParser* parser, int Start, TRowAttributeData d, int Limit, bool Invalidate);
+  void Rewrap(bool On);
+  void AfterRowsReplaced(int Index, int Removed, int Inserted);
+
+  std::vector<TEditorClient*> clients_;
+  TDrawInfo drawInfo_;
+  TRowMarks validRowMarks_ = 0;
+  std::unique_ptr<TEditorUndoObj> undo_;
+  bool wordWrap_ = false;
+  std::unique_ptr<TEditorWrapOption> wrapOption_;
+  int uncomputedFrom_ = 0;
+};
+
+}  // namespace tolvan

@@ -1,0 +1,162 @@
+// Re-cutting the whole store when word wrap or its options change.
+#include <algorithm>
+
+#include "editor/model/screen_strings.h"
+
+namespace tolvan {
+
+namespace {
+
+// Reads an old row list front to back, dropping rows once they are read so
+// that a re-wrap of a large text never holds two copies of it.
+class Consumer {
+ public:
+  explicit Consumer(TRowBlocks& old) : old_(old), n_(old.Count()) {}
+  int Count() const { return n_; }
+  TRowEntry& At(int r) { return old_.At(r - base_); }
+  TRowAttribute Rows(int r) { return static_cast<TRowAttribute>(At(r).Item & 3u); }
+  TRowMarks Marks(int r) { return static_cast<TRowMarks>(At(r).Item2 >> 16); }
+  int End(int r) {
+    while (r < n_ - 1 && Rows(r) == raWrapped) ++r;
+    return r;
+  }
+  void DoneBefore(int r) {
+    if (r - base_ >= TRowBlocks::kBlockRows) {
+      old_.Erase(0, r - base_);
+      base_ = r;
+    }
+  }
+
+ private:
+  TRowBlocks& old_;
+  int n_;
+  int base_ = 0;
+};
+
+TRowEntry MakeRow(std::string s, TRowAttribute a, TRowMarks marks) {
+  TRowEntry e;
+  e.String = std::move(s);
+  e.Item = a;
+  e.Item2 = static_cast<std::uint32_t>(marks) << 16;
+  return e;
+}
+
+}  // namespace
+
+void TEditorScreenStrings::SetWordWrap(bool Value) {
+  if (wordWrap_ == Value) return;
+  wordWrap_ = Value;
+  if (OwnerLoading()) return;
+  Rewrap(Value);
+}
+
+void TEditorScreenStrings::WrapOptionChanged() {
+  if (OwnerLoading() || !wordWrap_) return;
+  Rewrap(true);
+}
+
+void TEditorScreenStrings::Rewrap(bool On) {
+  UndoObj().Clear();
+  if (On) {
+    WrapLines();
+  } else {
+    StretchLines();
+  }
+  InitBrackets();
+  ClientsInitView();
+  ClientsAdjustRow();
+  ClientsInitCol();
+}
+
+void TEditorScreenStrings::WrapLines() {
+  if (Count() == 0 || OwnerLoading()) return;
+  ClientsCleanSelection();
+  std::function<void()> handler = std::move(OnChange);
+  OnChange = nullptr;
+  TheStringList::SetUpdateState(true);
+
+  TEditorClient* c = GetClient();
+  const TWrapRules rules =
+      TWrapRules::From(WrapOption(), c ? c->TabSpaceCount() : 8, c ? &c->Delimiters() : nullptr);
+  const int W = rules.Columns.WrapByte;
+  TRowBlocks old;
+  old.Swap(rows_);
+  Consumer in(old);
+  const TRowAttribute lastAttr = in.Rows(in.Count() - 1);
+  std::vector<int> cuts;
+  std::vector<TRowMarks> marks;
+  for (int r = 0; r < in.Count();) {
+    const int end = in.End(r);
+    std::string line;
+    marks.clear();
+    TRowMarks all = 0;
+    for (int k = r; k <= end; ++k) {
+      TRowEntry& e = in.At(k);
+      if (k == r) {
+        line = std::move(e.String);
+      } else {
+        line += e.String;
+      }
+      marks.push_back(in.Marks(k));
+      all = static_cast<TRowMarks>(all | marks.back());
+    }
+    if (ExpandTabLength(line, rules.Columns) < W) {
+      rows_.PushBack(MakeRow(std::move(line), raCrlf, all));
+    } else {
+      cuts.clear();
+      CutLine(line, rules, cuts);
+      std::size_t pos = 0;
+      const std::size_t newRows = cuts.size();
+      for (std::size_t i = 0; i < newRows; ++i) {
+        TRowMarks m = i < marks.size() ? marks[i] : 0;
+        if (i + 1 == newRows)
+          for (std::size_t k = newRows; k < marks.size(); ++k) m = static_cast<TRowMarks>(m | marks[k]);
+        std::size_t len = static_cast<std::size_t>(cuts[i]);
+        rows_.PushBack(MakeRow(line.substr(pos, len), i + 1 < newRows ? raWrapped : raCrlf, m));
+        pos += len;
+      }
+    }
+    r = end + 1;
+    in.DoneBefore(r);
+  }
+  TRowEntry& last = rows_.At(rows_.Count() - 1);
+  last.Item = (last.Item & ~3u) | lastAttr;
+  uncomputedFrom_ = 0;
+
+  TheStringList::SetUpdateState(false);
+  OnChange = std::move(handler);
+}
+
+void TEditorScreenStrings::StretchLines() {
+  if (Count() == 0) return;
+  ClientsCleanSelection();
+  std::function<void()> handler = std::move(OnChange);
+  OnChange = nullptr;
+  TheStringList::SetUpdateState(true);
+
+  TRowBlocks old;
+  old.Swap(rows_);
+  Consumer in(old);
+  const TRowAttribute endAttr =
+      in.Rows(in.Count() - 1) == raWrapped ? raEof : in.Rows(in.Count() - 1);
+  for (int r = 0; r < in.Count();) {
+    const int end = in.End(r);
+    std::string line = std::move(in.At(r).String);
+    TRowMarks all = in.Marks(r);
+    for (int k = r + 1; k <= end; ++k) {
+      line += in.At(k).String;
+      all = static_cast<TRowMarks>(all | in.Marks(k));
+    }
+    rows_.PushBack(MakeRow(std::move(line), raCrlf, all));
+    r = end + 1;
+    in.DoneBefore(r);
+  }
+  TRowEntry& last = rows_.At(rows_.Count() - 1);
+  last.Item = (last.Item & ~3u) | endAttr;
+  uncomputedFrom_ = 0;
+
+  TheStringList::SetUpdateState(false);
+  OnChange = std::move(handler);
+}
+
+}  // namespace tolvan

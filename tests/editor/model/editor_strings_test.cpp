@@ -1,0 +1,139 @@
+#include "editor/model/editor_strings.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "support/temp_dir.h"
+#include "test_client.h"
+
+namespace tolvan {
+namespace {
+
+using test::Fixture;
+using V = std::vector<std::string>;
+
+class Lines : public ::testing::Test {
+ protected:
+  std::string Load(const std::string& bytes, std::size_t block = TEditorStrings::kLoadBlock) {
+    auto path = dir / "in.txt";
+    EXPECT_TRUE(WriteFileAtomically(path, bytes));
+    lines.LoadFromFile(path, block);
+    auto out = dir / "out.txt";
+    lines.SaveToFile(out);
+    std::string saved;
+    EXPECT_TRUE(ReadWholeFile(out, saved));
+    return saved;
+  }
+  test::TempDir dir;
+  Fixture f;
+  TEditorStrings lines{f.client, [this]() -> TEditorScreenStrings& { return *f.store; }};
+};
+
+TEST_F(Lines, LoadAndSaveLineEnds) {
+  EXPECT_EQ(Load("a\r\nb"), "a\r\nb");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|e"}));
+  EXPECT_EQ(Load("a\nb\n"), "a\r\nb\r\n");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|c"}));
+  EXPECT_EQ(Load("a\rb\r\rc"), "a\r\nb\r\n\r\nc");
+  EXPECT_EQ(Load(""), "");
+  EXPECT_EQ(f.store->Count(), 0);
+  EXPECT_EQ(Load("\r\n"), "\r\n");
+  EXPECT_EQ(f.Rows(), V({"|c"}));
+}
+
+TEST_F(Lines, LineEndSplitAcrossBlocks) {
+  std::string text = std::string(8191, 'x') + "\r\n" + "tail";
+  EXPECT_EQ(Load(text, 8192), text);
+  EXPECT_EQ(f.store->Count(), 2);
+  EXPECT_EQ(f.store->Get(1), "tail");
+  // A line longer than several blocks is joined whole.
+  std::string longLine = std::string(20000, 'y') + "\nz";
+  EXPECT_EQ(Load(longLine, 8192), std::string(20000, 'y') + "\r\nz");
+  EXPECT_EQ(f.store->Get(0).size(), 20000u);
+  // A lone CR at a block end followed by text is one line end.
+  EXPECT_EQ(Load(std::string(8191, 'x') + "\rq", 8192), std::string(8191, 'x') + "\r\nq");
+}
+
+TEST_F(Lines, CtrlZAndNulBytes) {
+  // The final Ctrl-Z is the old end-of-file mark.
+  EXPECT_EQ(Load("abc\r\n\x1a"), "abc\r\n");
+  // Text after a Ctrl-Z is kept, the Ctrl-Z with it.
+  EXPECT_EQ(Load("ab\x1a" "cd\r\nef"), "ab\x1a" "cd\r\nef");
+  std::string nul("a\0b\r\n\0", 6);
+  EXPECT_EQ(Load(nul), nul);
+  EXPECT_EQ(f.store->Get(0), std::string("a\0b", 3));
+}
+
+TEST_F(Lines, MissingFileThrowsAfterClearing) {
+  lines.SetTextStr("keep");
+  EXPECT_THROW(lines.LoadFromFile(dir / "none.txt"), EFOpenError);
+  EXPECT_EQ(f.store->Count(), 0);
+}
+
+TEST_F(Lines, LoadWrapsOnceAndResetsHistory) {
+  f.store->SetWordWrap(true);
+  f.store->WrapOption().SetWrapByte(20);
+  lines.SetTextStr("x");
+  f.store->UpdateList(0, 1, "y");
+  Load(std::string(30, 'a') + "\r\nb\r\n");
+  EXPECT_EQ(f.Rows(), V({std::string(20, 'a') + "|w", std::string(10, 'a') + "|c", "b|c"}));
+  EXPECT_FALSE(f.store->UndoObj().CanUndo());
+  EXPECT_EQ(lines.GetCount(), 2);
+  EXPECT_EQ(lines.Get(0), std::string(30, 'a'));
+}
+
+TEST_F(Lines, SetTextStrAndGetCount) {
+  lines.SetTextStr("a\r\nb\nc\r");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|c", "c|c"}));
+  lines.SetTextStr("a\r\nb");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|e"}));
+  EXPECT_EQ(lines.GetCount(), 2);
+  EXPECT_EQ(lines.GetTextStr(), "a\r\nb");
+  EXPECT_THROW(lines.Get(5), EListError);
+}
+
+TEST_F(Lines, PutInsertAddDelete) {
+  lines.SetTextStr("one\r\ntwo\r\n");
+  lines.Put(1, "TWO");
+  EXPECT_EQ(f.Rows(), V({"one|c", "TWO|c"}));
+  // The caret goes after the line's text including its line break.
+  EXPECT_EQ(f.client.row, 2);
+  EXPECT_EQ(f.client.col, 0);
+  lines.Insert(0, "zero");
+  EXPECT_EQ(f.Rows(), V({"zero|c", "one|c", "TWO|c"}));
+  lines.Insert(3, "end");  // at the row count: Add
+  EXPECT_EQ(f.Rows(), V({"zero|c", "one|c", "TWO|c", "end|c"}));
+  lines.Delete(1);
+  EXPECT_EQ(f.Rows(), V({"zero|c", "TWO|c", "end|c"}));
+  EXPECT_EQ(f.client.row, 1);
+  EXPECT_EQ(f.client.col, 0);
+  // Add after a last line without a line break joins with a break.
+  lines.SetTextStr("a");
+  lines.Add("b");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|e"}));
+  EXPECT_EQ(lines.GetTextStr(), "a\r\nb");
+  EXPECT_GT(f.client.cleanSelections, 0);
+}
+
+TEST_F(Lines, PutOnWrappedLineReplacesTheWholeLine) {
+  f.store->SetWordWrap(true);
+  f.store->WrapOption().SetWrapByte(20);
+  lines.SetTextStr(std::string(45, 'a') + "\r\nz");
+  lines.Put(0, "short");
+  EXPECT_EQ(f.Rows(), V({"short|c", "z|e"}));
+  EXPECT_EQ(lines.LinesToRow(1), 1);
+}
+
+TEST_F(Lines, AssignCopiesTextAndPutsCaretAtTheEnd) {
+  Fixture g;
+  TEditorStrings other(g.client, [&]() -> TEditorScreenStrings& { return *g.store; });
+  other.SetTextStr("p\r\nq\r\n");
+  lines.Assign(other);
+  EXPECT_EQ(f.Rows(), V({"p|c", "q|c"}));
+  EXPECT_EQ(f.client.row, 2);
+  lines.Assign(std::vector<std::string>{"x", "y"});
+  EXPECT_EQ(lines.GetTextStr(), "x\r\ny\r\n");
+}
+
+}  // namespace
+}  // namespace tolvan

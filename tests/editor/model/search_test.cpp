@@ -1,0 +1,120 @@
+#include "editor/model/search.h"
+
+#include <gtest/gtest.h>
+
+#include "core/codepage.h"
+
+namespace tolvan {
+namespace {
+
+std::string J(const char* utf8) { return cp932::FromUtf8(utf8).bytes; }
+
+constexpr TSearchOptions kDown = SearchBit(sfrDown);
+
+struct Hit {
+  bool found;
+  int start;
+  int length;
+};
+
+Hit Find(const std::string& buf, const std::string& pat, TSearchOptions o, int start = 0,
+         int length = 0) {
+  TSearchInfo info{start, length};
+  bool ok = SearchText(buf, info, pat, o);
+  return {ok, ok ? info.Start : -1, ok ? info.Length : -1};
+}
+
+bool operator==(const Hit& a, const Hit& b) {
+  return a.found == b.found && a.start == b.start && a.length == b.length;
+}
+std::ostream& operator<<(std::ostream& os, const Hit& h) {
+  return os << (h.found ? "found " : "none ") << h.start << "+" << h.length;
+}
+
+TEST(SearchText, ForwardStartsAfterThePreviousMatch) {
+  std::string buf = "one two one two";
+  Hit h = Find(buf, "two", kDown);
+  EXPECT_EQ(h, (Hit{true, 4, 3}));
+  EXPECT_EQ(Find(buf, "two", kDown, h.start, h.length), (Hit{true, 12, 3}));
+  EXPECT_FALSE(Find(buf, "two", kDown, 12, 3).found);
+  EXPECT_FALSE(Find(buf, "", kDown).found);
+  EXPECT_FALSE(Find("", "a", kDown).found);
+  EXPECT_FALSE(Find(buf, "one", kDown, -1).found);
+  EXPECT_FALSE(Find(buf, "one", kDown, 99).found);
+  EXPECT_FALSE(Find(buf, "one", kDown, 0, -1).found);
+}
+
+TEST(SearchText, BackwardFindsTheNearestEarlierMatch) {
+  std::string buf = "ab\r\nab\r\nab";
+  EXPECT_EQ(Find(buf, "ab", 0, 8), (Hit{true, 4, 2}));
+  EXPECT_EQ(Find(buf, "ab", 0, 4), (Hit{true, 0, 2}));
+  EXPECT_FALSE(Find(buf, "ab", 0, 1).found);
+  EXPECT_EQ(Find(buf, "ab", 0, static_cast<int>(buf.size())), (Hit{true, 8, 2}));
+}
+
+TEST(SearchText, CaseFoldingOfBothWidths) {
+  EXPECT_EQ(Find("xx abc", "ABC", kDown), (Hit{true, 3, 3}));
+  EXPECT_FALSE(Find("xx abc", "ABC", kDown | SearchBit(sfrMatchCase)).found);
+  EXPECT_TRUE(Find("xx abc", "abc", kDown | SearchBit(sfrMatchCase)).found);
+  // Full-width Latin, Greek and Cyrillic letters fold too.
+  EXPECT_TRUE(Find(J("ａｂｃ"), J("ＡＢＣ"), kDown).found);
+  EXPECT_TRUE(Find(J("xαβγ"), J("ΑΒΓ"), kDown).found);
+  EXPECT_TRUE(Find(J("яблоко"), J("ЯБЛОКО"), kDown).found);
+  EXPECT_FALSE(Find(J("яблоко"), J("ЯБЛОКО"), kDown | SearchBit(sfrMatchCase)).found);
+  // The two codes of the small roman numerals are one character.
+  EXPECT_TRUE(Find("\xEE\xEF", "\xFA\x40", kDown).found);
+  // Full-width letters match half-width ones only with sfrNoMatchZenkaku.
+  EXPECT_FALSE(Find(J("ＡＢＣ"), "ABC", kDown).found);
+  EXPECT_EQ(Find("x" + J("ａｂｃ"), "ABC", kDown | SearchBit(sfrNoMatchZenkaku)), (Hit{true, 1, 6}));
+}
+
+TEST(SearchText, FullWidthHalfWidthEquivalence) {
+  TSearchOptions z = kDown | SearchBit(sfrNoMatchZenkaku);
+  // ｶﾞ (two single bytes) is ガ.
+  EXPECT_EQ(Find("x\xB6\xDE", J("ガ"), z), (Hit{true, 1, 2}));
+  EXPECT_EQ(Find(J("xガ"), "\xB6\xDE", z), (Hit{true, 1, 2}));
+  EXPECT_TRUE(Find("\xCA\xDF", J("パ"), z).found);
+  EXPECT_TRUE(Find("\xB3\xDE", J("ヴ"), z).found);
+  EXPECT_FALSE(Find("\xB6\xDE", J("カ"), z).found);
+  EXPECT_TRUE(Find(J("ｱｲｳ"), J("アイウ"), z).found);
+  EXPECT_TRUE(Find("a b", J("ａ　ｂ"), z).found);
+  EXPECT_TRUE(Find("\\", J("￥"), z).found);
+  EXPECT_FALSE(Find("\xB6\xDE", J("ガ"), kDown).found);
+  EXPECT_EQ(ToZenkaku("A\xB6\xDE"), J("Ａガ"));
+  // Backwards, a kana with its sound mark counts as one character.
+  EXPECT_EQ(Find("\xB6\xDE\xB6\xDE", J("ガ"), SearchBit(sfrNoMatchZenkaku), 4), (Hit{true, 2, 2}));
+}
+
+TEST(SearchText, NeverStartsOnATrailByte) {
+  // ソ is 0x83 0x5C: its trail byte is a backslash.
+  std::string buf = J("ソ") + "\\";
+  EXPECT_EQ(Find(buf, "\\", kDown), (Hit{true, 2, 1}));
+  EXPECT_EQ(Find(J("ソ"), "\\", kDown).found, false);
+  EXPECT_FALSE(Find(J("ソ"), "\\", 0, 2).found);
+  // A start inside a character moves past it.
+  EXPECT_EQ(Find(J("アア"), J("ア"), kDown, 1), (Hit{true, 2, 2}));
+}
+
+TEST(SearchText, WholeWord) {
+  TSearchOptions w = kDown | SearchBit(sfrWholeWord);
+  EXPECT_EQ(Find("a_b", "a", w), (Hit{true, 0, 1}));
+  EXPECT_FALSE(Find("ba", "a", w).found);
+  EXPECT_EQ(Find("ba a", "a", w), (Hit{true, 3, 1}));
+  EXPECT_FALSE(Find("abc", "ab", w).found);
+  EXPECT_EQ(Find("x.ab.", "ab", w), (Hit{true, 2, 2}));
+  EXPECT_EQ(Find("ab ab", "ab", SearchBit(sfrWholeWord), 5), (Hit{true, 3, 2}));
+  EXPECT_FALSE(Find("xab ab", "ab", SearchBit(sfrWholeWord), 3).found);
+}
+
+TEST(SearchText, SkippingLineBreaksAndSpaces) {
+  std::string buf = "xa\r\nb";
+  EXPECT_FALSE(Find(buf, "ab", kDown).found);
+  EXPECT_EQ(Find(buf, "ab", kDown | SearchBit(sfrIncludeCRLF)), (Hit{true, 1, 4}));
+  EXPECT_EQ(Find("a \t" + J("　") + "b", "ab", kDown | SearchBit(sfrIncludeSpace)), (Hit{true, 0, 6}));
+  EXPECT_FALSE(Find("a b", "ab", kDown | SearchBit(sfrIncludeCRLF)).found);
+  // Skipping happens only after the first matched character.
+  EXPECT_EQ(Find("\r\nab", "ab", kDown | SearchBit(sfrIncludeCRLF)), (Hit{true, 2, 2}));
+}
+
+}  // namespace
+}  // namespace tolvan
