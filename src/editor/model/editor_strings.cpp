@@ -60,6 +60,26 @@ void ForEachBlock(const std::filesystem::path& name, std::size_t textLength,
   }
 }
 
+// Finds the next CR or LF; each byte value is searched for once per hit.
+class LineEndFinder {
+ public:
+  LineEndFinder(const char* p, const char* end) : end_(end), cr_(p), lf_(p) {}
+  const char* Next(const char* p) {
+    if (cr_ < p || (cr_ == p && cr_ != end_ && *cr_ != '\r')) cr_ = Find(p, '\r');
+    if (lf_ < p || (lf_ == p && lf_ != end_ && *lf_ != '\n')) lf_ = Find(p, '\n');
+    return cr_ < lf_ ? cr_ : lf_;
+  }
+
+ private:
+  const char* Find(const char* p, char ch) const {
+    const void* hit = std::memchr(p, ch, static_cast<std::size_t>(end_ - p));
+    return hit ? static_cast<const char*>(hit) : end_;
+  }
+  const char* end_;
+  const char* cr_;
+  const char* lf_;
+};
+
 }  // namespace
 
 int TEditorStrings::GetCount() const {
@@ -221,30 +241,32 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   bool crPending = false;  // a CR ended the previous block
   bool textAfter = false;  // bytes after the last line end
   ForEachBlock(Name, length, buf, [&](const char* p, std::size_t n) {
-    std::size_t i = 0;
-    if (crPending && n > 0 && p[0] == '\n') i = 1;
+    const char* end = p + n;
+    if (crPending && p < end && *p == '\n') ++p;
     crPending = false;
-    for (; i < n; ++i) {
-      char ch = p[i];
-      if (ch == '\r') {
-        ++lines;
-        textAfter = false;
-        if (i + 1 < n) {
-          if (p[i + 1] == '\n') ++i;
+    LineEndFinder find(p, end);
+    while (p < end) {
+      const char* q = find.Next(p);
+      if (q == end) {
+        textAfter = true;
+        break;
+      }
+      ++lines;
+      textAfter = false;
+      if (*q == '\r') {
+        if (q + 1 < end) {
+          if (q[1] == '\n') ++q;
         } else {
           crPending = true;
         }
-      } else if (ch == '\n') {
-        ++lines;
-        textAfter = false;
-      } else {
-        textAfter = true;
       }
+      p = q + 1;
     }
   });
   if (textAfter) ++lines;
   if (lines > 0x7FFFFFF0LL) throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
 
+  // The rows are made once, then filled.
   TEditorStringList scratch;
   TRowBlocks& rows = scratch.Blocks();
   rows.Resize(static_cast<int>(lines));
@@ -260,7 +282,7 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
     std::string& dst = rows.At(row).String;
     if (haveCarry) {
       carry.append(p, n);
-      dst = std::move(carry);
+      dst = carry;
       carry.clear();
       haveCarry = false;
     } else {
@@ -269,33 +291,26 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
     ++row;
   };
   ForEachBlock(Name, length, buf, [&](const char* p, std::size_t n) {
-    std::size_t i = 0;
-    if (crPending && n > 0 && p[0] == '\n') i = 1;
+    const char* end = p + n;
+    if (crPending && p < end && *p == '\n') ++p;
     crPending = false;
-    std::size_t start = i;
-    while (i < n) {
-      const void* hit = nullptr;
-      // Find the next CR or LF quickly.
-      const char* q = p + i;
-      const char* end = p + n;
-      while (q < end && *q != '\r' && *q != '\n') ++q;
-      hit = q < end ? q : nullptr;
-      if (!hit) break;
-      i = static_cast<std::size_t>(q - p);
-      put(p + start, i - start);
-      if (p[i] == '\r') {
-        if (i + 1 < n) {
-          if (p[i + 1] == '\n') ++i;
+    LineEndFinder find(p, end);
+    while (p < end) {
+      const char* q = find.Next(p);
+      if (q == end) {
+        carry.append(p, static_cast<std::size_t>(end - p));
+        haveCarry = true;
+        break;
+      }
+      put(p, static_cast<std::size_t>(q - p));
+      if (*q == '\r') {
+        if (q + 1 < end) {
+          if (q[1] == '\n') ++q;
         } else {
           crPending = true;
         }
       }
-      ++i;
-      start = i;
-    }
-    if (start < n) {
-      carry.append(p + start, n - start);
-      haveCarry = true;
+      p = q + 1;
     }
   });
   if (haveCarry) {
