@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QWidget>
@@ -42,8 +43,11 @@ QString SingleInstance::DefaultName() {
 }
 
 QString SingleInstance::Folder() {
-  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QDir(QFile::decodeName(runtime)).exists()) return QFile::decodeName(runtime);
+  const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+  if (!runtime.isEmpty()) {
+    const QFileInfo info(runtime);
+    if (info.isDir() && info.isWritable()) return runtime;
+  }
   return QDir::tempPath();
 }
 
