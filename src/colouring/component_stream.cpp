@@ -291,7 +291,7 @@ class Reader {
     }
     if (root != nullptr && (SameText(name, "Left") || SameText(name, "Top"))) {
       const std::int32_t v = Integer(fullName);
-      (SameText(name, "Left") ? root->DesignLeft : root->DesignTop) = static_cast<std::int16_t>(v);
+      (SameText(name, "Left") ? root->DesignLeft : root->DesignTop) = static_cast<std::uint16_t>(v);
       return;
     }
     throw EReadError("Property " + fullName + " does not exist");

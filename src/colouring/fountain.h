@@ -92,9 +92,10 @@ class TComponent : public TPersistent {
   void SetName(const std::string& Value) { FName = Value; }
   std::int32_t Tag() const { return FTag; }
   void SetTag(std::int32_t Value) { FTag = Value; }
-  // Design position; streamed as "Left" and "Top" when not zero.
-  std::int16_t DesignLeft = 0;
-  std::int16_t DesignTop = 0;
+  // Design position, two unsigned 16-bit halves as the framework keeps
+  // them; streamed as "Left" and "Top" when not zero.
+  std::uint16_t DesignLeft = 0;
+  std::uint16_t DesignTop = 0;
   void GetProperties(TPropList& list) override;
 
  private:

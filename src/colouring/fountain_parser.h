@@ -55,6 +55,8 @@ class TFountainParser : public TRowStateParser {
 
   // Starts on row text S (which must outlive the scan) with state Data.
   virtual void NewData(const std::string& S, const TRowAttributeData& Data);
+  // The tokenizer keeps pointing into S: a temporary would dangle.
+  void NewData(std::string&& S, const TRowAttributeData& Data) = delete;
   virtual std::uint8_t NextToken();
   void LastTokenBracket(int Index, const TRowSource& List, TRowAttributeData& Data) override;
   // The colour of the current token; none (nullptr) paints in the defaults.

@@ -150,7 +150,7 @@ TEST(ComponentStream, RoundTripsEveryValueKind) {
   a.SetName("Scheme9");
   a.SetTag(-70000);
   a.DesignLeft = 120;
-  a.DesignTop = -3;
+  a.DesignTop = 65533;  // an unsigned half: -3 as the framework stores it
   a.FileExtList().Add(".gawk");
   auto* item = a.Brackets().Add();
   item->SetLeftBracket(std::string(300, 'L'));  // a long string
@@ -161,14 +161,14 @@ TEST(ComponentStream, RoundTripsEveryValueKind) {
   a.Field().SetBkColor(static_cast<TColor>(0x80000005));
   const std::string out = WriteComponentStream(a);
   EXPECT_NE(out.find(std::string("\x0C\x2C\x01\x00\x00", 5) + std::string(300, 'L')), std::string::npos);
-  EXPECT_NE(out.find(std::string("\x04Left\x02\x78\x03Top\x02\xFD\x00\x00", 15)), std::string::npos);
+  EXPECT_NE(out.find(std::string("\x04Left\x02\x78\x03Top\x04\xFD\xFF\x00\x00\x00\x00", 18)), std::string::npos);
 
   TGawkFountain b;
   ReadComponentStream(out, b);
   EXPECT_EQ(b.Name(), "Scheme9");
   EXPECT_EQ(b.Tag(), -70000);
   EXPECT_EQ(b.DesignLeft, 120);
-  EXPECT_EQ(b.DesignTop, -3);
+  EXPECT_EQ(b.DesignTop, 65533);
   EXPECT_EQ(b.FileExtList(), a.FileExtList());
   ASSERT_EQ(b.Brackets().Count(), 1);
   EXPECT_EQ(b.Brackets().BracketItems(0)->LeftBracket(), std::string(300, 'L'));

@@ -100,7 +100,8 @@ TEST_F(EditorTokenizer, QuotationCommenterAndControlCodes) {
   EXPECT_EQ(Tokens(*parser, "'a''b' #13#$1f // rest"),
             (std::vector<Tok>{{toQuotation, "'a''b'"}, {toControlCode, "#13"},
                               {toControlCodeHex, "#$1f"}, {toComment, "// rest"}}));
-  parser->NewData("'s'", {});
+  const std::string row1 = "'s'";
+  parser->NewData(row1, {});
   parser->NextToken();
   EXPECT_EQ(parser->TokenToFountainColor(), &f.Colors().Str());
 }
@@ -109,7 +110,8 @@ TEST_F(EditorTokenizer, HexPrefixIgnoresCase) {
   f.SetHexPrefix("0x");
   EXPECT_EQ(Tokens(*parser, "0XfF 0x 12"),
             (std::vector<Tok>{{toHex, "0XfF"}, {toHex, "0x"}, {toInteger, "12"}}));
-  parser->NewData("0x1", {});
+  const std::string row2 = "0x1";
+  parser->NewData(row2, {});
   parser->NextToken();
   EXPECT_EQ(parser->TokenToFountainColor(), &f.Colors().Int());
 }
@@ -124,7 +126,8 @@ TEST_F(EditorTokenizer, MailAndUrl) {
   EXPECT_EQ(Tokens(*parser, "www.x.org"), (std::vector<Tok>{{toUrl, "www.x.org"}}));
   // No dot after the at sign: not an address.
   EXPECT_EQ(Tokens(*parser, "a@b")[0], (Tok{toAnk, "a"}));
-  parser->NewData("www.a", {});
+  const std::string row3 = "www.a";
+  parser->NewData(row3, {});
   parser->NextToken();
   EXPECT_EQ(parser->TokenToFountainColor(), &f.Colors().Url());
 }
@@ -140,7 +143,8 @@ TEST_F(EditorTokenizer, AQuotedStringOverAWrapContinues) {
 
 TEST_F(EditorTokenizer, ReservedWordsAreCaseInsensitiveHere) {
   f.ReserveWordList().Add("begin");
-  parser->NewData("BEGIN", {});
+  const std::string row4 = "BEGIN";
+  parser->NewData(row4, {});
   parser->NextToken();
   EXPECT_EQ(parser->TokenToFountainColor(), &f.Reserve());
 }

@@ -44,7 +44,8 @@ TEST_F(BaseTokenizer, BlanksTabsAndLineEnds) {
 }
 
 TEST_F(BaseTokenizer, PositionsAndLengths) {
-  parser.NewData("  abc+", {});
+  const std::string row1 = "  abc+";
+  parser.NewData(row1, {});
   ASSERT_EQ(parser.NextToken(), toAnk);
   EXPECT_EQ(parser.SourcePos(), 2);
   EXPECT_EQ(parser.TokenLength(), 3);
