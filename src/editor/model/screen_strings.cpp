@@ -94,7 +94,7 @@ void TEditorScreenStrings::ListInfo(int Index, int Cnt, std::string& Str, int& R
   Attribute = raInvalid;
   int n = Count();
   if (Index < 0 || Index >= n || Cnt == 0 || Cnt < -1) return;
-  int last = Cnt < 0 ? RowEnd(Index) : std::min(Index + Cnt - 1, n - 1);
+  int last = Cnt < 0 ? RowEnd(Index) : Index + std::min(Cnt, n - Index) - 1;
   for (int r = Index; r <= last; ++r) {
     Str += Get(r);
     CheckCrlf(r, Str);
@@ -192,7 +192,7 @@ void TEditorScreenStrings::InsertList(int Index, TEditorStringList& List) {
 void TEditorScreenStrings::ChangeList(int Index, int Cnt, TEditorStringList& List) {
   const int n = Count();
   const int N = List.Count();
-  if (Index < 0 || Cnt < 0 || Index + Cnt > n || (Cnt == 0 && Index > n)) return;
+  if (Index < 0 || Cnt < 0 || Index > n || Cnt > n - Index) return;
   Changing();
   if (N < Cnt) {
     TRowMarks aside = 0;
@@ -280,8 +280,7 @@ int TEditorScreenStrings::WrapCount(std::string_view Line) {
 
 void TEditorScreenStrings::UpdateList(int Index, int Cnt, std::string_view Str) {
   const int n = Count();
-  if (Index < 0 || Cnt < 0 || Index > n || Index + Cnt - 1 > n - 1 || (Cnt == 0 && Str.empty()))
-    return;
+  if (Index < 0 || Cnt < 0 || Index > n || Cnt > n - Index || (Cnt == 0 && Str.empty())) return;
   if (Cnt == 0 && Index == n && n > 0 && Rows(n - 1) == raEof) {
     // Text added after the end of a text without a final line break joins
     // its last line; a new row after an raEof row would leave the end mark

@@ -51,7 +51,18 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   // ---- tokenizer state ----
   int UpdateBrackets(int Row, bool Invalidate);
   void InitBrackets();
+  // The state of Row; the initial state for a row out of range.
   TRowAttributeData GetListData(int Row) const;
+  TRowAttribute GetListPrevRow(int Row) const { return GetListData(Row).PrevRowAttribute; }
+  int GetListBracket(int Row) const { return InRange(Row) ? Brackets(Row) : -1; }
+  int GetListElement(int Row) const { return InRange(Row) ? Elements(Row) : 0; }
+  int GetListWrappedByte(int Row) const { return InRange(Row) ? WrappedBytes(Row) : 0; }
+  int GetListRemain(int Row) const { return InRange(Row) ? Remains(Row) : 0; }
+  int GetListToken(int Row) const { return InRange(Row) ? Tokens(Row) : 0; }
+  int GetListPrevToken(int Row) const { return InRange(Row) ? PrevTokens(Row) : 0; }
+  std::string GetListDataString(int Row) const { return InRange(Row) ? DataStr(Row) : std::string(); }
+  TRowMarks GetListRowMarks(int Row) const { return InRange(Row) ? RowMarks(Row) : 0; }
+  bool InRange(int Row) const { return Row >= 0 && Row < Count(); }
   // First row from which every row is known to be not computed.
   int UncomputedFrom() const { return uncomputedFrom_; }
 

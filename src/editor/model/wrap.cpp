@@ -88,29 +88,33 @@ int TabWidthAt(int c, const TColumnRules& r) {
 std::string StrToAttributes(std::string_view s, const TColumnRules& r) {
   const TDelimiters& d = Delims(r);
   const std::size_t limit = r.WordWrap ? static_cast<std::size_t>(r.WrapByte + 3) : 1000u;
-  std::string a;
-  a.reserve(std::min(limit + 8, s.size() * 2 + 8));
+  // A byte takes at most `widest` columns; the last one may pass the limit.
+  const std::size_t widest = static_cast<std::size_t>(std::max(r.TabSpaceCount, 2));
+  std::string a(std::min(limit, s.size() * widest) + widest, '\0');
+  std::size_t c = 0;
   std::size_t i = 0;
-  while (i < s.size() && a.size() < limit) {
+  while (i < s.size() && c < limit) {
     unsigned char b = static_cast<unsigned char>(s[i]);
     if (cp932::IsLeadByte(b) && i + 1 < s.size()) {
-      a += "45";
+      a[c++] = '4';
+      a[c++] = '5';
       i += 2;
       continue;
     }
+    a[c++] = d.test(b) ? '2' : '1';
     if (b == '\t') {
-      int w = TabWidthAt(static_cast<int>(a.size()), r);
-      a += d.test(b) ? '2' : '1';
-      a.append(static_cast<std::size_t>(w - 1), '3');
-    } else {
-      a += d.test(b) ? '2' : '1';
+      int w = TabWidthAt(static_cast<int>(c - 1), r);
+      for (int k = 1; k < w; ++k) a[c++] = '3';
     }
     ++i;
   }
+  a.resize(c);
   return a;
 }
 
 int ExpandTabLength(std::string_view s, const TColumnRules& r) {
+  // Without tabs every byte is one column.
+  if (s.find('\t') == std::string_view::npos) return static_cast<int>(s.size());
   int c = 0;
   std::size_t i = 0;
   while (i < s.size()) {

@@ -71,6 +71,9 @@ TEST(ColumnAttributes, CharactersTabsAndLimits) {
   // Building stops at WrapByte + 3 columns (wrap on) or 1000 (off).
   EXPECT_EQ(StrToAttributes(A(100), w).size(), 33u);
   EXPECT_EQ(StrToAttributes(A(1500), TColumnRules{}).size(), 1000u);
+  EXPECT_EQ(StrToAttributes(A(10, '\t'), TColumnRules{}).size(), 80u);
+  EXPECT_EQ(StrToAttributes(A(200, '\t'), TColumnRules{}).size(), 1000u);
+  EXPECT_EQ(StrToAttributes(A(20, '\t'), w).size(), 40u);  // 30 + the tab that passes 33
   // A lone lead byte at the end is a single byte.
   EXPECT_EQ(StrToAttributes("a\x82", r), "11");
 }
