@@ -14,6 +14,7 @@
 
 #include <system_error>
 
+#include "core/codepage.h"
 #include "core/filename_check.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -36,6 +37,16 @@ QString DefaultChooser(QWidget* parent, const QString& startFolder) {
   // "*.exe" means nothing here: show every file.
   return QFileDialog::getOpenFileName(parent, QString(), startFolder,
                                       QStringLiteral("エグゼファイFilter (*)"));
+}
+
+// The extension without its dot, cut to three characters; a double-byte
+// character is never split. A value without a dot (a hand-edited file) keeps
+// its first letter.
+std::string ShownExtension(const std::string& ext) {
+  std::size_t start = !ext.empty() && ext[0] == '.' ? 1 : 0;
+  std::size_t end = start;
+  for (int n = 0; n < 3 && end < ext.size(); ++n) end = cp932::NextChar(ext, end);
+  return ext.substr(start, end - start);
 }
 
 QString UnstorableMessage(const QString& what, const QString& ch) {
@@ -119,11 +130,12 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   connect(btnSet, &QPushButton::clicked, this, &TfrmEnv::btnSetClick);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  // Showing: the current values, the extension without its dot and cut to
-  // three characters (whole characters: a double-byte one is never split).
-  edtAwkPath->setText(ToQString(settings_.Path));
-  QString ext = ToQString(settings_.Ext);
-  edtExtention->setText(ext.startsWith(QLatin1Char('.')) ? ext.mid(1, 3) : ext.left(3));
+  // Showing: the current values.
+  pathBytes_ = settings_.Path;
+  edtAwkPath->setText(ToQString(pathBytes_));
+  extBytes_ = ShownExtension(settings_.Ext);
+  extShown_ = ToQString(extBytes_);
+  edtExtention->setText(extShown_);
   chkSptOpen->setChecked(settings_.SClickOpen);
   chkExtEditor->setChecked(settings_.ExEditor);
   btnSet->setEnabled(false);
@@ -154,12 +166,14 @@ void TfrmEnv::btnDirClick() {
     Messages().BeepError(this, UnstorableMessage(QStringLiteral("パス"), bad));
     return;
   }
+  pathBytes_ = *ToCp932(chosen);
   edtAwkPath->setText(chosen);
 }
 
 void TfrmEnv::btnSetClick() {
   QString bad;
-  std::optional<std::string> ext = ToCp932(edtExtention->text(), &bad);
+  std::optional<std::string> ext =
+      edtExtention->text() == extShown_ ? extBytes_ : ToCp932(edtExtention->text(), &bad);
   if (!ext) {
     Messages().BeepError(this, UnstorableMessage(QStringLiteral("拡張子"), bad));
     return;
@@ -179,14 +193,8 @@ void TfrmEnv::btnSetClick() {
     Messages().BeepError(this, kEmptyExtensionMessage);
     return;
   }
-  std::optional<std::string> path = ToCp932(edtAwkPath->text(), &bad);
-  if (!path) {
-    Messages().BeepError(this, UnstorableMessage(QStringLiteral("パス"), bad));
-    return;
-  }
-
   settings_.Ext = ext->front() == '.' ? *ext : "." + *ext;
-  settings_.Path = *path;
+  settings_.Path = pathBytes_;
   settings_.SClickOpen = chkSptOpen->isChecked();
   settings_.ExEditor = chkExtEditor->isChecked();
   set_ = true;

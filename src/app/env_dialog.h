@@ -49,6 +49,12 @@ class TfrmEnv : public QDialog {
   MainSettings& settings_;
   std::filesystem::path ownExe_;
   bool set_ = false;
+  // The bytes behind what the two boxes show. A value the user leaves alone
+  // is stored as it was read, never decoded and encoded again (CP932 does
+  // not survive that trip for every code).
+  std::string pathBytes_;
+  std::string extBytes_;
+  QString extShown_;
 
   QLineEdit* edtAwkPath;
   QPushButton* btnDir;

@@ -85,6 +85,23 @@ class EnvDialogTest : public QObject {
     QCOMPARE(s.Ext, std::string("\x2e\x83\x5c\x83\x5c\x83\x5c"));
   }
 
+  void valuesLeftAloneKeepTheirBytes() {
+    MainSettings s = Sample();
+    // An invalid byte and an NEC duplicate in the path, an NEC-selected IBM
+    // code in the extension: decoding and encoding again would change them.
+    s.Path = "/opt/\x80\x87\x90/gawk";
+    s.Ext = ".\xED\x40";
+    TfrmEnv d(s, {});
+    Child<QCheckBox>(d, "chkSptOpen")->click();
+    RecordingMessages rec;
+    d.btnSetClick();
+    QVERIFY(d.WasSet());
+    QVERIFY(rec.entries.empty());
+    QCOMPARE(s.Path, std::string("/opt/\x80\x87\x90/gawk"));
+    QCOMPARE(s.Ext, std::string(".\xED\x40"));
+    QVERIFY(s.SClickOpen);
+  }
+
   void setIsEnabledOnlyByTheRules() {
     MainSettings s = Sample();
     s.Path.clear();
