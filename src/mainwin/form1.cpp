@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStyle>
@@ -52,6 +53,9 @@ QComboBox* Combo(QWidget* parent, const char* name, bool editable, const char* h
   c->setEditable(editable);
   if (editable) c->setInsertPolicy(QComboBox::NoInsert);
   if (hint) c->setToolTip(QString::fromUtf8(hint));
+  // Long script names must not widen the window.
+  c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  c->setMinimumContentsLength(6);
   return c;
 }
 
@@ -120,26 +124,32 @@ TForm1::~TForm1() {
 }
 
 void TForm1::BuildControls() {
-  auto* central = new QWidget(this);
-  setCentralWidget(central);
+  // Below the controls' own minimum the window scrolls instead of
+  // squeezing them on top of each other.
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  setCentralWidget(scroll);
+  auto* central = new QWidget(scroll);
+  scroll->setWidget(central);
   auto* layout = new QVBoxLayout(central);
-  layout->setSpacing(6);
+  layout->setSpacing(4);
+  layout->setContentsMargins(6, 4, 6, 6);
 
-  // Heading: picture and name.
+  // Heading: picture and name, beside the script kinds.
   auto* heading = new QHBoxLayout;
-  Image2 = new QLabel(central);
+  Image2 = new QLabel;
   Image2->setObjectName("Image2");
   Image2->setToolTip(QString::fromUtf8("ペンギンじゃないよ"));
   Image2->setCursor(Qt::PointingHandCursor);
   Image2->installEventFilter(this);
-  auto* title = new QLabel("Interface to gawk v111", central);
+  auto* title = new QLabel("Interface to gawk v111");
   QFont tf = title->font();
   tf.setBold(true);
   title->setFont(tf);
-  heading->addWidget(Image2);
-  heading->addWidget(title);
   heading->addStretch();
-  layout->addLayout(heading);
+  heading->addWidget(title);
+  heading->addWidget(Image2);
 
   // Script.
   RadioGroup1 = new QGroupBox("Script", central);
@@ -155,7 +165,7 @@ void TForm1::BuildControls() {
   auto* kinds = new QHBoxLayout;
   kinds->addWidget(radioFile);
   kinds->addWidget(radioOneLiner);
-  kinds->addStretch();
+  kinds->addLayout(heading, 1);
   scriptLayout->addLayout(kinds, 0, 0, 1, 2);
 
   cmbFldr = Combo(RadioGroup1, "cmbFldr", true, "スクリプトフォルダ選択");
@@ -164,6 +174,7 @@ void TForm1::BuildControls() {
   cmbOneLiner = Combo(RadioGroup1, "cmbOneLiner", true, "一行スクリプト記入欄");
   cmbSep = Combo(RadioGroup1, "cmbSep", false, "スクリプト引用符");
   cmbSep->addItems({QString::fromUtf8("’"), QString::fromUtf8("”")});
+  cmbSep->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   auto* scriptRow = new QHBoxLayout;
   scriptRow->addWidget(cmbFldr, 2);
   scriptRow->addWidget(cmbFile, 3);
@@ -204,6 +215,7 @@ void TForm1::BuildControls() {
   inputRow->addWidget(new QLabel(QString::fromUtf8("Input："), central));
   cmbInput = Combo(central, "cmbInput", false, "入力データ選択");
   cmbInput->addItems({"File", "Clipboard", "Null"});
+  cmbInput->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   inputRow->addWidget(cmbInput);
   lblNN = new QLabel(central);
   lblNN->setObjectName("lblNN");
@@ -231,6 +243,7 @@ void TForm1::BuildControls() {
   lstInputFiles = new TInputList(central);
   lstInputFiles->setObjectName("lstInputFiles");
   lstInputFiles->setToolTip(QString::fromUtf8("入力ファイルリスト"));
+  lstInputFiles->setMinimumHeight(48);
   layout->addWidget(lstInputFiles, 1);
 
   // Output.
@@ -239,6 +252,7 @@ void TForm1::BuildControls() {
   cmbOutput = Combo(central, "cmbOutput", false, "出力選択");
   cmbOutput->addItems({"1 Files(new)", QString::fromUtf8("2 File(単一上書)"), QString::fromUtf8("3 File(単一追加)"),
                        "4 Screen", "5 Clipboard", "6 Null"});
+  cmbOutput->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   outputRow->addWidget(cmbOutput);
 
   prefixGroup = new QWidget(central);
@@ -258,31 +272,35 @@ void TForm1::BuildControls() {
   auto* outFileLayout = new QHBoxLayout(outFileGroup);
   outFileLayout->setContentsMargins(0, 0, 0, 0);
   btnNewFile = new QPushButton(QString::fromUtf8("新規"), outFileGroup);
+  btnNewFile->setMaximumWidth(56);
   btnNewFile->setObjectName("btnNewFile");
   btnNewFile->setToolTip(QString::fromUtf8("新規ファイル作成"));
   btnOldFile = new QPushButton(QString::fromUtf8("既存"), outFileGroup);
+  btnOldFile->setMaximumWidth(56);
   btnOldFile->setObjectName("btnOldFile");
   btnOldFile->setToolTip(QString::fromUtf8("既存ファイル選択"));
   edtOutFName = new QLineEdit(outFileGroup);
   edtOutFName->setObjectName("edtOutFName");
   edtOutFName->setReadOnly(true);
   edtOutFName->setToolTip(QString::fromUtf8("出力ファイル名"));
+  edtOutFName->setMinimumWidth(80);
   outFileLayout->addWidget(btnNewFile);
   outFileLayout->addWidget(btnOldFile);
   outFileLayout->addWidget(edtOutFName, 1);
   outputRow->addWidget(outFileGroup, 1);
   layout->addLayout(outputRow);
 
-  chkSCmdLn = new QCheckBox(QString::fromUtf8("単一 CmdLineを作成するかどうか"), central);
-  chkSCmdLn->setObjectName("chkSCmdLn");
-  layout->addWidget(chkSCmdLn);
-
   auto* optionRow = new QHBoxLayout;
   optionRow->addWidget(new QLabel(QString::fromUtf8("Option："), central));
   cmbOpt = Combo(central, "cmbOpt", true, nullptr);
-  cmbOpt->setMinimumContentsLength(20);
+  cmbOpt->setMinimumContentsLength(12);
+  cmbOpt->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   optionRow->addWidget(cmbOpt, 1);
   layout->addLayout(optionRow);
+
+  chkSCmdLn = new QCheckBox(QString::fromUtf8("単一 CmdLineを作成するかどうか"), central);
+  chkSCmdLn->setObjectName("chkSCmdLn");
+  layout->addWidget(chkSCmdLn);
 
   // Wiring.
   connect(radioFile, &QRadioButton::toggled, this, [this](bool on) { if (on) ScriptKindChanged(); });
