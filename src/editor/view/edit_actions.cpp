@@ -34,8 +34,9 @@ QPointer<QWidget>& MainForm() {
 
 }  // namespace
 
-// Stands in for the idle-time update: watches focus, menus, the clipboard and
-// the focused control's change signals, and refreshes every action.
+// Stands in for the idle-time update: watches focus, menus, key presses, the
+// clipboard and the focused control's change signals, and refreshes every
+// action.
 class LtActionUpdater : public QObject {
   Q_OBJECT
  public:
@@ -58,6 +59,15 @@ class LtActionUpdater : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    // A key press is offered to the focus widget as ShortcutOverride before
+    // shortcuts are matched: bring the states up to date first, so that a
+    // change nobody announced (entries added to a focused list) cannot leave
+    // a shortcut disabled. Only the first delivery counts, not its
+    // propagation to the parents.
+    if (event->type() == QEvent::ShortcutOverride && watched == QApplication::focusWidget()) {
+      Refresh();
+      return false;
+    }
     if (event->type() == QEvent::ActionAdded) {
       auto* menu = qobject_cast<QMenu*>(watched);
       auto* action = qobject_cast<TLtAction*>(static_cast<QActionEvent*>(event)->action());

@@ -5,9 +5,10 @@
 // Plain edit boxes register one function; the editor control registers its own.
 //
 // Qt has no idle-time action update, so the enabled states are refreshed when
-// the focus moves, when a menu holding an action is about to show, when the
-// clipboard changes and when the focused control reports a change of its text
-// or selection. Execute always checks again before it acts.
+// the focus moves, when a menu holding an action is about to show, before a
+// key press is matched against the shortcuts, when the clipboard changes and
+// when the focused control reports a change of its text or selection.
+// Execute always checks again before it acts.
 #pragma once
 
 #include <QAction>
