@@ -85,18 +85,6 @@ class EditActionsTest : public QObject {
     SetDefMainForm(nullptr);
   }
 
-  void kindsKeepTheirValues() {
-    QCOMPARE(int(TMeEditCopy().Kind()), 1);
-    QCOMPARE(int(TMeEditCut().Kind()), 2);
-    QCOMPARE(int(TMeEditDelete().Kind()), 3);
-    QCOMPARE(int(TMeEditPaste().Kind()), 4);
-    QCOMPARE(int(TMeEditRedo().Kind()), 5);
-    QCOMPARE(int(TMeEditSelAll().Kind()), 6);
-    QCOMPARE(int(TMeEditUndo().Kind()), 7);
-    QCOMPARE(int(mcHandles), 0);
-    QCOMPARE(int(mcExecute), 2);
-  }
-
   void theFunctionRegisteredLastWins() {
     Window win;
     RegisterMeTargetFunc(&ProcA);
