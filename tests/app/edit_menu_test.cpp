@@ -102,6 +102,20 @@ class EditMenuTest : public QObject {
     QCOMPARE(MenuStates(), QString("011011"));
   }
 
+  // Picked from the opened menu, the command still acts on the control that
+  // had the focus before the menu opened.
+  void commandPickedFromTheOpenMenu() {
+    Focus(prefix_);
+    prefix_->setSelection(0, 3);
+    menu_->popup(win_->mapToGlobal(QPoint(0, 0)));
+    QTRY_VERIFY(menu_->isVisible());
+    QVERIFY(actions_[2]->isEnabled());  // copy
+    menu_->setActiveAction(actions_[4]);  // delete
+    QTest::keyClick(menu_, Qt::Key_Return);
+    QTRY_VERIFY(!menu_->isVisible());
+    QCOMPARE(prefix_->text(), QString("_"));
+  }
+
   void shortcutsWorkInTheTextBoxes() {
     Focus(prefix_);
     prefix_->setSelection(0, 3);
