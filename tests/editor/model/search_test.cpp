@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/codepage.h"
 
 namespace tolvan {
@@ -114,6 +116,54 @@ TEST(SearchText, SkippingLineBreaksAndSpaces) {
   EXPECT_FALSE(Find("a b", "ab", kDown | SearchBit(sfrIncludeCRLF)).found);
   // Skipping happens only after the first matched character.
   EXPECT_EQ(Find("\r\nab", "ab", kDown | SearchBit(sfrIncludeCRLF)), (Hit{true, 2, 2}));
+}
+
+}  // namespace
+}  // namespace tolvan
+
+namespace tolvan {
+namespace {
+
+// Exact search against a plain character-by-character reference, on texts
+// full of trail bytes that look like ASCII (ソ is 0x83 0x5C).
+TEST(SearchText, MatchesAReferenceOnRandomTexts) {
+  std::mt19937 rng(17);
+  const char* const alphabet[] = {"a", "\\", "\x83\x5C", "\x82\xA0", "b", "\x83"};
+  auto pick = [&](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += alphabet[std::uniform_int_distribution<int>(0, 5)(rng)];
+    return s;
+  };
+  // Characters as the code page cuts them.
+  auto chars = [](const std::string& s) {
+    std::vector<std::pair<int, std::string>> out;
+    for (std::size_t i = 0; i < s.size();) {
+      std::size_t n = cp932::CharLength(s, i);
+      out.push_back({static_cast<int>(i), s.substr(i, n)});
+      i += n;
+    }
+    return out;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string buf = pick(std::uniform_int_distribution<int>(1, 12)(rng));
+    std::string pat = pick(std::uniform_int_distribution<int>(1, 3)(rng));
+    auto bc = chars(buf);
+    auto pc = chars(pat);
+    int start = std::uniform_int_distribution<int>(0, static_cast<int>(buf.size()))(rng);
+    bool down = round % 2 == 0;
+    int expect = -1;
+    for (std::size_t i = 0; i < bc.size(); ++i) {
+      int at = bc[i].first;
+      if (down ? at < start : at > start - static_cast<int>(pat.size())) continue;
+      bool ok = i + pc.size() <= bc.size();
+      for (std::size_t k = 0; ok && k < pc.size(); ++k) ok = bc[i + k].second == pc[k].second;
+      if (ok && (expect < 0 || !down)) expect = at;
+      if (ok && down) break;
+    }
+    TSearchInfo info{start, 0};
+    bool found = SearchText(buf, info, pat, SearchBit(sfrMatchCase) | (down ? kDown : 0));
+    ASSERT_EQ(found ? info.Start : -1, expect) << "round " << round << (down ? " down" : " up");
+  }
 }
 
 }  // namespace
