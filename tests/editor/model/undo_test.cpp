@@ -136,3 +136,39 @@ TEST(Undo, InsertedRowsAreRemovedAndMarksSurvive) {
 
 }  // namespace
 }  // namespace tolvan
+
+namespace tolvan {
+namespace {
+
+// Two controls on one store share one history; the focused one's caret is
+// recorded and restored.
+TEST(Undo, SharedStoreUsesTheFocusedClient) {
+  test::TestClient a, b;
+  auto* store = new TEditorScreenStrings;
+  store->Reference(&a);
+  store->Reference(&b);
+  b.focused = true;
+  b.row = 0;
+  b.col = 0;
+  store->UpdateList(0, 0, "hello");
+  b.col = 5;
+  a.col = 3;
+  store->UpdateList(0, 1, "hello!");
+  EXPECT_EQ(store->UndoObj().UndoList().back()->CaretCol, 5);
+  a.col = 1;
+  b.col = 6;
+  store->Undo();
+  EXPECT_EQ(store->ListToStr(), "hello");
+  EXPECT_EQ(b.col, 5);  // the focused control's caret went back
+  EXPECT_EQ(a.col, 1);
+  b.focused = false;
+  a.focused = true;
+  store->Redo();  // either control redoes the shared history
+  EXPECT_EQ(store->ListToStr(), "hello!");
+  EXPECT_EQ(a.col, 6);
+  store->Release(&a);
+  store->Release(&b);
+}
+
+}  // namespace
+}  // namespace tolvan
