@@ -82,6 +82,34 @@ class CatalogueTest : public QObject {
     QCOMPARE(env.messages.Texts().last(), env.Folder() + QString::fromUtf8("/scripts/x.awk は存在しません"));
   }
 
+  void pickingAScriptOpensItOnlyWithClickToOpen() {
+    MainWindowEnv env;
+    env.WriteSettings("SClickOpen=1\r\n");
+    env.WriteScript("p.awk", "");
+    auto w = env.Open();
+    auto* files = Child<QComboBox>(w.get(), "cmbFile");
+    emit files->activated(0);
+    QCOMPARE(env.desktop.opened, QStringList{env.Folder() + "/scripts/p.awk"});
+    w->Settings().SClickOpen = false;
+    emit files->activated(0);
+    QCOMPARE(env.desktop.opened.size(), 1);
+  }
+
+  void doubleClickOpensAnInputEntry() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    QString a = env.WriteInput("a.txt", "");
+    w->AddInputFiles({a});
+    auto* list = Child<QListWidget>(w.get(), "lstInputFiles");
+    list->setCurrentRow(0);
+    emit list->itemDoubleClicked(list->item(0));
+    QCOMPARE(env.desktop.opened, QStringList{a});
+    env.desktop.openCode = 0;
+    emit list->itemDoubleClicked(list->item(0));
+    QCOMPARE(env.messages.Texts(), QStringList{QString::fromUtf8("ファイルが開けません！エラー番号：0")});
+  }
+
   void deleteAsksThenMovesToTheTrash() {
     MainWindowEnv env;
     env.WriteSettings();
