@@ -109,7 +109,11 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
   frmError_ = new TfrmError(this);
 }
 
-TForm1::~TForm1() {
+TForm1::~TForm1() { StopJobForGood(); }
+
+void TForm1::StopJobForGood() {
+  // The job must not outlive the texts it writes to; with the bridge closed
+  // it no longer waits for this thread, so the join cannot deadlock.
   closing_ = true;
   if (job_) {
     bridge_->Close();
@@ -117,6 +121,10 @@ TForm1::~TForm1() {
     job_->WaitFor();
     job_.reset();
   }
+  RestoreCursor();
+}
+
+void TForm1::RestoreCursor() {
   while (busyCursors_ > 0) {
     QApplication::restoreOverrideCursor();
     --busyCursors_;
@@ -409,14 +417,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  closing_ = true;
-  if (job_) {
-    // The job must not outlive the texts it writes to.
-    bridge_->Close();
-    job_->Terminate();
-    job_->WaitFor();
-    job_.reset();
-  }
+  StopJobForGood();
   SaveSettings();
   SaveOptionHistory();
   event->accept();

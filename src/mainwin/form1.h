@@ -84,6 +84,8 @@ class TForm1 : public QMainWindow {
   void BuildControls();
   void BuildMenus();
   void LoadSettings(bool settingsFileExisted);
+  void StopJobForGood();
+  void RestoreCursor();
 
   // What the application shell and the colouring layer provide.
   void BuildEditActions(QMenu* edit);

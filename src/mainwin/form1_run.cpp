@@ -183,10 +183,7 @@ void TForm1::EndOfJob() {
   if (closing_ || !job_) return;
   job_->WaitFor();
   job_.reset();
-  while (busyCursors_ > 0) {
-    QApplication::restoreOverrideCursor();
-    --busyCursors_;
-  }
+  RestoreCursor();
   if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_);
   else if (!outputText_.empty() || cmbOutput->currentIndex() == 3) frmError_->ShowStandardOutputForm(outputText_);
   else ShowDoneWindow();
