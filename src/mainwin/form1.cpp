@@ -296,6 +296,7 @@ void TForm1::BuildControls() {
   outFileLayout->addWidget(btnOldFile);
   outFileLayout->addWidget(edtOutFName, 1);
   outputRow->addWidget(outFileGroup, 1);
+  outputRow->addStretch(0);  // takes the room when both groups are hidden
   layout->addLayout(outputRow);
 
   auto* optionRow = new QHBoxLayout;
