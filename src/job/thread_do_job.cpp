@@ -1,5 +1,7 @@
 #include "job/thread_do_job.h"
 
+#include <functional>
+
 #include <stdexcept>
 
 #include "job/script_prep.h"
@@ -112,43 +114,38 @@ RunnerContext TThreadDoJob::Context() {
   return ctx;
 }
 
-void TThreadDoJob::NewFilesLoop() {
-  err_.clear();
-  RunnerContext ctx = Context();
+// The loops of one run per input: the command line with its tail, the
+// progress "i/n", then the run; the first run that leaves error text ends it.
+void TThreadDoJob::ForEachInput(const std::function<void(const std::string& path)>& run) {
   const auto& inputs = record_.InputList;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     const std::string& path = inputs[i];
     current_ = WithInputFile(script_->Line(), path);
     Progress(FileNamePart(path), std::to_string(i + 1) + "/" + std::to_string(inputs.size()));
-    RunFileRunner(current_, NewFileOutputPath(path, record_.OutputName), true, ctx);
-    if (!err_.empty()) break;
+    run(path);
+    if (!err_.empty()) return;
   }
+}
+
+void TThreadDoJob::NewFilesLoop() {
+  err_.clear();
+  RunnerContext ctx = Context();
+  ForEachInput([&](const std::string& path) {
+    RunFileRunner(current_, NewFileOutputPath(path, record_.OutputName), true, ctx);
+  });
 }
 
 void TThreadDoJob::OneFileLoop() {
   RunnerContext ctx = Context();
-  const auto& inputs = record_.InputList;
   const bool createAnew = record_.OutputMode != omFileAppend;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const std::string& path = inputs[i];
-    current_ = WithInputFile(script_->Line(), path);
-    Progress(FileNamePart(path), std::to_string(i + 1) + "/" + std::to_string(inputs.size()));
-    RunFileRunner(current_, record_.OutputName, createAnew, ctx);
-    if (!err_.empty()) break;
-  }
+  ForEachInput([&](const std::string&) { RunFileRunner(current_, record_.OutputName, createAnew, ctx); });
 }
 
 void TThreadDoJob::CollectLoop() {
   err_.clear();
   RunnerContext ctx = Context();
-  const auto& inputs = record_.InputList;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const std::string& path = inputs[i];
-    current_ = WithInputFile(script_->Line(), path);
-    Progress(FileNamePart(path), std::to_string(i + 1) + "/" + std::to_string(inputs.size()));
-    RunPipeRunner(current_, ctx);
-    if (!err_.empty()) return;
-  }
+  ForEachInput([&](const std::string&) { RunPipeRunner(current_, ctx); });
+  if (!err_.empty()) return;
   if (record_.OutputMode == omClipboard && !terminated_) {
     host_.JobPutClipboard(out_);
     out_.clear();

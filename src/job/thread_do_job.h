@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -41,6 +42,7 @@ class TThreadDoJob {
  private:
   void Execute();
   void DoWork();
+  void ForEachInput(const std::function<void(const std::string& path)>& run);
   void NewFilesLoop();
   void OneFileLoop();
   void CollectLoop();
