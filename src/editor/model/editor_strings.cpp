@@ -80,6 +80,38 @@ class LineEndFinder {
   const char* lf_;
 };
 
+// Walks the lines of the file's text block by block: onLine(p, n) for every
+// line end found (p, n: the line's bytes within this block), onRest(p, n) for
+// the bytes after a block's last line end, which the next line goes on from.
+// A CR LF split over two blocks counts once.
+template <class OnLine, class OnRest>
+void ForEachLine(const std::filesystem::path& name, std::size_t textLength, std::vector<char>& buf,
+                 OnLine onLine, OnRest onRest) {
+  bool crPending = false;  // a CR ended the previous block
+  ForEachBlock(name, textLength, buf, [&](const char* p, std::size_t n) {
+    const char* end = p + n;
+    if (crPending && p < end && *p == '\n') ++p;
+    crPending = false;
+    LineEndFinder find(p, end);
+    while (p < end) {
+      const char* q = find.Next(p);
+      if (q == end) {
+        onRest(p, static_cast<std::size_t>(end - p));
+        break;
+      }
+      onLine(p, static_cast<std::size_t>(q - p));
+      if (*q == '\r') {
+        if (q + 1 < end) {
+          if (q[1] == '\n') ++q;
+        } else {
+          crPending = true;
+        }
+      }
+      p = q + 1;
+    }
+  });
+}
+
 }  // namespace
 
 int TEditorStrings::GetCount() const {
@@ -238,31 +270,14 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
 
   // Pass 1: count the lines.
   long long lines = 0;
-  bool crPending = false;  // a CR ended the previous block
   bool textAfter = false;  // bytes after the last line end
-  ForEachBlock(Name, length, buf, [&](const char* p, std::size_t n) {
-    const char* end = p + n;
-    if (crPending && p < end && *p == '\n') ++p;
-    crPending = false;
-    LineEndFinder find(p, end);
-    while (p < end) {
-      const char* q = find.Next(p);
-      if (q == end) {
-        textAfter = true;
-        break;
-      }
-      ++lines;
-      textAfter = false;
-      if (*q == '\r') {
-        if (q + 1 < end) {
-          if (q[1] == '\n') ++q;
-        } else {
-          crPending = true;
-        }
-      }
-      p = q + 1;
-    }
-  });
+  ForEachLine(
+      Name, length, buf,
+      [&](const char*, std::size_t) {
+        ++lines;
+        textAfter = false;
+      },
+      [&](const char*, std::size_t) { textAfter = true; });
   if (textAfter) ++lines;
   if (lines > 0x7FFFFFF0LL) throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
 
@@ -276,7 +291,6 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   int row = 0;
   std::string carry;
   bool haveCarry = false;
-  crPending = false;
   auto put = [&](const char* p, std::size_t n) {
     if (row >= rows.Count()) rows.Resize(row + 1);
     std::string& dst = rows.At(row).String;
@@ -290,28 +304,9 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
     }
     ++row;
   };
-  ForEachBlock(Name, length, buf, [&](const char* p, std::size_t n) {
-    const char* end = p + n;
-    if (crPending && p < end && *p == '\n') ++p;
-    crPending = false;
-    LineEndFinder find(p, end);
-    while (p < end) {
-      const char* q = find.Next(p);
-      if (q == end) {
-        carry.append(p, static_cast<std::size_t>(end - p));
-        haveCarry = true;
-        break;
-      }
-      put(p, static_cast<std::size_t>(q - p));
-      if (*q == '\r') {
-        if (q + 1 < end) {
-          if (q[1] == '\n') ++q;
-        } else {
-          crPending = true;
-        }
-      }
-      p = q + 1;
-    }
+  ForEachLine(Name, length, buf, put, [&](const char* p, std::size_t n) {
+    carry.append(p, n);
+    haveCarry = true;
   });
   if (haveCarry) {
     put("", 0);
