@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
       f.client.row = row;
       f.client.col = 1;
       // Type one character after the first byte of the row.
-      std::string line = s.Get(row);
+      std::string line(s.Get(row));
       std::string typed = line.empty() ? std::string("x") : line.substr(0, 1) + "x" + line.substr(1);
       int end = s.RowEnd(row);
       std::string full;

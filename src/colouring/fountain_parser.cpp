@@ -459,16 +459,15 @@ void TFountainParser::LastTokenBracket(int Index, const TRowSource& List, TRowAt
     Data.WrappedBytes = 0;
     return;
   }
-  const std::string& row = List.GetListString(Index);
+  const std::string_view row = List.GetListString(Index);
   const int L = static_cast<int>(row.size());
-  if (row.find_first_not_of(' ') == std::string::npos) return;
+  if (row.find_first_not_of(' ') == std::string_view::npos) return;
 
+  // The scan needs a zero-terminated buffer of its own.
   const bool joined = rowAttr == raWrapped && Index < List.GetListCount() - 1;
-  if (joined) {
-    FJoined = row;
-    FJoined += List.GetListString(Index + 1);
-  }
-  const std::string& S = joined ? FJoined : row;
+  FJoined.assign(row);
+  if (joined) FJoined += List.GetListString(Index + 1);
+  const std::string& S = FJoined;
 
   int lastRegion = Data.Brackets;
   std::int32_t element = Data.Elements;

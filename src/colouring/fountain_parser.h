@@ -155,7 +155,7 @@ class TFountainParser : public TRowStateParser {
   std::int32_t FWrappedByte = 0;
 
  private:
-  std::string FJoined;  // a wrapped row and the row after it
+  std::string FJoined;  // the row, and the row after it when it is wrapped
 };
 
 // Makes a tokenizer of class P for a scheme (a TFountainParserClass).

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tolvan {
 
@@ -39,7 +40,8 @@ class TRowSource {
  public:
   virtual ~TRowSource() = default;
   virtual int GetListCount() const = 0;
-  virtual const std::string& GetListString(int row) const = 0;
+  // Valid until the rows change.
+  virtual std::string_view GetListString(int row) const = 0;
   // How row ends; raEof for an index out of range.
   virtual TRowAttribute GetListRow(int row) const = 0;
 };

@@ -98,7 +98,7 @@ TEST_F(GawkTokenizer, AnUnterminatedStringEndsWithItsLine) {
   RowList rows{{"x = \"abc", raCrlf}, {"y \"", raCrlf}};
   auto states = test::RowStates(*parser, rows);
   EXPECT_EQ(states[1].Tokens, 0);
-  EXPECT_EQ(Tokens(*parser, rows.GetListString(1), states[1]),
+  EXPECT_EQ(Tokens(*parser, rows.Text(1), states[1]),
             (std::vector<Tok>{{toAnk, "y"}, {toDoubleQuotation, "\""}}));
 }
 
@@ -107,10 +107,10 @@ TEST_F(GawkTokenizer, AStringOverAWrapContinuesByItsRules) {
   auto states = test::RowStates(*parser, rows);
   EXPECT_EQ(states[1].Tokens, toDoubleQuotation);
   EXPECT_EQ(states[1].WrappedBytes, 0);
-  EXPECT_EQ(Tokens(*parser, rows.GetListString(1), states[1]),
+  EXPECT_EQ(Tokens(*parser, rows.Text(1), states[1]),
             (std::vector<Tok>{{toDoubleQuotation, "cd\""}, {toAnk, "y"}}));
   // Continued strings keep the string colour, never a reserved word's.
-  parser->NewData(rows.GetListString(1), states[1]);
+  parser->NewData(rows.Text(1), states[1]);
   parser->NextToken();
   EXPECT_EQ(parser->TokenToFountainColor(), &scheme.Str());
 }
@@ -121,8 +121,8 @@ TEST_F(GawkTokenizer, ACommentOverWrapsLastsToTheEndOfTheLogicalLine) {
   EXPECT_EQ(states[1].Tokens, toComment);
   EXPECT_EQ(states[2].Tokens, toComment);
   EXPECT_EQ(states[3].Tokens, 0);
-  EXPECT_EQ(Tokens(*parser, rows.GetListString(1), states[1]), (std::vector<Tok>{{toComment, "print"}}));
-  EXPECT_EQ(Colours(rows.GetListString(1), states[1]), (std::vector<TFountainColor*>{&scheme.Comment()}));
+  EXPECT_EQ(Tokens(*parser, rows.Text(1), states[1]), (std::vector<Tok>{{toComment, "print"}}));
+  EXPECT_EQ(Colours(rows.Text(1), states[1]), (std::vector<TFountainColor*>{&scheme.Comment()}));
 }
 
 TEST_F(GawkTokenizer, AReservedWordSplitByAWrapKeepsItsColour) {
@@ -130,9 +130,9 @@ TEST_F(GawkTokenizer, AReservedWordSplitByAWrapKeepsItsColour) {
   auto states = test::RowStates(*parser, rows);
   EXPECT_EQ(states[1].Tokens, toReserve);
   EXPECT_EQ(states[1].WrappedBytes, 2);
-  EXPECT_EQ(Colours(rows.GetListString(0), states[0]),
+  EXPECT_EQ(Colours(rows.Text(0), states[0]),
             (std::vector<TFountainColor*>{&scheme.Ank(), &scheme.Ank()}));
-  EXPECT_EQ(Colours(rows.GetListString(1), states[1]),
+  EXPECT_EQ(Colours(rows.Text(1), states[1]),
             (std::vector<TFountainColor*>{&scheme.Reserve(), &scheme.Ank()}));
   // A hex number carried over the wrap keeps its kind.
   RowList hex{{"a 0x1", raWrapped}, {"F b", raCrlf}};

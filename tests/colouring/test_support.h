@@ -18,7 +18,9 @@ class RowList : public TRowSource {
   RowList(std::initializer_list<std::pair<std::string, TRowAttribute>> rows) : rows_(rows) {}
   void Add(std::string text, TRowAttribute attr = raCrlf) { rows_.emplace_back(std::move(text), attr); }
   int GetListCount() const override { return static_cast<int>(rows_.size()); }
-  const std::string& GetListString(int row) const override { return rows_.at(static_cast<std::size_t>(row)).first; }
+  std::string_view GetListString(int row) const override { return rows_.at(static_cast<std::size_t>(row)).first; }
+  // The stored text itself, for calls that want a std::string.
+  const std::string& Text(int row) const { return rows_.at(static_cast<std::size_t>(row)).first; }
   TRowAttribute GetListRow(int row) const override {
     if (row < 0 || row >= GetListCount()) return raEof;
     return rows_[static_cast<std::size_t>(row)].second;

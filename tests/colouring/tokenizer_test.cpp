@@ -120,9 +120,9 @@ TEST_F(BaseTokenizer, BracketRegionRunsOverLineBreaks) {
   EXPECT_EQ(states[0].Brackets, -1);
   EXPECT_EQ(states[1].Brackets, 0);
   EXPECT_EQ(states[2].Brackets, -1);
-  EXPECT_EQ(Tokens(parser, rows.GetListString(1), states[1]),
+  EXPECT_EQ(Tokens(parser, rows.Text(1), states[1]),
             (std::vector<Tok>{{toBracket, "still */"}, {toAnk, "after"}}));
-  parser.NewData(rows.GetListString(1), states[1]);
+  parser.NewData(rows.Text(1), states[1]);
   parser.NextToken();
   EXPECT_EQ(parser.TokenBracketIndex(), 0);
 }
@@ -161,7 +161,7 @@ TEST_F(BaseTokenizer, AWordOverAWrapIsCarriedByByteCount) {
   EXPECT_EQ(states[1].WrappedBytes, 3);
   EXPECT_EQ(states[2].Tokens, 0);
   EXPECT_EQ(states[2].WrappedBytes, 0);
-  parser.NewData(rows.GetListString(1), states[1]);
+  parser.NewData(rows.Text(1), states[1]);
   ASSERT_EQ(parser.NextToken(), toAnk);
   EXPECT_TRUE(parser.Continuing());
   EXPECT_EQ(parser.TokenString(), "fgh");
@@ -197,7 +197,7 @@ TEST_F(BaseTokenizer, AClosingBracketSplitByAWrap) {
   EXPECT_EQ(states[1].Brackets, 0);
   EXPECT_EQ(states[1].Tokens, toBracket);
   EXPECT_EQ(states[1].WrappedBytes, 1);
-  parser.NewData(rows.GetListString(1), states[1]);
+  parser.NewData(rows.Text(1), states[1]);
   ASSERT_EQ(parser.NextToken(), toBracket);
   EXPECT_EQ(parser.TokenString(), "/");
   EXPECT_EQ(parser.TokenBracketIndex(), 0);
@@ -213,7 +213,7 @@ TEST_F(BaseTokenizer, ABracketRegionThatClosesAfterTheWrap) {
   // The closing bracket lies wholly on the next row: the region is still open there.
   EXPECT_EQ(states[1].Brackets, 0);
   EXPECT_EQ(states[1].Tokens, 0);
-  EXPECT_EQ(Tokens(parser, rows.GetListString(1), states[1]),
+  EXPECT_EQ(Tokens(parser, rows.Text(1), states[1]),
             (std::vector<Tok>{{toBracket, "de */"}, {toAnk, "f"}}));
 }
 

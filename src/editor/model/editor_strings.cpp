@@ -6,6 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tolvan {
 
@@ -44,72 +49,46 @@ std::size_t ReadBlock(int fd, char* buf, std::size_t n, const std::filesystem::p
   return got;
 }
 
-// Feeds the text bytes of the file (the final Ctrl-Z excluded) block by
-// block to fn(data, length).
-template <class Fn>
-void ForEachBlock(const std::filesystem::path& name, std::size_t textLength,
-                  std::vector<char>& buf, Fn fn) {
-  Fd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) ThrowOpen(name, errno);
-  std::size_t left = textLength;
-  while (left > 0) {
-    std::size_t got = ReadBlock(fd.get(), buf.data(), std::min(buf.size(), left), name);
-    if (got == 0) break;
-    fn(buf.data(), got);
-    left -= got;
-  }
-}
-
-// Finds the next CR or LF; each byte value is searched for once per hit.
-class LineEndFinder {
- public:
-  LineEndFinder(const char* p, const char* end) : end_(end), cr_(p), lf_(p) {}
-  const char* Next(const char* p) {
-    if (cr_ < p || (cr_ == p && cr_ != end_ && *cr_ != '\r')) cr_ = Find(p, '\r');
-    if (lf_ < p || (lf_ == p && lf_ != end_ && *lf_ != '\n')) lf_ = Find(p, '\n');
-    return cr_ < lf_ ? cr_ : lf_;
-  }
-
- private:
-  const char* Find(const char* p, char ch) const {
-    const void* hit = std::memchr(p, ch, static_cast<std::size_t>(end_ - p));
-    return hit ? static_cast<const char*>(hit) : end_;
-  }
-  const char* end_;
-  const char* cr_;
-  const char* lf_;
-};
-
-// Walks the lines of the file's text block by block: onLine(p, n) for every
-// line end found (p, n: the line's bytes within this block), onRest(p, n) for
-// the bytes after a block's last line end, which the next line goes on from.
-// A CR LF split over two blocks counts once.
-template <class OnLine, class OnRest>
-void ForEachLine(const std::filesystem::path& name, std::size_t textLength, std::vector<char>& buf,
-                 OnLine onLine, OnRest onRest) {
-  bool crPending = false;  // a CR ended the previous block
-  ForEachBlock(name, textLength, buf, [&](const char* p, std::size_t n) {
-    const char* end = p + n;
-    if (crPending && p < end && *p == '\n') ++p;
-    crPending = false;
-    LineEndFinder find(p, end);
-    while (p < end) {
-      const char* q = find.Next(p);
-      if (q == end) {
-        onRest(p, static_cast<std::size_t>(end - p));
-        break;
-      }
-      onLine(p, static_cast<std::size_t>(q - p));
-      if (*q == '\r') {
-        if (q + 1 < end) {
-          if (q[1] == '\n') ++q;
-        } else {
-          crPending = true;
-        }
-      }
-      p = q + 1;
+// Calls onEol(pos, next) for each line end in [from, n): pos is its CR or
+// LF, next where the line after it starts (past the LF of a CR LF). The
+// byte before from must not be a CR. Sixty-four bytes are tested at once,
+// and the LF of a CR LF is masked out before the bits are walked.
+template <class OnEol>
+void ForEachLineEnd(const char* s, std::size_t from, std::size_t n, OnEol onEol) {
+  std::size_t i = from;
+  bool prevCr = false;  // s[i - 1] is a CR
+  const auto endAt = [&](std::size_t pos) {
+    std::size_t next = pos + 1;
+    if (s[pos] == '\r' && next < n && s[next] == '\n') ++next;
+    onEol(pos, next);
+  };
+#if defined(__SSE2__)
+  const __m128i crs = _mm_set1_epi8('\r');
+  const __m128i lfs = _mm_set1_epi8('\n');
+  for (; i + 64 <= n; i += 64) {
+    std::uint64_t cr = 0;
+    std::uint64_t lf = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16 * k));
+      cr |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, crs))))
+            << (16 * k);
+      lf |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lfs))))
+            << (16 * k);
     }
-  });
+    std::uint64_t ends = cr | (lf & ~((cr << 1) | static_cast<std::uint64_t>(prevCr)));
+    prevCr = (cr >> 63) != 0;
+    while (ends != 0) {
+      endAt(i + static_cast<std::size_t>(__builtin_ctzll(ends)));
+      ends &= ends - 1;
+    }
+  }
+#endif
+  for (; i < n; ++i) {
+    const char c = s[i];
+    const bool skip = c == '\n' && prevCr;
+    prevCr = c == '\r';
+    if (!skip && (c == '\r' || c == '\n')) endAt(i);
+  }
 }
 
 }  // namespace
@@ -126,7 +105,7 @@ int TEditorStrings::GetCount() const {
 
 std::string TEditorStrings::Get(int Line) const {
   TEditorScreenStrings& s = Store();
-  if (!s.WordWrap()) return s.Get(Line);
+  if (!s.WordWrap()) return std::string(s.Get(Line));
   int row = s.LinesToRow(Line);
   if (Line < 0 || row >= s.Count()) throw EListError(Line);
   std::string str;
@@ -171,7 +150,7 @@ void TEditorStrings::Add(std::string_view S) {
   owner_.CleanSelection();
   const int n = s.Count();
   if (n > 0 && s.Rows(n - 1) != raCrlf) {
-    std::string text = s.Get(n - 1);
+    std::string text(s.Get(n - 1));
     text += "\r\n";
     text += S;
     s.UpdateList(n - 1, 1, text);
@@ -211,14 +190,14 @@ void TEditorStrings::SetTextStr(std::string_view S) {
   while (i < S.size()) {
     char ch = S[i];
     if (ch == '\r' || ch == '\n') {
-      rows.AddRow(std::string(S.substr(start, i - start)), raCrlf);
+      rows.AddRow(S.substr(start, i - start), raCrlf);
       i += (ch == '\r' && i + 1 < S.size() && S[i + 1] == '\n') ? 2 : 1;
       start = i;
     } else {
       ++i;
     }
   }
-  if (start < S.size()) rows.AddRow(std::string(S.substr(start)), raEof);
+  if (start < S.size()) rows.AddRow(S.substr(start), raEof);
   s.InsertList(0, rows);
   if (wrap) s.WrapLines();
   s.InitBrackets();
@@ -254,10 +233,10 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   // A Ctrl-Z as the very last byte is the old end-of-file mark and is not
   // text. A Ctrl-Z with text after it is kept as an ordinary byte: cutting
   // the text there would lose the rest of the file at the next save.
+  Fd fd(::open(Name.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) ThrowOpen(Name, errno);
   std::size_t length = 0;
   {
-    Fd fd(::open(Name.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) ThrowOpen(Name, errno);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) ThrowOpen(Name, errno);
     length = static_cast<std::size_t>(st.st_size);
@@ -266,53 +245,61 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
       if (::pread(fd.get(), &last, 1, static_cast<off_t>(length - 1)) == 1 && last == 26) --length;
     }
   }
-  std::vector<char> buf(std::max<std::size_t>(BlockSize, 1));
-
-  // Pass 1: count the lines.
-  long long lines = 0;
-  bool textAfter = false;  // bytes after the last line end
-  ForEachLine(
-      Name, length, buf,
-      [&](const char*, std::size_t) {
-        ++lines;
-        textAfter = false;
-      },
-      [&](const char*, std::size_t) { textAfter = true; });
-  if (textAfter) ++lines;
-  if (lines > 0x7FFFFFF0LL) throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
-
-  // The rows are made once, then filled.
+  // One pass: each read block is cut into lines, and the lines go into the
+  // row container a row block at a time, text and all in one copy. A line
+  // not finished at the end of a read block moves to the front of the
+  // buffer and the next read continues after it.
+  const std::size_t readSize = std::max<std::size_t>(BlockSize, 1);
+  std::vector<char> buf(readSize);
   TEditorStringList scratch;
   TRowBlocks& rows = scratch.Blocks();
-  rows.Resize(static_cast<int>(lines));
-
-  // Pass 2: fill them. The file may have changed in between; the rows
-  // follow what this pass reads.
-  int row = 0;
-  std::string carry;
-  bool haveCarry = false;
-  auto put = [&](const char* p, std::size_t n) {
-    if (row >= rows.Count()) rows.Resize(row + 1);
-    std::string& dst = rows.At(row).String;
-    if (haveCarry) {
-      carry.append(p, n);
-      dst = carry;
-      carry.clear();
-      haveCarry = false;
-    } else {
-      dst.assign(p, n);
-    }
-    ++row;
+  std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
+  std::size_t spanCount = 0;
+  const auto flush = [&](const char* blockText) {
+    if (spanCount == 0) return;
+    if (static_cast<long long>(rows.Count()) + static_cast<long long>(spanCount) > 0x7FFFFFF0LL)
+      throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
+    const TRowSpan& last = spans[spanCount - 1];
+    rows.AppendBlock(std::string_view(blockText, static_cast<std::size_t>(last.Off) + last.Len),
+                     spans.data(), static_cast<int>(spanCount));
+    spanCount = 0;
   };
-  ForEachLine(Name, length, buf, put, [&](const char* p, std::size_t n) {
-    carry.append(p, n);
-    haveCarry = true;
-  });
-  if (haveCarry) {
-    put("", 0);
-    rows.At(row - 1).Item = raEof;
+  std::size_t carry = 0;   // bytes of an unfinished line at the buffer's front
+  bool crPending = false;  // the previous block ended with a CR
+  std::size_t left = length;
+  while (left > 0) {
+    if (buf.size() < carry + readSize) buf.resize(carry + readSize);
+    const std::size_t got = ReadBlock(fd.get(), buf.data() + carry, std::min(readSize, left), Name);
+    if (got == 0) break;
+    left -= got;
+    const char* text = buf.data();
+    const std::size_t n = carry + got;
+    std::size_t lineStart = 0;
+    if (crPending && text[0] == '\n') lineStart = 1;  // carry is 0 after a CR
+    crPending = false;
+    std::size_t blockStart = lineStart;
+    ForEachLineEnd(text, std::max(carry, lineStart), n, [&](std::size_t pos, std::size_t next) {
+      spans[spanCount++] = {static_cast<std::uint32_t>(lineStart - blockStart),
+                            static_cast<std::uint32_t>(pos - lineStart)};
+      if (next == n && text[pos] == '\r') crPending = true;
+      lineStart = next;
+      if (spanCount == static_cast<std::size_t>(TRowBlocks::kBlockRows)) {
+        flush(text + blockStart);
+        blockStart = lineStart;
+      }
+    });
+    flush(text + blockStart);
+    carry = n - std::min(lineStart, n);
+    if (carry > 0 && lineStart > 0) std::memmove(buf.data(), text + lineStart, carry);
+    if (carry > std::numeric_limits<std::uint32_t>::max())
+      throw EFOpenError("File \"" + Name.string() + "\" has a line too long");
   }
-  if (row < rows.Count()) rows.Resize(row);
+  if (carry > 0) {
+    const TRowSpan last{0, static_cast<std::uint32_t>(carry)};
+    if (rows.Count() >= 0x7FFFFFF0) throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
+    rows.AppendBlock(std::string_view(buf.data(), carry), &last, 1);
+    rows.At(rows.Count() - 1).Item = raEof;
+  }
   s.InsertList(0, scratch);
   if (s.WordWrap()) s.WrapLines();
   s.InitBrackets();

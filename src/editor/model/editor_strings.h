@@ -41,8 +41,7 @@ class TEditorStrings {
   // Any other string list: one string per line.
   void Assign(const std::vector<std::string>& Source);
 
-  // Reads the file in blocks, twice: once to count its lines, once to fill
-  // them. Throws EFOpenError when it cannot be read (the store is cleared).
+  // Reads the file once, in blocks of BlockSize bytes. Throws EFOpenError when it cannot be read (the store is cleared).
   void LoadFromFile(const std::filesystem::path& Name, std::size_t BlockSize = kLoadBlock);
   // Writes the text (CR LF line ends) to a file; throws EFOpenError.
   void SaveToFile(const std::filesystem::path& Name) const;

@@ -65,9 +65,8 @@ TRowAttribute TEditorScreenStrings::ListRows(int Row) const {
   return Row >= 0 && Row < Count() ? Rows(Row) : raEof;
 }
 
-const std::string& TEditorScreenStrings::ListStr(int Row) const {
-  static const std::string empty;
-  return Row >= 0 && Row < Count() ? Get(Row) : empty;
+std::string_view TEditorScreenStrings::ListStr(int Row) const {
+  return Row >= 0 && Row < Count() ? Get(Row) : std::string_view();
 }
 
 int TEditorScreenStrings::RowStart(int Row) const {
@@ -130,27 +129,29 @@ void TEditorScreenStrings::RecordToRows(const TUndoData& Record, TEditorStringLi
   std::size_t pos = 0;
   for (const TUndoData::TSavedRow& row : Record.SavedRows) {
     std::size_t n = static_cast<std::size_t>(row.Length);
-    List.AddRow(s.substr(pos, n), row.Rows);
+    List.AddRow(std::string_view(s).substr(pos, n), row.Rows);
     pos += n + (row.Rows == raCrlf ? 2 : 0);
   }
   List.SetRows(List.Count() - 1, Record.RowAttribute);
 }
 
-void TEditorScreenStrings::ResetState(int Row) {
-  TRowEntry& e = rows_.At(Row);
-  e.Item &= 3u;                // keep Rows
-  e.Item2 &= 0xFFFF0000u;      // keep RowMarks
-  if (e.Extra) {
-    e.Extra->DataStr.clear();
-    if (!e.Extra->Data) e.Extra.reset();
-  }
+void TEditorScreenStrings::ResetStates(int Index, int Cnt) {
+  // A block walk: a freshly loaded text resets millions of rows.
+  rows_.ForEach(Index, std::min(Cnt, Count() - Index), [](TRowEntry& e) {
+    e.Item &= 3u;
+    e.Item2 &= 0xFFFF0000u;
+    if (e.Extra) {
+      e.Extra->DataStr.clear();
+      if (!e.Extra->Data) e.Extra.reset();
+    }
+  });
 }
 
 void TEditorScreenStrings::AfterRowsReplaced(int Index, int Removed, int Inserted) {
   if (Index >= uncomputedFrom_) {
-    for (int r = Index; r < Index + Inserted; ++r) ResetState(r);
+    ResetStates(Index, Inserted);
   } else if (Index + Removed > uncomputedFrom_) {
-    for (int r = Index; r < Index + Inserted; ++r) ResetState(r);
+    ResetStates(Index, Inserted);
     uncomputedFrom_ = Index;
   } else {
     uncomputedFrom_ += Inserted - Removed;
@@ -184,7 +185,7 @@ void TEditorScreenStrings::InsertList(int Index, TEditorStringList& List) {
     return;
   }
   rows_.Insert(Index, n);
-  for (int i = 0; i < n; ++i) rows_.At(Index + i) = List.TakeEntry(i);
+  for (int i = 0; i < n; ++i) rows_.MoveRowFrom(Index + i, List.Blocks(), i);
   AfterRowsReplaced(Index, 0, n);
   Changed();
 }
@@ -219,7 +220,7 @@ void TEditorScreenStrings::ChangeList(int Index, int Cnt, TEditorStringList& Lis
   } else {
     for (int i = 0; i < N; ++i) List.SetRowMarks(i, RowMarks(Index + i));
   }
-  for (int i = 0; i < N; ++i) rows_.At(Index + i) = List.TakeEntry(i);
+  for (int i = 0; i < N; ++i) rows_.MoveRowFrom(Index + i, List.Blocks(), i);
   AfterRowsReplaced(Index, Cnt, N);
   Changed();
 }
@@ -236,7 +237,7 @@ void TEditorScreenStrings::StrToWrapList(std::string_view Str, TEditorStringList
   }
   auto addLine = [&](std::string_view line) {
     if (!wordWrap_) {
-      List.AddRow(std::string(line), raCrlf);
+      List.AddRow(line, raCrlf);
       return;
     }
     cuts.clear();
@@ -244,12 +245,12 @@ void TEditorScreenStrings::StrToWrapList(std::string_view Str, TEditorStringList
     std::size_t pos = 0;
     for (std::size_t i = 0; i < cuts.size(); ++i) {
       std::size_t len = static_cast<std::size_t>(cuts[i]);
-      List.AddRow(std::string(line.substr(pos, len)), i + 1 < cuts.size() ? raWrapped : raCrlf);
+      List.AddRow(line.substr(pos, len), i + 1 < cuts.size() ? raWrapped : raCrlf);
       pos += len;
     }
   };
   if (Str.empty()) {
-    List.AddRow(std::string(), raCrlf);
+    List.AddRow(std::string_view(), raCrlf);
   } else {
     // CR LF, a lone CR and a lone LF each end a line; a final line break
     // opens no empty line.
@@ -285,7 +286,7 @@ void TEditorScreenStrings::UpdateList(int Index, int Cnt, std::string_view Str) 
     // Text added after the end of a text without a final line break joins
     // its last line; a new row after an raEof row would leave the end mark
     // inside the text.
-    std::string joined = Get(n - 1);
+    std::string joined(Get(n - 1));
     joined += Str;
     UpdateList(n - 1, 1, joined);
     return;
@@ -414,7 +415,7 @@ int TEditorScreenStrings::Walk(TRowStateParser* parser, int Start, TRowAttribute
   }
   // Reached the limit: everything after it is not computed.
   const int from = Limit + 1;
-  for (int k = from; k < std::min(uncomputedFrom_, Count()); ++k) ResetState(k);
+  ResetStates(from, std::min(uncomputedFrom_, Count()) - from);
   uncomputedFrom_ = std::min(from, Count());
   return written;
 }
@@ -447,7 +448,7 @@ void TEditorScreenStrings::InitBrackets() {
   TEditorClient* owner = GetClient();
   if (owner && (owner->Loading() || owner->Destroying())) return;
   const int n = Count();
-  for (int r = 0; r < std::min(uncomputedFrom_, n); ++r) ResetState(r);
+  ResetStates(0, std::min(uncomputedFrom_, n));
   uncomputedFrom_ = 0;
   if (n == 0) return;
   TRowStateParserFactory* scheme = owner ? owner->ActiveScheme() : nullptr;
@@ -563,12 +564,12 @@ int TEditorScreenStrings::RowToLines(int Row) const {
 std::string TEditorScreenStrings::ListToStr() const {
   const int n = Count();
   std::size_t total = 0;
-  for (int r = 0; r < n; ++r) total += rows_.At(r).String.size() + 2;
+  for (int r = 0; r < n; ++r) total += rows_.Text(r).size() + 2;
   std::string s;
   s.reserve(total);
   for (int r = 0; r < n; ++r) {
     const TRowEntry& e = rows_.At(r);
-    s += e.String;
+    s += rows_.Text(r);
     if ((e.Item & 3u) == raCrlf) s += "\r\n";
   }
   return s;
@@ -594,7 +595,7 @@ void TEditorScreenStrings::SelIndexToRowCol(int FromRow, int Index, int& Row, in
   int r = std::max(FromRow, 0);
   Index = std::max(Index, 0);
   for (; r < n; ++r) {
-    const std::string& s = Get(r);
+    std::string_view s = Get(r);
     int len = static_cast<int>(s.size());
     TRowAttribute a = Rows(r);
     bool inside = a == raWrapped ? Index < len : Index <= len;

@@ -110,7 +110,7 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
 
   // ---- the control's view of the rows ----
   TRowAttribute ListRows(int Row) const;
-  const std::string& ListStr(int Row) const;
+  std::string_view ListStr(int Row) const;
   int LinesToRow(int Line) const;
   int RowToLines(int Row) const;
   std::string ListToStr() const;
@@ -124,7 +124,7 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
 
   // ---- TRowSource ----
   int GetListCount() const override { return Count(); }
-  const std::string& GetListString(int Row) const override { return ListStr(Row); }
+  std::string_view GetListString(int Row) const override { return ListStr(Row); }
   TRowAttribute GetListRow(int Row) const override { return ListRows(Row); }
 
  protected:
@@ -137,7 +137,8 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   void NotifyClients();
   int ScreenRows() const;
   bool OwnerLoading() const;
-  void ResetState(int Row);
+  void ResetState(int Row) { ResetStates(Row, 1); }
+  void ResetStates(int Index, int Cnt);
   void WriteState(int Row, const TRowAttributeData& d);
   bool StateEquals(int Row, const TRowAttributeData& d) const;
   // Advances d from the start of Row to the start of Row + 1.

@@ -14,6 +14,7 @@ class Consumer {
   explicit Consumer(TRowBlocks& old) : old_(old), n_(old.Count()) {}
   int Count() const { return n_; }
   TRowEntry& At(int r) { return old_.At(r - base_); }
+  std::string_view Text(int r) const { return old_.Text(r - base_); }
   TRowAttribute Rows(int r) { return static_cast<TRowAttribute>(At(r).Item & 3u); }
   TRowMarks Marks(int r) { return static_cast<TRowMarks>(At(r).Item2 >> 16); }
   int End(int r) {
@@ -33,12 +34,8 @@ class Consumer {
   int base_ = 0;
 };
 
-TRowEntry MakeRow(std::string s, TRowAttribute a, TRowMarks marks) {
-  TRowEntry e;
-  e.String = std::move(s);
-  e.Item = a;
-  e.Item2 = static_cast<std::uint32_t>(marks) << 16;
-  return e;
+void PushRow(TRowBlocks& rows, std::string_view s, TRowAttribute a, TRowMarks marks) {
+  rows.PushBack(s, a, static_cast<std::uint32_t>(marks) << 16);
 }
 
 }  // namespace
@@ -85,23 +82,19 @@ void TEditorScreenStrings::WrapLines() {
   const TRowAttribute lastAttr = in.Rows(in.Count() - 1);
   std::vector<int> cuts;
   std::vector<TRowMarks> marks;
+  std::string line;  // reused: one allocation for the whole pass
   for (int r = 0; r < in.Count();) {
     const int end = in.End(r);
-    std::string line;
+    line.clear();
     marks.clear();
     TRowMarks all = 0;
     for (int k = r; k <= end; ++k) {
-      TRowEntry& e = in.At(k);
-      if (k == r) {
-        line = std::move(e.String);
-      } else {
-        line += e.String;
-      }
+      line += in.Text(k);
       marks.push_back(in.Marks(k));
       all = static_cast<TRowMarks>(all | marks.back());
     }
     if (ExpandTabLength(line, rules.Columns) < W) {
-      rows_.PushBack(MakeRow(std::move(line), raCrlf, all));
+      PushRow(rows_, line, raCrlf, all);
     } else {
       cuts.clear();
       CutLine(line, rules, cuts);
@@ -112,7 +105,7 @@ void TEditorScreenStrings::WrapLines() {
         if (i + 1 == newRows)
           for (std::size_t k = newRows; k < marks.size(); ++k) m = static_cast<TRowMarks>(m | marks[k]);
         std::size_t len = static_cast<std::size_t>(cuts[i]);
-        rows_.PushBack(MakeRow(line.substr(pos, len), i + 1 < newRows ? raWrapped : raCrlf, m));
+        PushRow(rows_, std::string_view(line).substr(pos, len), i + 1 < newRows ? raWrapped : raCrlf, m);
         pos += len;
       }
     }
@@ -139,15 +132,16 @@ void TEditorScreenStrings::StretchLines() {
   Consumer in(old);
   const TRowAttribute endAttr =
       in.Rows(in.Count() - 1) == raWrapped ? raEof : in.Rows(in.Count() - 1);
+  std::string line;
   for (int r = 0; r < in.Count();) {
     const int end = in.End(r);
-    std::string line = std::move(in.At(r).String);
+    line.assign(in.Text(r));
     TRowMarks all = in.Marks(r);
     for (int k = r + 1; k <= end; ++k) {
-      line += in.At(k).String;
+      line += in.Text(k);
       all = static_cast<TRowMarks>(all | in.Marks(k));
     }
-    rows_.PushBack(MakeRow(std::move(line), raCrlf, all));
+    PushRow(rows_, line, raCrlf, all);
     r = end + 1;
     in.DoneBefore(r);
   }

@@ -21,20 +21,25 @@ const TRowEntry& TheStringList::Entry(int index) const {
   return rows_.At(index);
 }
 
-const std::string& TheStringList::Get(int index) const { return Entry(index).String; }
+std::string_view TheStringList::Get(int index) const {
+  CheckIndex(index);
+  return rows_.Text(index);
+}
 
-void TheStringList::Put(int index, std::string s) {
+void TheStringList::Put(int index, std::string_view s) {
   CheckIndex(index);
   Changing();
-  rows_.At(index).String = std::move(s);
+  rows_.SetText(index, s);
   Changed();
 }
 
-void TheStringList::Insert(int index, std::string s) {
+void TheStringList::Insert(int index, std::string_view s) {
   if (index < 0 || index > Count()) throw EListError(index);
   Changing();
+  // s may be a row of this list, which the insertion can move.
+  std::string copy(s);
   rows_.Insert(index, 1);
-  rows_.At(index).String = std::move(s);
+  rows_.SetText(index, copy);
   Changed();
 }
 
@@ -49,7 +54,7 @@ void TheStringList::Exchange(int a, int b) {
   CheckIndex(a);
   CheckIndex(b);
   Changing();
-  std::swap(rows_.At(a), rows_.At(b));
+  rows_.SwapRows(a, b);
   Changed();
 }
 
@@ -117,11 +122,6 @@ std::uint32_t TRowAttributeStringList::PackState2(const TRowAttributeData& d) {
   return static_cast<std::uint32_t>(d.Tokens) | (static_cast<std::uint32_t>(d.PrevTokens) << 8);
 }
 
-void TEditorStringList::AddRow(std::string s, TRowAttribute rows) {
-  TRowEntry e;
-  e.String = std::move(s);
-  e.Item = rows;
-  rows_.PushBack(std::move(e));
-}
+void TEditorStringList::AddRow(std::string_view s, TRowAttribute rows) { rows_.PushBack(s, rows, 0); }
 
 }  // namespace tolvan

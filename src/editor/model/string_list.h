@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "colouring/row_state.h"
 #include "editor/model/row_blocks.h"
@@ -28,10 +29,11 @@ class TheStringList {
 
   int Count() const { return rows_.Count(); }
 
-  const std::string& Get(int index) const;
-  void Put(int index, std::string s);
-  void Insert(int index, std::string s);
-  void Add(std::string s) { Insert(Count(), std::move(s)); }
+  // Valid until the next change of the list.
+  std::string_view Get(int index) const;
+  void Put(int index, std::string_view s);
+  void Insert(int index, std::string_view s);
+  void Add(std::string_view s) { Insert(Count(), s); }
   void Delete(int index);
   void Exchange(int a, int b);
   virtual void Clear();
@@ -105,9 +107,7 @@ class TRowAttributeStringList : public TheStringList {
 class TEditorStringList : public TRowAttributeStringList {
  public:
   // Appends a row with its end attribute; no notification (scratch use).
-  void AddRow(std::string s, TRowAttribute rows);
-  // Moves whole entries in and out; used when rows pass between lists.
-  TRowEntry TakeEntry(int index) { return std::move(Entry(index)); }
+  void AddRow(std::string_view s, TRowAttribute rows);
   TRowBlocks& Blocks() { return rows_; }
 };
 

@@ -15,7 +15,7 @@ class CommentParser : public TRowStateParser {
   explicit CommentParser(int* calls) : calls_(calls) {}
   void LastTokenBracket(int Index, const TRowSource& List, TRowAttributeData& Data) override {
     if (calls_) ++*calls_;
-    const std::string s = List.GetListString(Index);
+    const std::string s(List.GetListString(Index));
     for (std::size_t i = 0; i + 1 < s.size(); ++i) {
       if (Data.Brackets < 0 && s[i] == '/' && s[i + 1] == '*') {
         Data.Brackets = 0;

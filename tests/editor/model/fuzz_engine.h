@@ -230,7 +230,7 @@ class FuzzRun {
 
   static std::string RowsOf(const TEditorScreenStrings& s) {
     std::string o;
-    for (int r = 0; r < s.Count(); ++r) o += s.Get(r) + "|" + std::to_string(s.Rows(r)) + "\n";
+    for (int r = 0; r < s.Count(); ++r) o += std::string(s.Get(r)) + "|" + std::to_string(s.Rows(r)) + "\n";
     return o;
   }
   static std::string Show(const std::string& t) {

@@ -16,7 +16,7 @@ inline std::string CheckInvariants(const TEditorScreenStrings& s) {
   TColumnRules rules = s.ColumnRules();
   bool uncomputedSeen = false;
   for (int r = 0; r < n; ++r) {
-    const std::string& t = s.Get(r);
+    const std::string_view t = s.Get(r);
     TRowAttribute a = s.Rows(r);
     std::string where = "row " + std::to_string(r) + ": ";
     if (t.find('\r') != std::string::npos || t.find('\n') != std::string::npos)

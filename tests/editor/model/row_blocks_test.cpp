@@ -24,7 +24,7 @@ TEST(RowBlocks, MatchesAVectorThroughRandomEdits) {
       b.Insert(at, k);
       for (int i = 0; i < k; ++i) {
         std::string s = "r" + std::to_string(label++);
-        b.At(at + i).String = s;
+        b.SetText(at + i, s);
         ref.insert(ref.begin() + at + i, s);
       }
     } else if (op < 8 && n > 0) {
@@ -37,21 +37,20 @@ TEST(RowBlocks, MatchesAVectorThroughRandomEdits) {
       b.Resize(to);
       ref.resize(static_cast<std::size_t>(to));
     } else {
-      TRowEntry e;
-      e.String = "p" + std::to_string(label++);
-      ref.push_back(e.String);
-      b.PushBack(std::move(e));
+      std::string s = "p" + std::to_string(label++);
+      ref.push_back(s);
+      b.PushBack(s, 0, 0);
     }
     ASSERT_EQ(b.Count(), static_cast<int>(ref.size())) << step;
     // Spot checks every step, a full walk now and then (both directions, so
     // the cached block is left and re-entered).
     if (!ref.empty()) {
       int i = rnd(0, static_cast<int>(ref.size()) - 1);
-      ASSERT_EQ(b.At(i).String, ref[static_cast<std::size_t>(i)]) << step;
+      ASSERT_EQ(b.Text(i), ref[static_cast<std::size_t>(i)]) << step;
     }
     if (step % 250 == 0) {
-      for (int i = 0; i < b.Count(); ++i) ASSERT_EQ(b.At(i).String, ref[static_cast<std::size_t>(i)]);
-      for (int i = b.Count() - 1; i >= 0; --i) ASSERT_EQ(b.At(i).String, ref[static_cast<std::size_t>(i)]);
+      for (int i = 0; i < b.Count(); ++i) ASSERT_EQ(b.Text(i), ref[static_cast<std::size_t>(i)]);
+      for (int i = b.Count() - 1; i >= 0; --i) ASSERT_EQ(b.Text(i), ref[static_cast<std::size_t>(i)]);
     }
   }
   TRowBlocks other;

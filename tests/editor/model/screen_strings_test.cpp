@@ -164,7 +164,7 @@ TEST(RowStore, EditInsideWrappedLineRecutsFromRowBefore) {
   SetText(f, std::string(50, 'a') + "\r\nnext\r\n");
   ASSERT_EQ(f.store->Count(), 4);
   // Type one character at the start of row 1.
-  f.store->UpdateList(1, 1, "X" + f.store->Get(1));
+  f.store->UpdateList(1, 1, "X" + std::string(f.store->Get(1)));
   EXPECT_EQ(f.Rows(), V({std::string(20, 'a') + "|w", "X" + std::string(19, 'a') + "|w",
                          std::string(11, 'a') + "|c", "next|c"}));
   EXPECT_EQ(f.client.lastDraw.Start, 0);
@@ -354,7 +354,7 @@ TEST(WordWrapSwitch, WrapOptionChangeRewrapsAndClearsUndo) {
   SetText(f, std::string(100, 'a'));
   f.store->SetWordWrap(true);
   EXPECT_EQ(f.store->Count(), 2);
-  f.store->UpdateList(0, 1, "b" + f.store->Get(0));
+  f.store->UpdateList(0, 1, "b" + std::string(f.store->Get(0)));
   ASSERT_TRUE(f.store->UndoObj().CanUndo());
   f.store->WrapOption().SetWrapByte(30);
   EXPECT_EQ(f.store->Count(), 4);  // 101 columns

@@ -70,7 +70,7 @@ struct Fixture {
     std::vector<std::string> out;
     for (int r = 0; r < store->Count(); ++r) {
       TRowAttribute a = store->Rows(r);
-      out.push_back(store->Get(r) + "|" + (a == raCrlf ? "c" : a == raWrapped ? "w" : a == raEof ? "e" : "?"));
+      out.push_back(std::string(store->Get(r)) + "|" + (a == raCrlf ? "c" : a == raWrapped ? "w" : a == raEof ? "e" : "?"));
     }
     return out;
   }

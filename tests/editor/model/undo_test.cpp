@@ -16,7 +16,7 @@ using V = std::vector<std::string>;
 void Type(Fixture& f, char ch) {
   TEditorScreenStrings& s = *f.store;
   int row = f.client.row;
-  std::string text = s.ListStr(row);
+  std::string text(s.ListStr(row));
   text.insert(static_cast<std::size_t>(f.client.col), 1, ch);
   s.CheckCrlf(row, text);
   if (row >= s.Count()) {
