@@ -1,12 +1,16 @@
 #include "editor/model/editor_strings.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -49,18 +53,24 @@ std::size_t ReadBlock(int fd, char* buf, std::size_t n, const std::filesystem::p
   return got;
 }
 
-// Calls onEol(pos, next) for each line end in [from, n): pos is its CR or
-// LF, next where the line after it starts (past the LF of a CR LF). The
-// byte before from must not be a CR. Sixty-four bytes are tested at once,
-// and the LF of a CR LF is masked out before the bits are walked.
-template <class OnEol>
-void ForEachLineEnd(const char* s, std::size_t from, std::size_t n, OnEol onEol) {
+// Cuts s[from, n) into lines: each line ended in it goes into spans[count]
+// (offset from blockStart) until count reaches kBlockRows. lineStart is
+// where the current line starts. Returns where it stopped: n, or where the
+// line after the one that filled spans starts. s[from - 1] must not be a
+// CR; s[n] must be readable and not an LF. Sixty-four bytes are tested at
+// once, the LF of each CR LF is masked out, and the work per line has no
+// branch that depends on the text: line lengths are random.
+std::size_t CutLines(const char* s, std::size_t from, std::size_t n, std::size_t blockStart,
+                     std::size_t& lineStartRef, TRowSpan* spans, int& countRef) {
+  std::size_t lineStart = lineStartRef;
+  int count = countRef;
   std::size_t i = from;
   bool prevCr = false;  // s[i - 1] is a CR
   const auto endAt = [&](std::size_t pos) {
-    std::size_t next = pos + 1;
-    if (s[pos] == '\r' && next < n && s[next] == '\n') ++next;
-    onEol(pos, next);
+    const std::size_t next = pos + 1 + static_cast<std::size_t>((s[pos] == '\r') & (s[pos + 1] == '\n'));
+    spans[count++] = {static_cast<std::uint32_t>(lineStart - blockStart), static_cast<std::uint32_t>(pos - lineStart)};
+    lineStart = next;
+    return count < TRowBlocks::kBlockRows;
   };
 #if defined(__SSE2__)
   const __m128i crs = _mm_set1_epi8('\r');
@@ -78,7 +88,11 @@ void ForEachLineEnd(const char* s, std::size_t from, std::size_t n, OnEol onEol)
     std::uint64_t ends = cr | (lf & ~((cr << 1) | static_cast<std::uint64_t>(prevCr)));
     prevCr = (cr >> 63) != 0;
     while (ends != 0) {
-      endAt(i + static_cast<std::size_t>(__builtin_ctzll(ends)));
+      if (!endAt(i + static_cast<std::size_t>(__builtin_ctzll(ends)))) {
+        lineStartRef = lineStart;
+        countRef = count;
+        return lineStart;
+      }
       ends &= ends - 1;
     }
   }
@@ -87,8 +101,29 @@ void ForEachLineEnd(const char* s, std::size_t from, std::size_t n, OnEol onEol)
     const char c = s[i];
     const bool skip = c == '\n' && prevCr;
     prevCr = c == '\r';
-    if (!skip && (c == '\r' || c == '\n')) endAt(i);
+    if (!skip && (c == '\r' || c == '\n') && !endAt(i)) {
+      lineStartRef = lineStart;
+      countRef = count;
+      return lineStart;
+    }
   }
+  lineStartRef = lineStart;
+  countRef = count;
+  return n;
+}
+
+// Load buffers are large and asked to be backed by huge pages: faulting in
+// the memory for a large text a small page at a time costs more than
+// reading it.
+constexpr std::size_t kLoadBuffer = 16u << 20;
+
+std::shared_ptr<char> NewLoadBuffer(std::size_t size) {
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+  ::madvise(p, size, MADV_HUGEPAGE);
+#endif
+  return std::shared_ptr<char>(static_cast<char*>(p), [size](char* q) { ::munmap(q, size); });
 }
 
 }  // namespace
@@ -245,62 +280,76 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
       if (::pread(fd.get(), &last, 1, static_cast<off_t>(length - 1)) == 1 && last == 26) --length;
     }
   }
-  // One pass: each read block is cut into lines, and the lines go into the
-  // row container a row block at a time, text and all in one copy. A line
-  // not finished at the end of a read block moves to the front of the
-  // buffer and the next read continues after it.
-  const std::size_t readSize = std::max<std::size_t>(BlockSize, 1);
-  std::vector<char> buf(readSize);
+  // One pass, and the text is copied once: the file is read into large
+  // buffers, and the row blocks point into them until they are edited. A
+  // line unfinished at a buffer's end starts the next buffer.
+  const std::size_t maxRead = std::max<std::size_t>(BlockSize, 1);
   TEditorStringList scratch;
   TRowBlocks& rows = scratch.Blocks();
   std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
-  std::size_t spanCount = 0;
-  const auto flush = [&](const char* blockText) {
-    if (spanCount == 0) return;
-    if (static_cast<long long>(rows.Count()) + static_cast<long long>(spanCount) > 0x7FFFFFF0LL)
-      throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
-    const TRowSpan& last = spans[spanCount - 1];
-    rows.AppendBlock(std::string_view(blockText, static_cast<std::size_t>(last.Off) + last.Len),
-                     spans.data(), static_cast<int>(spanCount));
-    spanCount = 0;
-  };
-  std::size_t carry = 0;   // bytes of an unfinished line at the buffer's front
-  bool crPending = false;  // the previous block ended with a CR
+  std::shared_ptr<char> buf;     // the buffer being filled
+  std::size_t cap = 0;           // its size
+  std::shared_ptr<char> prev;    // the one before, for its unfinished line
+  const char* rest = nullptr;    // that line, and its length
+  std::size_t carry = 0;
   std::size_t left = length;
+  bool crAtEnd = false;  // the last read ended with a CR that ended a line
   while (left > 0) {
-    if (buf.size() < carry + readSize) buf.resize(carry + readSize);
-    const std::size_t got = ReadBlock(fd.get(), buf.data() + carry, std::min(readSize, left), Name);
-    if (got == 0) break;
-    left -= got;
-    const char* text = buf.data();
-    const std::size_t n = carry + got;
-    std::size_t lineStart = 0;
-    if (crPending && text[0] == '\n') lineStart = 1;  // carry is 0 after a CR
-    crPending = false;
-    std::size_t blockStart = lineStart;
-    ForEachLineEnd(text, std::max(carry, lineStart), n, [&](std::size_t pos, std::size_t next) {
-      spans[spanCount++] = {static_cast<std::uint32_t>(lineStart - blockStart),
-                            static_cast<std::uint32_t>(pos - lineStart)};
-      if (next == n && text[pos] == '\r') crPending = true;
-      lineStart = next;
-      if (spanCount == static_cast<std::size_t>(TRowBlocks::kBlockRows)) {
-        flush(text + blockStart);
-        blockStart = lineStart;
+    const std::size_t bufSize = std::max(kLoadBuffer, 2 * carry);
+    buf = NewLoadBuffer(bufSize + 1);  // the byte after the text stays 0
+    cap = bufSize;
+    char* text = buf.get();
+    if (carry > 0) std::memcpy(text, rest, carry);
+    prev.reset();
+    std::size_t used = carry;     // bytes in the buffer
+    std::size_t lineStart = 0;    // where the current line starts
+    std::size_t blockStart = 0;   // where the current row block's text starts
+    std::size_t scanned = carry;  // bytes known to hold no line end
+    int count = 0;
+    const auto flush = [&](std::size_t end) {
+      if (count == 0) return;
+      if (static_cast<long long>(rows.Count()) + count > 0x7FFFFFF0LL)
+        throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
+      rows.AppendShared(buf, text + blockStart, end - blockStart, spans.data(), count);
+      count = 0;
+      blockStart = end;
+    };
+    while (left > 0 && used < cap) {
+      const std::size_t got = ReadBlock(fd.get(), text + used, std::min({maxRead, cap - used, left}), Name);
+      if (got == 0) {
+        left = 0;  // the file got shorter
+        break;
       }
-    });
-    flush(text + blockStart);
-    carry = n - std::min(lineStart, n);
-    if (carry > 0 && lineStart > 0) std::memmove(buf.data(), text + lineStart, carry);
-    if (carry > std::numeric_limits<std::uint32_t>::max())
-      throw EFOpenError("File \"" + Name.string() + "\" has a line too long");
+      left -= got;
+      std::size_t from = scanned;
+      if (crAtEnd && text[used] == '\n') {
+        // The LF of a CR LF split between two reads.
+        ++from;
+        lineStart = from;
+        if (count == 0) blockStart = from;
+      }
+      used += got;
+      while (from < used) {
+        from = CutLines(text, from, used, blockStart, lineStart, spans.data(), count);
+        if (count == TRowBlocks::kBlockRows) flush(lineStart);
+      }
+      crAtEnd = lineStart == used && text[used - 1] == '\r';
+      scanned = used;
+    }
+    flush(lineStart);
+    carry = used - lineStart;
+    if (carry > 0 && left == 0) {
+      // The text after the last line end.
+      spans[0] = {static_cast<std::uint32_t>(lineStart - blockStart), static_cast<std::uint32_t>(carry)};
+      count = 1;
+      flush(used);
+      rows.At(rows.Count() - 1).Item = raEof;
+      carry = 0;
+    }
+    prev = buf;
+    rest = text + lineStart;
   }
-  if (carry > 0) {
-    const TRowSpan last{0, static_cast<std::uint32_t>(carry)};
-    if (rows.Count() >= 0x7FFFFFF0) throw EFOpenError("File \"" + Name.string() + "\" has too many lines");
-    rows.AppendBlock(std::string_view(buf.data(), carry), &last, 1);
-    rows.At(rows.Count() - 1).Item = raEof;
-  }
-  s.InsertList(0, scratch);
+  s.TakeFreshList(scratch);
   if (s.WordWrap()) s.WrapLines();
   s.InitBrackets();
   s.ClientsInitView();

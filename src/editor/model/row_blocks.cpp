@@ -16,6 +16,34 @@ constexpr std::size_t kSlack = 4096;
 
 }  // namespace
 
+void TTextBuffer::Realloc(std::size_t n) {
+  if (n == 0) {
+    release();
+    return;
+  }
+  std::unique_ptr<char[]> q(new char[n]);
+  if (size_ > 0) std::memcpy(q.get(), p_.get(), std::min(size_, n));
+  p_ = std::move(q);
+  cap_ = n;
+  size_ = std::min(size_, n);
+}
+
+void TTextBuffer::append(std::string_view s) {
+  if (s.empty()) return;
+  if (size_ + s.size() > cap_) Realloc(std::max(size_ + s.size(), cap_ * 2));
+  std::memcpy(p_.get() + size_, s.data(), s.size());
+  size_ += s.size();
+}
+
+void TTextBuffer::assign(std::string_view s) {
+  if (s.size() > cap_) {
+    release();
+    Realloc(s.size());
+  }
+  if (!s.empty()) std::memmove(p_.get(), s.data(), s.size());
+  size_ = s.size();
+}
+
 void TRowBlocks::UpdateStarts() const {
   if (dirty_ >= blocks_.size() && starts_.size() == blocks_.size()) return;
   starts_.resize(blocks_.size());
@@ -72,26 +100,38 @@ std::string_view TRowBlocks::Text(int index) const {
   Locate(index, b, o);
   const Block& blk = *blocks_[b];
   const TRowEntry& e = blk.rows[static_cast<std::size_t>(o)];
-  return std::string_view(blk.text.data() + e.off_, e.len_);
+  return std::string_view(Base(blk) + e.off_, e.len_);
 }
 
 void TRowBlocks::Compact(Block& b, std::size_t extra) {
-  std::string fresh;
+  TTextBuffer fresh;
   fresh.reserve(b.live + extra);
+  const char* base = Base(b);
   for (TRowEntry& e : b.rows) {
     std::uint32_t off = static_cast<std::uint32_t>(fresh.size());
-    fresh.append(b.text, e.off_, e.len_);
+    fresh.append(std::string_view(base + e.off_, e.len_));
     e.off_ = off;
   }
   b.text.swap(fresh);
+  b.owner.reset();
+  b.base = nullptr;
+  b.shared = 0;
+}
+
+void TRowBlocks::Unshare(Block& b) {
+  if (b.owner) Compact(b, 0);
 }
 
 void TRowBlocks::ShrinkIfSparse(Block& b) {
   if (b.rows.empty() || b.live == 0) {
-    std::string().swap(b.text);
+    b.text.release();
+    b.owner.reset();
+    b.base = nullptr;
+    b.shared = 0;
     for (TRowEntry& e : b.rows) e.off_ = 0;
     return;
   }
+  if (b.owner) return;  // copying would only add to the shared buffer
   std::size_t dead = b.text.size() - b.live;
   if (dead > b.live && dead > kSlack) Compact(b, 0);
 }
@@ -99,10 +139,11 @@ void TRowBlocks::ShrinkIfSparse(Block& b) {
 void TRowBlocks::AppendText(Block& b, TRowEntry& e, std::string_view s) {
   if (s.empty()) return;
   std::string copy;
-  if (!b.text.empty() && s.data() >= b.text.data() && s.data() < b.text.data() + b.text.size()) {
+  if (Inside(b, s)) {
     copy.assign(s);  // the buffer may move under s
     s = copy;
   }
+  Unshare(b);
   if (b.text.size() + s.size() > b.text.capacity()) {
     std::size_t dead = b.text.size() - b.live;
     if (dead > b.live / 2 && dead > kSlack / 4) Compact(b, s.size() + b.live / 8);
@@ -121,17 +162,18 @@ void TRowBlocks::SetText(int index, std::string_view s) {
   Locate(index, bi, o);
   Block& b = *blocks_[bi];
   TRowEntry& e = b.rows[static_cast<std::size_t>(o)];
+  std::string copy;
+  if (Inside(b, s)) {
+    copy.assign(s);  // unsharing or compacting moves the buffer
+    s = copy;
+  }
+  Unshare(b);
   if (s.size() <= e.len_) {
-    // Fits where the old text was; memmove copes with s inside this block.
+    // Fits where the old text was.
     if (!s.empty()) std::memmove(b.text.data() + e.off_, s.data(), s.size());
     b.live -= e.len_ - s.size();
     e.len_ = static_cast<std::uint32_t>(s.size());
     return;
-  }
-  std::string copy;
-  if (!b.text.empty() && s.data() >= b.text.data() && s.data() < b.text.data() + b.text.size()) {
-    copy.assign(s);  // dropping the old text may compact the buffer
-    s = copy;
   }
   DropText(b, e);
   AppendText(b, e, s);
@@ -192,7 +234,7 @@ void TRowBlocks::Insert(int index, int n) {
     t.Item = it->Item;
     t.Item2 = it->Item2;
     t.Extra = std::move(it->Extra);
-    AppendText(*tail, t, std::string_view(blk.text.data() + it->off_, it->len_));
+    AppendText(*tail, t, std::string_view(Base(blk) + it->off_, it->len_));
     blk.live -= it->len_;
   }
   rows.erase(rows.begin() + o, rows.end());
@@ -274,6 +316,7 @@ void TRowBlocks::MergeAround(std::size_t block) {
     if (blocks_[b]->rows.size() + blocks_[b + 1]->rows.size() <= kBlockRows / 2 + kBlockRows / 4) {
       Block& a = *blocks_[b];
       Block& c = *blocks_[b + 1];
+      Unshare(a);
       a.text.reserve(a.text.size() + c.live);
       a.rows.reserve(a.rows.size() + c.rows.size());
       for (TRowEntry& r : c.rows) {
@@ -282,7 +325,7 @@ void TRowBlocks::MergeAround(std::size_t block) {
         t.Item = r.Item;
         t.Item2 = r.Item2;
         t.Extra = std::move(r.Extra);
-        AppendText(a, t, std::string_view(c.text.data() + r.off_, r.len_));
+        AppendText(a, t, std::string_view(Base(c) + r.off_, r.len_));
       }
       blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1);
       MarkDirty(b);
@@ -340,23 +383,26 @@ void TRowBlocks::PushBack(std::string_view s, std::uint32_t item, std::uint32_t 
   MarkDirty(blocks_.size() - 1);
 }
 
-void TRowBlocks::AppendBlock(std::string_view text, const TRowSpan* spans, int n) {
+void TRowBlocks::AppendShared(std::shared_ptr<const char> owner, const char* base, std::size_t size,
+                              const TRowSpan* spans, int n) {
   if (n <= 0) return;
-  if (n > kBlockRows) throw std::invalid_argument("AppendBlock: more rows than a block holds");
-  if (text.size() > std::numeric_limits<std::uint32_t>::max())
-    throw std::length_error("Row text too long: a block holds at most 4 GiB");
+  if (n > kBlockRows) throw std::invalid_argument("AppendShared: more rows than a block holds");
+  if (!owner || size > std::numeric_limits<std::uint32_t>::max())
+    throw std::invalid_argument("AppendShared: no buffer, or more text than a block holds");
   auto nb = std::make_unique<Block>();
-  nb->text.assign(text);
   nb->rows.resize(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const TRowSpan& sp = spans[i];
-    if (static_cast<std::size_t>(sp.Off) + sp.Len > text.size())
-      throw std::out_of_range("AppendBlock: a row lies outside the text");
+    if (static_cast<std::size_t>(sp.Off) + sp.Len > size)
+      throw std::out_of_range("AppendShared: a row lies outside the text");
     TRowEntry& e = nb->rows[static_cast<std::size_t>(i)];
     e.off_ = sp.Off;
     e.len_ = sp.Len;
     nb->live += sp.Len;
   }
+  nb->owner = std::move(owner);
+  nb->base = base;
+  nb->shared = size;
   blocks_.push_back(std::move(nb));
   count_ += n;
   MarkDirty(blocks_.size() - 1);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tolvan {
@@ -31,7 +32,46 @@ struct TRowEntry {
   std::uint32_t len_ = 0;
 };
 
-// A row's place in a span of text handed to AppendBlock.
+// A block's text. Grows like a string but is never zero-filled, so that a
+// file can be read straight into it.
+class TTextBuffer {
+ public:
+  const char* data() const { return p_.get(); }
+  char* data() { return p_.get(); }
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return cap_; }
+  bool empty() const { return size_ == 0; }
+  void reserve(std::size_t n) {
+    if (n > cap_) Realloc(n);
+  }
+  void append(std::string_view s);
+  void assign(std::string_view s);
+  void shrink_to_fit() {
+    if (cap_ > size_) Realloc(size_);
+  }
+  void release() {
+    p_.reset();
+    size_ = cap_ = 0;
+  }
+  void adopt(std::unique_ptr<char[]> p, std::size_t size, std::size_t cap) {
+    p_ = std::move(p);
+    size_ = size;
+    cap_ = cap;
+  }
+  void swap(TTextBuffer& o) noexcept {
+    p_.swap(o.p_);
+    std::swap(size_, o.size_);
+    std::swap(cap_, o.cap_);
+  }
+
+ private:
+  void Realloc(std::size_t n);
+  std::unique_ptr<char[]> p_;
+  std::size_t size_ = 0;
+  std::size_t cap_ = 0;
+};
+
+// A row's place in a span of text handed to AppendShared.
 struct TRowSpan {
   std::uint32_t Off;
   std::uint32_t Len;
@@ -83,16 +123,30 @@ class TRowBlocks {
 
   // Appends one row at the end (used while building a list front to back).
   void PushBack(std::string_view s, std::uint32_t item, std::uint32_t item2);
-  // Appends n (<= kBlockRows) rows as one new block: row i is
-  // text.substr(spans[i].Off, spans[i].Len), its fields zero.
-  void AppendBlock(std::string_view text, const TRowSpan* spans, int n);
+  // Appends n (<= kBlockRows) rows as one new block, their fields zero: row
+  // i is [base + spans[i].Off, + spans[i].Len), inside a buffer that owner
+  // keeps alive. The block reads its text from there until its first
+  // change, then copies its rows into a buffer of its own.
+  void AppendShared(std::shared_ptr<const char> owner, const char* base, std::size_t size,
+                    const TRowSpan* spans, int n);
 
  private:
   struct Block {
     std::vector<TRowEntry> rows;
-    std::string text;
+    TTextBuffer text;
     std::size_t live = 0;  // bytes of text that rows use
+    // While set, the rows' text is in [base, base + shared) of owner's buffer.
+    std::shared_ptr<const char> owner;
+    const char* base = nullptr;
+    std::size_t shared = 0;
   };
+  static const char* Base(const Block& b) { return b.owner ? b.base : b.text.data(); }
+  static bool Inside(const Block& b, std::string_view s) {
+    const char* p = Base(b);
+    const std::size_t n = b.owner ? b.shared : b.text.size();
+    return n > 0 && s.data() >= p && s.data() < p + n;
+  }
+  static void Unshare(Block& b);
   void Locate(int index, std::size_t& block, int& offset) const;
   void UpdateStarts() const;
   void MarkDirty(std::size_t block) {

@@ -190,6 +190,16 @@ void TEditorScreenStrings::InsertList(int Index, TEditorStringList& List) {
   Changed();
 }
 
+void TEditorScreenStrings::TakeFreshList(TEditorStringList& List) {
+  if (Count() != 0) throw std::logic_error("TakeFreshList: the store is not empty");
+  if (List.Count() == 0) return;
+  Changing();
+  rows_.Swap(List.Blocks());
+  List.Blocks().Clear();
+  uncomputedFrom_ = 0;
+  Changed();
+}
+
 void TEditorScreenStrings::ChangeList(int Index, int Cnt, TEditorStringList& List) {
   const int n = Count();
   const int N = List.Count();

@@ -46,6 +46,10 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   void RecordToRows(const TUndoData& Record, TEditorStringList& List);
   TRowMarks DeleteList(int Index, int Count);
   void InsertList(int Index, TEditorStringList& List);
+  // Loading: an empty store takes List's rows whole. They must carry no
+  // tokenizer state (AddRow makes none), so none is reset: a large file
+  // would pay for a walk over all its rows.
+  void TakeFreshList(TEditorStringList& List);
   void ChangeList(int Index, int Count, TEditorStringList& List);
 
   // ---- tokenizer state ----

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/files.h"
 #include "support/temp_dir.h"
 #include "test_client.h"
@@ -68,6 +70,53 @@ TEST_F(Lines, MissingFileThrowsAfterClearing) {
   lines.SetTextStr("keep");
   EXPECT_THROW(lines.LoadFromFile(dir / "none.txt"), EFOpenError);
   EXPECT_EQ(f.store->Count(), 0);
+}
+
+// Loaded rows read their text from the load's buffers until edited; edits
+// of every kind, rows copied from row to row included, keep each row's
+// text. Small reads put block and buffer edges everywhere.
+TEST_F(Lines, LoadedRowsSurviveEdits) {
+  std::mt19937 rng(11);
+  auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  std::vector<std::string> ref;
+  std::string file;
+  for (int i = 0; i < 5000; ++i) {
+    ref.push_back(std::string(static_cast<std::size_t>(rnd(0, 30)), static_cast<char>('a' + i % 26)) +
+                  std::to_string(i));
+    file += ref.back() + (i % 3 == 0 ? "\n" : i % 3 == 1 ? "\r" : "\r\n");
+  }
+  Load(file, 1000);
+  TEditorScreenStrings& s = *f.store;
+  ASSERT_EQ(s.Count(), 5000);
+  for (int step = 0; step < 3000; ++step) {
+    const int n = s.Count();
+    const int i = rnd(0, n - 1);
+    const int op = rnd(0, 4);
+    if (op == 0) {
+      std::string t = "put" + std::to_string(step) + std::string(static_cast<std::size_t>(rnd(0, 40)), 'p');
+      s.Put(i, t);
+      ref[static_cast<std::size_t>(i)] = t;
+    } else if (op == 1) {
+      const int j = rnd(0, n - 1);  // a row's own text, or a neighbour's
+      s.Put(i, s.Get(j));
+      ref[static_cast<std::size_t>(i)] = ref[static_cast<std::size_t>(j)];
+    } else if (op == 2) {
+      const int j = rnd(0, n - 1);
+      s.Insert(i, s.Get(j));
+      ref.insert(ref.begin() + i, ref[static_cast<std::size_t>(j)]);
+    } else if (op == 3 && n > 1) {
+      s.Delete(i);
+      ref.erase(ref.begin() + i);
+    } else {
+      const int j = rnd(0, n - 1);
+      s.Exchange(i, j);
+      std::swap(ref[static_cast<std::size_t>(i)], ref[static_cast<std::size_t>(j)]);
+    }
+    const int k = rnd(0, s.Count() - 1);
+    ASSERT_EQ(s.Get(k), ref[static_cast<std::size_t>(k)]) << step;
+  }
+  ASSERT_EQ(s.Count(), static_cast<int>(ref.size()));
+  for (int r = 0; r < s.Count(); ++r) ASSERT_EQ(s.Get(r), ref[static_cast<std::size_t>(r)]) << r;
 }
 
 TEST_F(Lines, LoadWrapsOnceAndResetsHistory) {
