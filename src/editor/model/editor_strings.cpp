@@ -292,10 +292,11 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   std::shared_ptr<char> prev;    // the one before, for its unfinished line
   const char* rest = nullptr;    // that line, and its length
   std::size_t carry = 0;
-  std::size_t left = length;
+  std::size_t left = length;  // bytes not read yet
   bool crAtEnd = false;  // the last read ended with a CR that ended a line
   while (left > 0) {
-    const std::size_t bufSize = std::max(kLoadBuffer, 2 * carry);
+    // No larger than what is left: a small file takes no huge page.
+    const std::size_t bufSize = std::max(std::min(kLoadBuffer, carry + left), 2 * carry);
     buf = NewLoadBuffer(bufSize + 1);  // the byte after the text stays 0
     cap = bufSize;
     char* text = buf.get();

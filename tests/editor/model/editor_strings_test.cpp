@@ -119,6 +119,20 @@ TEST_F(Lines, LoadedRowsSurviveEdits) {
   for (int r = 0; r < s.Count(); ++r) ASSERT_EQ(s.Get(r), ref[static_cast<std::size_t>(r)]) << r;
 }
 
+// A row put onto a row of its own block: the text it comes from must
+// outlive the load buffer that unsharing lets go and the block buffer that
+// growing replaces (both large enough here to go back to the system).
+TEST_F(Lines, RowCopiedOntoARowOfItsBlock) {
+  const std::string big(300000, 'x');
+  Load("a\r\n" + big + "\r\n");
+  f.store->Put(0, f.store->Get(1));
+  EXPECT_EQ(f.store->Get(0), big);
+  f.store->Put(1, "b");
+  f.store->Put(1, f.store->Get(0));
+  EXPECT_EQ(f.store->Get(1), big);
+  EXPECT_EQ(f.store->Get(0), big);
+}
+
 TEST_F(Lines, LoadWrapsOnceAndResetsHistory) {
   f.store->SetWordWrap(true);
   f.store->WrapOption().SetWrapByte(20);
