@@ -288,7 +288,6 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   TRowBlocks& rows = scratch.Blocks();
   std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
   std::shared_ptr<char> buf;     // the buffer being filled
-  std::size_t cap = 0;           // its size
   std::shared_ptr<char> prev;    // the one before, for its unfinished line
   const char* rest = nullptr;    // that line, and its length
   std::size_t carry = 0;
@@ -298,7 +297,7 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
     // No larger than what is left: a small file takes no huge page.
     const std::size_t bufSize = std::max(std::min(kLoadBuffer, carry + left), 2 * carry);
     buf = NewLoadBuffer(bufSize + 1);  // the byte after the text stays 0
-    cap = bufSize;
+    const std::size_t cap = bufSize;
     char* text = buf.get();
     if (carry > 0) std::memcpy(text, rest, carry);
     prev.reset();

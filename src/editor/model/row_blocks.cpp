@@ -35,15 +35,6 @@ void TTextBuffer::append(std::string_view s) {
   size_ += s.size();
 }
 
-void TTextBuffer::assign(std::string_view s) {
-  if (s.size() > cap_) {
-    release();
-    Realloc(s.size());
-  }
-  if (!s.empty()) std::memmove(p_.get(), s.data(), s.size());
-  size_ = s.size();
-}
-
 void TRowBlocks::UpdateStarts() const {
   if (dirty_ >= blocks_.size() && starts_.size() == blocks_.size()) return;
   starts_.resize(blocks_.size());
@@ -390,14 +381,12 @@ void TRowBlocks::AppendShared(std::shared_ptr<const char> owner, const char* bas
   if (!owner || size > std::numeric_limits<std::uint32_t>::max())
     throw std::invalid_argument("AppendShared: no buffer, or more text than a block holds");
   auto nb = std::make_unique<Block>();
-  nb->rows.resize(static_cast<std::size_t>(n));
+  nb->rows.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const TRowSpan& sp = spans[i];
     if (static_cast<std::size_t>(sp.Off) + sp.Len > size)
       throw std::out_of_range("AppendShared: a row lies outside the text");
-    TRowEntry& e = nb->rows[static_cast<std::size_t>(i)];
-    e.off_ = sp.Off;
-    e.len_ = sp.Len;
+    nb->rows.push_back(TRowEntry(sp.Off, sp.Len));
     nb->live += sp.Len;
   }
   nb->owner = std::move(owner);

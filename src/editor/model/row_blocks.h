@@ -26,14 +26,17 @@ struct TRowEntry {
   std::uint32_t Item = 0;
   std::uint32_t Item2 = 0;
 
+  TRowEntry() = default;
+
  private:
   friend class TRowBlocks;
+  TRowEntry(std::uint32_t off, std::uint32_t len) : off_(off), len_(len) {}
   std::uint32_t off_ = 0;  // into the block's text
   std::uint32_t len_ = 0;
 };
 
-// A block's text. Grows like a string but is never zero-filled, so that a
-// file can be read straight into it.
+// A block's own text: a growable byte buffer (no terminator, and no
+// zero-filling when it grows).
 class TTextBuffer {
  public:
   const char* data() const { return p_.get(); }
@@ -45,18 +48,12 @@ class TTextBuffer {
     if (n > cap_) Realloc(n);
   }
   void append(std::string_view s);
-  void assign(std::string_view s);
   void shrink_to_fit() {
     if (cap_ > size_) Realloc(size_);
   }
   void release() {
     p_.reset();
     size_ = cap_ = 0;
-  }
-  void adopt(std::unique_ptr<char[]> p, std::size_t size, std::size_t cap) {
-    p_ = std::move(p);
-    size_ = size;
-    cap_ = cap;
   }
   void swap(TTextBuffer& o) noexcept {
     p_.swap(o.p_);
