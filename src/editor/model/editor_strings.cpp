@@ -126,6 +126,18 @@ std::shared_ptr<char> NewLoadBuffer(std::size_t size) {
   return std::shared_ptr<char>(static_cast<char*>(p), [size](char* q) { ::munmap(q, size); });
 }
 
+// One update of the lines, ended however the block is left.
+class UpdateScope {
+ public:
+  explicit UpdateScope(TEditorStrings& t) : t_(t) { t_.SetUpdateState(true); }
+  ~UpdateScope() { t_.SetUpdateState(false); }
+  UpdateScope(const UpdateScope&) = delete;
+  UpdateScope& operator=(const UpdateScope&) = delete;
+
+ private:
+  TEditorStrings& t_;
+};
+
 }  // namespace
 
 int TEditorStrings::GetCount() const {
@@ -211,11 +223,7 @@ void TEditorStrings::Clear() { Store().Clear(); }
 
 void TEditorStrings::SetTextStr(std::string_view S) {
   TEditorScreenStrings& s = Store();
-  SetUpdateState(true);
-  struct End {
-    TEditorStrings& t;
-    ~End() { t.SetUpdateState(false); }
-  } end{*this};
+  UpdateScope scope(*this);
   s.Clear();
   TEditorStringList rows;
   bool wrap = s.WordWrap();
@@ -258,11 +266,7 @@ void TEditorStrings::Assign(const std::vector<std::string>& Source) {
 
 void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t BlockSize) {
   TEditorScreenStrings& s = Store();
-  SetUpdateState(true);
-  struct End {
-    TEditorStrings& t;
-    ~End() { t.SetUpdateState(false); }
-  } end{*this};
+  UpdateScope scope(*this);
   s.Clear();
 
   // A Ctrl-Z as the very last byte is the old end-of-file mark and is not

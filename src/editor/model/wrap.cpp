@@ -1,5 +1,7 @@
 #include "editor/model/wrap.h"
 
+#include <climits>
+
 #include <algorithm>
 
 #include "core/codepage.h"
@@ -115,19 +117,7 @@ std::string StrToAttributes(std::string_view s, const TColumnRules& r) {
 int ExpandTabLength(std::string_view s, const TColumnRules& r) {
   // Without tabs every byte is one column.
   if (s.find('\t') == std::string_view::npos) return static_cast<int>(s.size());
-  int c = 0;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    if (s[i] == '\t') {
-      c += TabWidthAt(c, r);
-      ++i;
-    } else {
-      std::size_t n = cp932::CharLength(s, i);
-      c += static_cast<int>(n);
-      i += n;
-    }
-  }
-  return c;
+  return ColumnOfByte(s, static_cast<int>(std::min<std::size_t>(s.size(), INT_MAX)), r);
 }
 
 std::string ExpandTab(std::string_view s, const TColumnRules& r) {
