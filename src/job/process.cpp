@@ -8,13 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
+
+#include "job/memory_file.h"
 
 extern char** environ;
 
@@ -23,10 +24,10 @@ namespace tolvan {
 namespace {
 
 constexpr int kCycleMs = 50;
-constexpr int kBatchMs = 1;
 constexpr std::size_t kReadChunk = 128 * 1024;
-// Enough for a fast writer not to wait on us; the kernel may grant less.
-constexpr int kPipeSize = 1024 * 1024;
+// What is read from standard error's pipe after the child's end when its
+// size cannot be asked.
+constexpr int kPipeSize = 64 * 1024;
 // Per descriptor and cycle, so that an endless writer cannot hold off the
 // cancel check.
 constexpr std::size_t kMaxReadPerCycle = 4 * 1024 * 1024;
@@ -135,32 +136,6 @@ class SpawnSetup {
   posix_spawnattr_t attr_;
 };
 
-// Growing a text of hundreds of megabytes 4 KB page by page costs more
-// than the copying; from this size on the text asks for huge pages.
-constexpr std::size_t kHugeFrom = 8u << 20;
-constexpr std::uintptr_t kHugePage = 2u << 20;
-
-void AdviseHugePages(char* p, std::size_t n) {
-  auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
-  auto end = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHugePage - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // a hint only
-}
-
-// Makes room for want more bytes, doubling as std::string would.
-void MakeRoom(std::string& s, std::size_t want) {
-  if (s.capacity() - s.size() >= want) return;
-  std::size_t cap = std::max(s.capacity() * 2, s.size() + want);
-  if (cap < kHugeFrom) {
-    s.reserve(cap);
-    return;
-  }
-  std::string bigger;
-  bigger.reserve(cap);  // fresh, untouched memory: advise before the copy touches it
-  AdviseHugePages(bigger.data(), bigger.capacity());
-  bigger.append(s);
-  s.swap(bigger);
-}
-
 // Reads what is there without waiting. Returns false at end of file.
 bool ReadAvailable(int fd, std::string& sink, std::size_t limit) {
   char buf[kReadChunk];
@@ -235,17 +210,17 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     return result;
   }
 
-  Fd inRead, inWrite, outRead, outWrite, errRead, errWrite;
+  Fd inRead, inWrite, errRead, errWrite;
   if (req.Stdin == StdinSource::ClosedPipe) {
     MakePipe(inRead, inWrite);
   } else {
     inRead = Lift(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     if (!inRead.valid()) ThrowSys("open /dev/null");
   }
-  if (outToPipe) {
-    MakePipe(outRead, outWrite);
-    ::fcntl(outRead.get(), F_SETPIPE_SZ, kPipeSize);  // a hint; the default is fine too
-  }
+  // Collected standard output goes to a memory file, not a pipe: gawk
+  // writes at full speed and nobody is woken for every few kilobytes.
+  std::unique_ptr<TMemoryFile> outMem;
+  if (outToPipe) outMem = std::make_unique<TMemoryFile>();
   MakePipe(errRead, errWrite);
 
   SpawnSetup setup;
@@ -256,7 +231,7 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     }
   };
   check(::posix_spawn_file_actions_adddup2(&setup.actions_, inRead.get(), 0), "posix_spawn");
-  check(::posix_spawn_file_actions_adddup2(&setup.actions_, outToPipe ? outWrite.get() : req.StdoutFd, 1),
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, outMem ? outMem->fd() : req.StdoutFd, 1),
         "posix_spawn");
   check(::posix_spawn_file_actions_adddup2(&setup.actions_, errWrite.get(), 2), "posix_spawn");
   // The child holds nothing of ours but its three standard descriptors.
@@ -286,7 +261,6 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   // file at once.
   inRead.Close();
   inWrite.Close();
-  outWrite.Close();
   errWrite.Close();
   if (rc != 0) {
     result.Outcome = ProcessOutcome::NotStarted;
@@ -295,18 +269,9 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   }
   ChildGuard child(pid);
 
-  // A pidfd lets poll() notice the child's end along with the pipes.
+  // A pidfd lets poll() notice the child's end along with the pipe.
   Fd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
-  if (outToPipe) SetNonBlocking(outRead.get());
   SetNonBlocking(errRead.get());
-
-  // While the child streams output, waking for each of its small writes
-  // costs a task switch per 4 KB. With a pipe of a megabyte or more it is
-  // cheaper to look every millisecond and read in bulk: the child never
-  // fills the pipe in that time, and its end still wakes us at once.
-  const int outCapacity = outRead.valid() ? ::fcntl(outRead.get(), F_GETPIPE_SZ) : 0;
-  const bool canBatch = pidfd.valid() && outCapacity >= kPipeSize;
-  bool batching = false;
 
   int reapWaitMs = 1;  // without a pidfd only
   bool killed = false;
@@ -318,13 +283,9 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
       killed = true;
     }
 
-    pollfd fds[3];
+    pollfd fds[2];
     nfds_t nfds = 0;
-    int outIdx = -1, errIdx = -1, pidIdx = -1;
-    if (outRead.valid() && !batching) {
-      outIdx = static_cast<int>(nfds);
-      fds[nfds++] = pollfd{outRead.get(), POLLIN, 0};
-    }
+    int errIdx = -1, pidIdx = -1;
     if (errRead.valid()) {
       errIdx = static_cast<int>(nfds);
       fds[nfds++] = pollfd{errRead.get(), POLLIN, 0};
@@ -333,7 +294,7 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
       pidIdx = static_cast<int>(nfds);
       fds[nfds++] = pollfd{pidfd.get(), POLLIN, 0};
     } else if (nfds == 0) {
-      // No pidfd and both pipes closed by the child: its end is usually
+      // No pidfd and the error pipe closed by the child: its end is usually
       // near, so look again soon, backing off to the normal cycle.
       if (child.Reap(false)) break;
       ::poll(nullptr, 0, reapWaitMs);
@@ -341,16 +302,10 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
       continue;
     }
 
-    int n = ::poll(fds, nfds, batching ? kBatchMs : kCycleMs);
+    int n = ::poll(fds, nfds, kCycleMs);
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowSys("poll");
-    }
-    if (outRead.valid() && (batching || fds[outIdx].revents)) {
-      const std::size_t before = sinks.Out->size();
-      if (!ReadAvailable(outRead.get(), *sinks.Out, kMaxReadPerCycle)) outRead.Close();
-      const std::size_t got = sinks.Out->size() - before;
-      batching = canBatch && outRead.valid() && got > 0 && got < static_cast<std::size_t>(outCapacity) / 2;
     }
     if (errIdx >= 0 && fds[errIdx].revents) {
       if (!ReadAvailable(errRead.get(), *sinks.Err, kMaxReadPerCycle)) errRead.Close();
@@ -366,18 +321,21 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   if (killed && pidfd.valid()) ::kill(-pid, SIGKILL);
   child.Reap(true);
 
-  // What the child wrote is in the pipes now; read it without waiting for
-  // anyone else who may still hold them (a background grandchild). The
-  // limit keeps such a writer from holding us here.
-  auto drain = [](Fd& fd, std::string& sink) {
-    if (!fd.valid()) return;
-    int cap = ::fcntl(fd.get(), F_GETPIPE_SZ);
-    std::size_t limit = cap > 0 ? static_cast<std::size_t>(cap) : kPipeSize;
-    ReadAvailable(fd.get(), sink, limit);
-    fd.Close();
-  };
-  if (outToPipe) drain(outRead, *sinks.Out);
-  drain(errRead, *sinks.Err);
+  // What the child wrote is there now; take it without waiting for anyone
+  // else who may still hold the pipe or the file (a background grandchild).
+  // The file is sealed first, so such a writer cannot keep it growing; the
+  // pipe's read is limited so that it cannot hold us here.
+  if (outMem) {
+    outMem->Seal();
+    outMem->AppendTo(*sinks.Out, 0, SIZE_MAX, true);
+    outMem.reset();
+  }
+
+  if (errRead.valid()) {
+    int cap = ::fcntl(errRead.get(), F_GETPIPE_SZ);
+    ReadAvailable(errRead.get(), *sinks.Err, cap > 0 ? static_cast<std::size_t>(cap) : kPipeSize);
+    errRead.Close();
+  }
 
   result.Outcome = killed ? ProcessOutcome::Cancelled : ProcessOutcome::Finished;
   return result;

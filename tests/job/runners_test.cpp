@@ -165,6 +165,24 @@ TEST(PipeRunner, GrandchildHoldingThePipesDoesNotHoldTheRun) {
   EXPECT_LT(took, 30s);  // not the sleep's 60 s
 }
 
+// Collected output sits in a memory file until gawk ends; a background
+// grandchild that writes to it afterwards neither adds to the text nor
+// keeps memory growing: its writes fail, as they would on a pipe whose
+// reader has gone.
+TEST(PipeRunner, GrandchildWritingAfterTheEndIsRefused) {
+  test::TempDir dir;
+  auto marker = dir / "late";
+  Texts t;
+  auto ctx = t.Ctx();
+  std::string prog = "BEGIN { print \"first\"; fflush(); system(\"(sleep 0.3; if echo late 2>/dev/null; then r=wrote; "
+                     "else r=refused; fi; echo $r > '" + marker.string() + "') &\"); print \"last\" }";
+  RunPipeRunner(Awk({prog}), ctx);
+  EXPECT_EQ(t.out, "first\nlast\n");
+  EXPECT_EQ(t.err, "");
+  ASSERT_TRUE(test::WaitUntil([&] { return test::ReadBytes(marker) != "<missing>"; }, 10s));
+  EXPECT_EQ(test::ReadBytes(marker), "refused\n");
+}
+
 TEST(FileRunner, CreatesEmptiesAndAppends) {
   test::TempDir dir;
   auto out = (dir / "out.txt").string();
