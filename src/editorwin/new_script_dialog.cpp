@@ -24,6 +24,8 @@ NewScriptNameCheck CheckNewScriptName(const QString& typed, const QString& ext, 
     case FileNameCheck::BadCharacter: return NewScriptNameCheck::BadCharacter;
     case FileNameCheck::Ok: break;
   }
+  // A leading dot makes a hidden file, which the script list leaves out.
+  if (n[0] == '.') return NewScriptNameCheck::Hidden;
   QString name = ToQString(n) + ext;
   for (const QString& e : existing)
     if (QString::compare(e, name, Qt::CaseInsensitive) == 0) return NewScriptNameCheck::Exists;
@@ -71,6 +73,10 @@ void TfrmNewScript::btnMakeClick() {
       return;
     case NewScriptNameCheck::Empty:
       Messages().BeepError(this, QString::fromUtf8("スクリプト名が空です。拡張子の前に名前を入力してください"));
+      return;
+    case NewScriptNameCheck::Hidden:
+      Messages().BeepError(this, QString::fromUtf8("「.」で始まる名前は隠しファイルになるので使えません"));
+      Edit1->setFocus();
       return;
     case NewScriptNameCheck::Unencodable:
       Messages().BeepError(this, QString::fromUtf8("Shift-JISで表せない文字はスクリプト名に使えません"));

@@ -34,7 +34,7 @@ class TfrmNewScript : public QDialog {
 // The name checks alone: the typed text, the extension and the listed
 // names give the file name, or an empty text with *message set to what the
 // user is told (an empty message for a refusal the check has shown itself).
-enum class NewScriptNameCheck { Ok, BadCharacter, Empty, Unencodable, Exists };
+enum class NewScriptNameCheck { Ok, BadCharacter, Empty, Hidden, Unencodable, Exists };
 NewScriptNameCheck CheckNewScriptName(const QString& typed, const QString& ext, const QStringList& existing,
                                       QString* fileName);
 

@@ -25,6 +25,7 @@
 
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
+#include "mainwin/elided_label.h"
 #include "mainwin/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
@@ -43,6 +44,8 @@ QToolButton* PictureButton(QWidget* parent, const char* name, QStyle::StandardPi
   b->setIcon(parent->style()->standardIcon(icon));
   b->setIconSize(QSize(20, 20));
   b->setToolTip(QString::fromUtf8(hint));
+  // A picture says nothing to a screen reader: it reads the hint.
+  b->setAccessibleName(b->toolTip());
   b->setAutoRaise(false);
   return b;
 }
@@ -149,6 +152,7 @@ void TForm1::BuildControls() {
   Image2 = new QLabel;
   Image2->setObjectName("Image2");
   Image2->setToolTip(QString::fromUtf8("ペンギンじゃないよ"));
+  Image2->setAccessibleName(Image2->toolTip());
   Image2->setCursor(Qt::PointingHandCursor);
   Image2->installEventFilter(this);
   auto* title = new QLabel("Interface to gawk v111");
@@ -200,8 +204,10 @@ void TForm1::BuildControls() {
   QFont rf = btnRun->font();
   rf.setBold(true);
   btnRun->setFont(rf);
+  // Red only while it can be pressed; disabled it takes the style's grey.
   QPalette rp = btnRun->palette();
-  rp.setColor(QPalette::ButtonText, Qt::red);
+  rp.setColor(QPalette::Active, QPalette::ButtonText, Qt::red);
+  rp.setColor(QPalette::Inactive, QPalette::ButtonText, Qt::red);
   btnRun->setPalette(rp);
   btnRun->setMinimumWidth(80);
   btnTerminate = PictureButton(RadioGroup1, "btnTerminate", QStyle::SP_BrowserStop, "強制終了");
@@ -227,9 +233,8 @@ void TForm1::BuildControls() {
   inputRow->addWidget(cmbInput);
   lblNN = new QLabel(central);
   lblNN->setObjectName("lblNN");
-  lblProc_fname = new QLabel(central);
+  lblProc_fname = new TElidedLabel(central);
   lblProc_fname->setObjectName("lblProc_fname");
-  lblProc_fname->setTextFormat(Qt::PlainText);
   lblNN->hide();
   lblProc_fname->hide();
   inputRow->addWidget(lblNN);
@@ -244,6 +249,7 @@ void TForm1::BuildControls() {
   btnFCancel->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
   btnFCancel->setIconSize(QSize(20, 20));
   btnFCancel->setToolTip(QString::fromUtf8("リストから削除"));
+  btnFCancel->setAccessibleName(btnFCancel->toolTip());
   for (QToolButton* b : {btnUp, btnDown, btnFldr, btnFiles, static_cast<QToolButton*>(btnFCancel)})
     inputRow->addWidget(b);
   layout->addLayout(inputRow);
@@ -251,6 +257,7 @@ void TForm1::BuildControls() {
   lstInputFiles = new TInputList(central);
   lstInputFiles->setObjectName("lstInputFiles");
   lstInputFiles->setToolTip(QString::fromUtf8("入力ファイルリスト"));
+  lstInputFiles->setAccessibleDescription(lstInputFiles->toolTip());
   lstInputFiles->setMinimumHeight(48);
   layout->addWidget(lstInputFiles, 1);
 
@@ -359,7 +366,8 @@ void TForm1::BuildMenus() {
   BuildSelectAllAction(edit);
 
   mnuScript = menuBar()->addMenu(QString::fromUtf8("スクリプトファイル(&S)"));
-  action(mnuScript, "新規スクリプト(&N)", "Ctrl+N", [this] { NewScript(); });
+  mnuNewScript = action(mnuScript, "新規スクリプト(&N)", "Ctrl+N", [this] { NewScript(); });
+  mnuNewScript->setObjectName("mnuNewScript");
   mnuEditScript = action(mnuScript, "スクリプト編集", "Ctrl+E", [this] { EditScript(); });
   mnuDeleteScript = action(mnuScript, "スクリプト削除", nullptr, [this] { DeleteScript(); });
   mnuScript->addSeparator();

@@ -37,6 +37,7 @@ class TJobBridge;
 class TThreadDoJob;
 class TRemoveButton;
 class TInputList;
+class TElidedLabel;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -100,6 +101,9 @@ class TForm1 : public QMainWindow {
   void BuildLists();
   void FillScriptList();
   void UpdateEditDeleteButtons();
+  void UpdateRunButton();
+  // The listed folder the folder box names (letter case ignored), or empty.
+  QString ChosenFolder() const;
   QString CurrentScriptPath() const;
   void NewScript();
   void EditScript();
@@ -176,7 +180,7 @@ class TForm1 : public QMainWindow {
   QToolButton* btnTerminate = nullptr;
   QComboBox* cmbInput = nullptr;
   QLabel* lblNN = nullptr;
-  QLabel* lblProc_fname = nullptr;
+  TElidedLabel* lblProc_fname = nullptr;
   QToolButton* btnUp = nullptr;
   QToolButton* btnDown = nullptr;
   QToolButton* btnFldr = nullptr;
@@ -195,6 +199,7 @@ class TForm1 : public QMainWindow {
 
   QMenu* mnuScript = nullptr;
   QAction* mnuRun = nullptr;
+  QAction* mnuNewScript = nullptr;
   QAction* mnuEditScript = nullptr;
   QAction* mnuDeleteScript = nullptr;
   QAction* mnuSelectAll = nullptr;

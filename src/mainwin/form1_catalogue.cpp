@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QAction>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -68,26 +70,48 @@ void TForm1::RefreshScriptLists() {
 void TForm1::FillScriptList() {
   QSignalBlocker block(cmbFile);
   cmbFile->clear();
-  cmbFile->addItems(ListScripts(paths_, cmbFldr->currentText()));
+  // Typed text that names no listed folder lists nothing: "..", a path or
+  // a half-typed name must never turn other files into scripts.
+  QString folder = ChosenFolder();
+  if (!folder.isEmpty()) cmbFile->addItems(ListScripts(paths_, folder));
   cmbFile->setCurrentIndex(cmbFile->count() > 0 ? 0 : -1);
   UpdateEditDeleteButtons();
 }
 
+QString TForm1::ChosenFolder() const {
+  QString typed = cmbFldr->currentText();
+  int i = cmbFldr->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (i < 0) i = FindCaseInsensitive(cmbFldr, typed);
+  return i < 0 ? QString() : cmbFldr->itemText(i);
+}
+
 void TForm1::UpdateEditDeleteButtons() {
+  UpdateRunButton();
   if (radioOneLiner->isChecked()) return;
-  bool any = !cmbFile->currentText().isEmpty();
+  bool folder = !ChosenFolder().isEmpty();
+  btnNew->setEnabled(folder);
+  mnuNewScript->setEnabled(folder);
+  bool any = folder && !cmbFile->currentText().isEmpty();
   btnEdit->setEnabled(any);
   btnDelete->setEnabled(any);
 }
 
+void TForm1::UpdateRunButton() {
+  bool ready = !job_ && (radioOneLiner->isChecked() || !ChosenFolder().isEmpty());
+  btnRun->setEnabled(ready);
+  mnuRun->setEnabled(ready);
+}
+
 QString TForm1::CurrentScriptPath() const {
-  return ScriptPath(paths_, cmbFldr->currentText(), cmbFile->currentText());
+  return ScriptPath(paths_, ChosenFolder(), cmbFile->currentText());
 }
 
 void TForm1::NewScript() {
+  QString folder = ChosenFolder();
+  if (folder.isEmpty()) return;  // the command is disabled then
   QString name = AskNewScriptName(this, ToQString(settings_.Ext), Items(cmbFile));
   if (name.isEmpty()) return;
-  QString path = ScriptPath(paths_, cmbFldr->currentText(), name);
+  QString path = ScriptPath(paths_, folder, name);
   bool exists = false;
   if (!CreateScriptFromTemplate(path, &exists)) {
     Messages().Beep();
@@ -172,6 +196,11 @@ void TForm1::DeleteScript() {
 
 void TForm1::SaveOneLiner() {
   QString text = cmbOneLiner->currentText();
+  // An empty line could never be deleted again.
+  if (text.isEmpty()) {
+    Messages().BeepError(this, QString::fromUtf8("スクリプトが指定されていません！"));
+    return;
+  }
   if (FindCaseInsensitive(cmbOneLiner, text) >= 0) {
     Messages().Beep();
     Messages().Plain(this, QString::fromUtf8("このスクリプトは既に保存されています"));

@@ -129,10 +129,9 @@ void TForm1::ScriptKindChanged() {
   btnSave->setVisible(!file);
   mnuScript->setEnabled(file);
   if (file) {
-    bool any = cmbFile->count() > 0;
-    btnDelete->setEnabled(any);
-    btnEdit->setEnabled(!cmbFile->currentText().isEmpty());
+    UpdateEditDeleteButtons();
   } else {
+    UpdateRunButton();
     btnSave->setEnabled(true);
     btnDelete->setEnabled(cmbOneLiner->count() > 0);
     cmbOneLiner->setFocus();

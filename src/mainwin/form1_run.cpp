@@ -17,6 +17,7 @@
 
 #include <cstring>
 
+#include "core/filename_check.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -25,6 +26,7 @@
 #include "job/option_runner.h"
 #include "job/thread_do_job.h"
 #include "mainwin/form1.h"
+#include "mainwin/elided_label.h"
 #include "mainwin/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
@@ -103,7 +105,14 @@ bool TForm1::RunChecks() {
 
   if (inputIndex_ == 0) {
     if (lstInputFiles->count() == 0) return refuse(U("入力ファイルが指定されていません！"));
-    if (outputIndex_ == 0 && memPreFix->text().isEmpty()) return refuse(U("出力ファイルに付加するPreFixが空白です"));
+    if (outputIndex_ == 0) {
+      QString prefix = memPreFix->text();
+      if (prefix.isEmpty()) return refuse(U("出力ファイルに付加するPreFixが空白です"));
+      // A prefix is part of a file name: "../" would write into other folders.
+      if (prefix.contains('/')) return refuse(U(kBadFileNameMessage));
+      // The prefix is kept in the settings file, which holds CP932 only.
+      if (!ToCp932(prefix, &failed)) return refuse(U("「%1」はShift-JISで表せない文字なので、PreFixに使えません").arg(failed));
+    }
     if (!needOutputName()) return false;
   } else {
     if (inputIndex_ == 1) {
@@ -172,7 +181,7 @@ void TForm1::StartJob() {
 
 void TForm1::ShowProgress(const QString& label, const QString& count) {
   lblNN->setText(count);
-  lblProc_fname->setText(label);
+  lblProc_fname->SetFullText(label);
   lblNN->show();
   lblProc_fname->show();
   lblNN->repaint();
@@ -190,8 +199,7 @@ void TForm1::EndOfJob() {
   lblNN->hide();
   lblProc_fname->hide();
   btnTerminate->hide();
-  btnRun->setEnabled(true);
-  mnuRun->setEnabled(true);
+  UpdateRunButton();
   emit JobFinished();
 }
 

@@ -36,6 +36,7 @@ class NewScriptDialogTest : public QObject {
 
   void dialogKeepsOpenOnARefusalAndSelectsTheName() {
     RecordingMessages messages;
+    QString name;
     TfrmNewScript dlg(".awk", {"test.awk"});
     QVERIFY(!dlg.btnMake->isEnabled());
     dlg.Edit1->setText("test");
@@ -49,6 +50,14 @@ class NewScriptDialogTest : public QObject {
     dlg.Edit1->setText("a;b");
     dlg.btnMakeClick();
     QCOMPARE(messages.Texts().last(), QString::fromUtf8("ファイル名には、\\/:,;*?<>| などは使えません"));
+    // A leading dot would make a hidden file that the list never shows.
+    dlg.Edit1->setText(".hidden");
+    dlg.btnMakeClick();
+    QCOMPARE(dlg.result(), 0);
+    QCOMPARE(messages.Texts().last(), QString::fromUtf8("「.」で始まる名前は隠しファイルになるので使えません"));
+    QCOMPARE(messages.Beeps(), 3);
+    QCOMPARE(CheckNewScriptName(".x.awk", ".awk", {}, &name), NewScriptNameCheck::Hidden);
+    QCOMPARE(CheckNewScriptName(QString::fromUtf8("表.x"), ".awk", {}, &name), NewScriptNameCheck::Ok);
     dlg.Edit1->setText("fresh.txt");
     dlg.btnMakeClick();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
