@@ -7,7 +7,7 @@
 #include <QFileDialog>
 #include <QUrl>
 
-#include <cerrno>
+#include "core/trash.h"
 
 namespace tolvan {
 
@@ -19,9 +19,9 @@ int TDesktop::OpenWithAssociatedProgram(const QString& path) {
 void TDesktop::OpenFolder(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
 int TDesktop::MoveToTrash(const QString& path) {
-  errno = 0;
-  if (QFile::moveToTrash(path)) return 0;
-  return errno != 0 ? errno : EIO;
+  // Not QFile::moveToTrash: on an account without ~/.local/share it reports
+  // success after moving the file into files/ under the current folder.
+  return MoveToHomeTrash(QFile::encodeName(path).toStdString());
 }
 
 QStringList TDesktop::ChooseInputFiles(QWidget* parent) {

@@ -20,7 +20,7 @@ class TDesktop {
   virtual int OpenWithAssociatedProgram(const QString& path);
   // Opens a folder in the desktop's file browser.
   virtual void OpenFolder(const QString& path);
-  // Moves a file to the trash; 0 on success, else errno.
+  // Moves a file to the user's home trash; 0 once it is there, else errno.
   virtual int MoveToTrash(const QString& path);
 
   virtual QStringList ChooseInputFiles(QWidget* parent);

@@ -1,5 +1,6 @@
 // Choosing a script as a new user does: typing into the folder box, saving
-// an empty one-liner.
+// an empty one-liner, deleting a script on a fresh account.
+#include <QDir>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -11,6 +12,33 @@ using namespace tolvan::test;
 
 namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
+
+// Sets an environment variable for one test and puts it back.
+class EnvVar {
+ public:
+  EnvVar(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
+    old_ = qgetenv(name);
+    if (value.isNull()) qunsetenv(name);
+    else qputenv(name, value);
+  }
+  ~EnvVar() {
+    if (had_) qputenv(name_, old_);
+    else qunsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+// The fake desktop, but with the real trash.
+struct RealTrashDesktop : FakeDesktop {
+  int MoveToTrash(const QString& path) override {
+    trashed << path;
+    return TDesktop::MoveToTrash(path);
+  }
+};
 
 QStringList Items(QComboBox* c) {
   QStringList t;
@@ -89,6 +117,49 @@ class ScriptChoiceTest : public QObject {
     w->findChild<QAction*>("mnuNewScript")->trigger();
     QVERIFY(!QFile::exists(env.Folder() + "/stray.awk"));
     QVERIFY(!QFile::exists(env.Folder() + "/scripts/stray.awk"));
+  }
+
+  void deletedScriptsGoToTheHomeTrashOfAFreshAccount() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    env.WriteScript("gone.awk", "BEGIN{}");
+    env.WriteScript("kept.awk", "BEGIN{}");
+    QString home = env.Folder() + "/home", work = env.Folder() + "/work";
+    QDir().mkpath(home);
+    QDir().mkpath(work);
+    EnvVar homeVar("HOME", QFile::encodeName(home));
+    EnvVar dataVar("XDG_DATA_HOME", QByteArray());
+    QString before = QDir::currentPath();
+    QDir::setCurrent(work);
+    RealTrashDesktop desktop;
+    auto w = env.Open();
+    auto* files = Child<QComboBox>(w.get(), "cmbFile");
+    QCOMPARE(files->currentText(), QString("gone.awk"));
+    env.messages.answers = {QMessageBox::Ok};
+    QTest::mouseClick(Child<QToolButton>(w.get(), "btnDelete"), Qt::LeftButton);
+    QDir::setCurrent(before);
+    QCOMPARE(env.messages.Texts(), QStringList{U("gone.awk をごみ箱に移動します")});
+    QString trash = home + "/.local/share/Trash";
+    QCOMPARE(Slurp(trash + "/files/gone.awk"), std::string("BEGIN{}"));
+    QVERIFY(Slurp(trash + "/info/gone.awk.trashinfo").find("Path=" + env.Folder().toStdString() +
+                                                              "/scripts/gone.awk\n") != std::string::npos);
+    QCOMPARE(QFileInfo(trash + "/files").permissions() & 0x7777,
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser |
+                 QFile::ExeUser);
+    QVERIFY(!QFile::exists(env.Folder() + "/scripts/gone.awk"));
+    QVERIFY(QDir(work).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QCOMPARE(Items(files), QStringList{"kept.awk"});
+
+    // A trash that cannot be made: the failure message, and the script stays listed.
+    EnvVar blocked("XDG_DATA_HOME", QFile::encodeName(env.Folder() + "/scripts/kept.awk"));
+    w->RefreshScriptLists();
+    env.messages.Clear();
+    env.messages.answers = {QMessageBox::Ok};
+    QTest::mouseClick(Child<QToolButton>(w.get(), "btnDelete"), Qt::LeftButton);
+    QCOMPARE(env.messages.Texts(), (QStringList{U("kept.awk をごみ箱に移動します"), U("失敗しました。エラー：20")}));
+    QCOMPARE(Items(files), QStringList{"kept.awk"});
+    QVERIFY(QFile::exists(env.Folder() + "/scripts/kept.awk"));
+    QVERIFY(Child<QToolButton>(w.get(), "btnDelete")->isEnabled());
   }
 
   void anEmptyOneLinerIsNotSaved() {
