@@ -155,6 +155,44 @@ TEST_F(Lines, SetTextStrAndGetCount) {
   EXPECT_THROW(lines.Get(5), EListError);
 }
 
+// CR LF is one line end; a CR alone is one too and takes nothing with it,
+// whatever follows it (text, another CR, an LF that starts a CR LF).
+TEST_F(Lines, ALoneCrEndsALineAndKeepsTheByteAfterIt) {
+  struct Case {
+    const char* text;
+    V rows;
+  };
+  const Case cases[] = {
+      {"a\rb\r\nc", {"a|c", "b|c", "c|e"}},
+      {"a\r\nb\rc", {"a|c", "b|c", "c|e"}},
+      {"a\r\rb", {"a|c", "|c", "b|e"}},
+      {"a\r\r\nb", {"a|c", "|c", "b|e"}},
+      {"a\n\rb", {"a|c", "|c", "b|e"}},
+      {"\rx", {"|c", "x|e"}},
+      {"x\r", {"x|c"}},
+      {"\r\n\r", {"|c", "|c"}},
+  };
+  // The loader tests 64 bytes at a time: the padded forms put each line
+  // end on and across that boundary, with a second 64 bytes after it.
+  const std::string tail(70, 'q');
+  for (const Case& c : cases) {
+    for (int pad : {0, 61, 62, 63, 64}) {
+      std::string text = std::string(static_cast<std::size_t>(pad), 'p') + c.text;
+      V rows = c.rows;
+      rows[0].insert(0, static_cast<std::size_t>(pad), 'p');
+      if (pad > 0) {
+        text += tail;
+        if (rows.back().ends_with("|e")) rows.back().insert(rows.back().size() - 2, tail);
+        else rows.push_back(tail + "|e");
+      }
+      lines.SetTextStr(text);
+      EXPECT_EQ(f.Rows(), rows) << "SetTextStr, " << pad << " bytes before [" << c.text << "]";
+      Load(text);
+      EXPECT_EQ(f.Rows(), rows) << "loading, " << pad << " bytes before [" << c.text << "]";
+    }
+  }
+}
+
 TEST_F(Lines, PutInsertAddDelete) {
   lines.SetTextStr("one\r\ntwo\r\n");
   lines.Put(1, "TWO");

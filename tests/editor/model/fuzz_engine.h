@@ -115,6 +115,7 @@ class FuzzRun {
       }
     } else if (op < 88) {
       if (pos_ + 1 < static_cast<int>(texts_.size())) {
+        if (trace) std::fprintf(stderr, "Redo\n");
         s.Redo();
         ++pos_;
         if (s.ListToStr() != texts_[static_cast<std::size_t>(pos_)]) res.failure = "redo gave another text";
@@ -128,7 +129,9 @@ class FuzzRun {
       if (!res.failure.empty()) return;
       std::string text = s.ListToStr();
       TEditorWrapOption& o = s.WrapOption();
-      switch (Rand(0, 5)) {
+      const int change = Rand(0, 5);
+      if (trace) std::fprintf(stderr, "wrap option change %d\n", change);
+      switch (change) {
         case 0: s.SetWordWrap(!s.WordWrap()); break;
         case 1: o.SetWrapByte(Rand(15, 60)); break;
         case 2: o.SetFollowRetMark(!o.FollowRetMark()); break;

@@ -187,6 +187,42 @@ TEST(RowMarks, LineBreakAtColumnZeroMovesTheMarkDown) {
   EXPECT_EQ(f.store->RowMarks(2), 0);
 }
 
+// An edit over several rows that adds rows: the first old row's marks stay
+// on the first row, every other old row's marks on the row that holds its
+// text, counted from the bottom of the range; the new rows get none.
+TEST(RowMarks, AddedRowsLeaveTheOldMarksOnTheirRows) {
+  Fixture f;
+  SetText(f, "a\r\nb\r\nc\r\nd\r\n");
+  f.store->SetListRowMarks(0, RowMarkBit(rm1));
+  f.store->SetListRowMarks(1, RowMarkBit(rm2));
+  f.store->SetListRowMarks(2, RowMarkBit(rm3) | RowMarkBit(rm12));
+  f.store->SetListRowMarks(3, RowMarkBit(rm4));
+  f.client.col = 1;
+  // "a / b" becomes "a / X / b"; the edit re-cuts the line after it too.
+  f.store->UpdateList(0, 2, "a\r\nX\r\nb\r\n");
+  ASSERT_EQ(f.Rows(), V({"a|c", "X|c", "b|c", "c|c", "d|c"}));
+  EXPECT_EQ(f.store->RowMarks(0), RowMarkBit(rm1));
+  EXPECT_EQ(f.store->RowMarks(1), 0);
+  EXPECT_EQ(f.store->RowMarks(2), RowMarkBit(rm2));
+  EXPECT_EQ(f.store->RowMarks(3), RowMarkBit(rm3) | RowMarkBit(rm12));
+  EXPECT_EQ(f.store->RowMarks(4), RowMarkBit(rm4));
+  // Two rows more at once.
+  f.store->UpdateList(2, 2, "b\r\nY\r\nZ\r\nc\r\n");
+  ASSERT_EQ(f.Rows(), V({"a|c", "X|c", "b|c", "Y|c", "Z|c", "c|c", "d|c"}));
+  EXPECT_EQ(f.store->RowMarks(2), RowMarkBit(rm2));
+  EXPECT_EQ(f.store->RowMarks(3), 0);
+  EXPECT_EQ(f.store->RowMarks(4), 0);
+  EXPECT_EQ(f.store->RowMarks(5), RowMarkBit(rm3) | RowMarkBit(rm12));
+  EXPECT_EQ(f.store->RowMarks(6), RowMarkBit(rm4));
+  // An edit that keeps the row count keeps every mark in place.
+  f.store->UpdateList(3, 2, "y\r\nz\r\n");
+  EXPECT_EQ(f.store->RowMarks(2), RowMarkBit(rm2));
+  EXPECT_EQ(f.store->RowMarks(5), RowMarkBit(rm3) | RowMarkBit(rm12));
+  EXPECT_EQ(f.store->RowMarks(6), RowMarkBit(rm4));
+  EXPECT_EQ(f.store->ValidRowMarks(),
+            RowMarkBit(rm1) | RowMarkBit(rm2) | RowMarkBit(rm3) | RowMarkBit(rm4) | RowMarkBit(rm12));
+}
+
 TEST(RowMarks, DeletionCarriesMarksAndEmptyStoreDropsThem) {
   Fixture f;
   SetText(f, "a\r\nb\r\nc\r\n");

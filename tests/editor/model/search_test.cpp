@@ -70,6 +70,63 @@ TEST(SearchText, CaseFoldingOfBothWidths) {
   EXPECT_EQ(Find("x" + J("ａｂｃ"), "ABC", kDown | SearchBit(sfrNoMatchZenkaku)), (Hit{true, 1, 6}));
 }
 
+// Every letter of the full-width Latin, Greek and Cyrillic alphabets finds
+// its other case and only that; the codes just past each alphabet fold to
+// nothing.
+TEST(SearchText, CaseFoldingCoversWholeAlphabetsAndNothingBeyond) {
+  struct Alphabet {
+    char32_t upperFirst, upperLast, lowerFirst, lowerLast;
+  };
+  const Alphabet alphabets[] = {
+      {0xFF21, 0xFF3A, 0xFF41, 0xFF5A},  // Ａ..Ｚ, ａ..ｚ
+      {0x0391, 0x03A9, 0x03B1, 0x03C9},  // Α..Ω, α..ω
+      {0x0410, 0x042F, 0x0430, 0x044F},  // А..Я, а..я
+  };
+  auto code = [](char32_t cp) {
+    int c = cp932::EncodeChar(cp);
+    return c < 0 ? std::string() : std::string{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+  };
+  int pairs = 0;
+  for (const Alphabet& a : alphabets) {
+    std::vector<std::pair<std::string, std::string>> letters;  // (upper, lower)
+    for (char32_t u = a.upperFirst, l = a.lowerFirst; u <= a.upperLast; ++u, ++l) {
+      std::string U = code(u), L = code(l);
+      if (U.empty() || L.empty()) continue;  // Greek has no capital final sigma
+      letters.push_back({U, L});
+    }
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+      const auto& [U, L] = letters[i];
+      SCOPED_TRACE("letter " + std::to_string(i) + " of alphabet U+" + std::to_string(a.upperFirst));
+      EXPECT_EQ(Find("x" + U, L, kDown), (Hit{true, 1, 2}));
+      EXPECT_EQ(Find("x" + L, U, kDown), (Hit{true, 1, 2}));
+      EXPECT_EQ(Find("x" + U, L, 0, 3), (Hit{true, 1, 2}));
+      EXPECT_FALSE(Find("x" + U, L, kDown | SearchBit(sfrMatchCase)).found);
+      for (std::size_t j : {i - 1, i + 1}) {
+        if (j >= letters.size()) continue;
+        EXPECT_FALSE(Find(letters[j].first, L, kDown).found);
+        EXPECT_FALSE(Find(letters[j].second, U, kDown).found);
+      }
+      ++pairs;
+    }
+  }
+  EXPECT_EQ(pairs, 26 + 24 + 32);
+  // Ё and ё stand apart from the rest of the Cyrillic block.
+  EXPECT_TRUE(Find(J("xЁ"), J("ё"), kDown).found);
+  EXPECT_TRUE(Find(J("xё"), J("Ё"), kDown).found);
+  // Codes just past an alphabet's lower case are nobody's lower case.
+  EXPECT_FALSE(Find("\x82\x80", "\x82\x5F", kDown).found);
+  EXPECT_FALSE(Find("\x82\x9B", "\x82\x7A", kDown).found);
+  EXPECT_FALSE(Find("\x83\xBE", "\x83\x9E", kDown).found);
+  EXPECT_FALSE(Find("\x83\xD7", "\x83\xB7", kDown).found);
+  EXPECT_FALSE(Find("\x84\x6F", "\x84\x3F", kDown).found);
+  EXPECT_FALSE(Find("\x84\x92", "\x84\x61", kDown).found);
+  // Single-byte letters: a..z only, not the signs beside them.
+  EXPECT_TRUE(Find("A", "a", kDown).found);
+  EXPECT_TRUE(Find("Z", "z", kDown).found);
+  EXPECT_FALSE(Find("@", "`", kDown).found);
+  EXPECT_FALSE(Find("[", "{", kDown).found);
+}
+
 TEST(SearchText, FullWidthHalfWidthEquivalence) {
   TSearchOptions z = kDown | SearchBit(sfrNoMatchZenkaku);
   // ｶﾞ (two single bytes) is ガ.
@@ -106,6 +163,26 @@ TEST(SearchText, WholeWord) {
   EXPECT_EQ(Find("x.ab.", "ab", w), (Hit{true, 2, 2}));
   EXPECT_EQ(Find("ab ab", "ab", SearchBit(sfrWholeWord), 5), (Hit{true, 3, 2}));
   EXPECT_FALSE(Find("xab ab", "ab", SearchBit(sfrWholeWord), 3).found);
+}
+
+// ソ is 0x83 0x5C and ー is 0x81 0x5B: their trail bytes are delimiters when
+// they stand alone, but a trail byte is part of its character, never a word
+// boundary.
+TEST(SearchText, WholeWordNeverTakesATrailByteForADelimiter) {
+  const TSearchOptions down = kDown | SearchBit(sfrWholeWord);
+  const TSearchOptions up = SearchBit(sfrWholeWord);
+  for (const char* before : {"ソ", "ー"}) {
+    const std::string text = J(before) + "ab";
+    EXPECT_FALSE(Find(text, "ab", down).found) << before;
+    EXPECT_FALSE(Find(text, "ab", up, 4).found) << before;
+    EXPECT_FALSE(Find(text + " ab", "ab", up, 4).found) << before;
+    EXPECT_EQ(Find(text + " ab", "ab", down), (Hit{true, 5, 2})) << before;
+  }
+  // The same bytes standing alone are delimiters.
+  EXPECT_EQ(Find("\\ab", "ab", down), (Hit{true, 1, 2}));
+  EXPECT_EQ(Find("[ab", "ab", up, 3), (Hit{true, 1, 2}));
+  // A double-byte character whose trail byte is a letter is no boundary either.
+  EXPECT_FALSE(Find(J("アab"), "ab", down).found);
 }
 
 TEST(SearchText, SkippingLineBreaksAndSpaces) {

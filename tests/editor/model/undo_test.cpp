@@ -109,6 +109,51 @@ TEST(Undo, WrappedRowsComeBackAsTheyWereCut) {
   EXPECT_TRUE(test::CheckInvariants(*f.store).empty());
 }
 
+// A line of exactly the wrap width ends in an empty row; once its full row
+// is replaced by text ending in line breaks, that empty row is the text's
+// last row, and only the rows themselves say so: the record's text alone,
+// cut afresh, has one row less and no final line break.
+TEST(Undo, RedoPutsBackExactlyTheRowsTheEditMade) {
+  Fixture f;
+  f.store->SetWordWrap(true);
+  f.store->WrapOption().SetWrapByte(20);
+  TEditorStrings lines(f.client, [&]() -> TEditorScreenStrings& { return *f.store; });
+  lines.SetTextStr(std::string(20, 'a'));
+  const auto before = f.Rows();
+  ASSERT_EQ(before, V({std::string(20, 'a') + "|w", "|e"}));
+  f.store->UpdateList(0, 1, "x\r\n\r\n");
+  const auto after = f.Rows();
+  ASSERT_EQ(after, V({"x|c", "|e"}));
+  EXPECT_EQ(f.store->ListToStr(), "x\r\n");
+  f.store->Undo();
+  EXPECT_EQ(f.Rows(), before);
+  f.store->Redo();
+  EXPECT_EQ(f.Rows(), after);
+  EXPECT_EQ(f.store->ListToStr(), "x\r\n");
+  // And once more round: the record made by the redo is exact too.
+  f.store->Undo();
+  EXPECT_EQ(f.Rows(), before);
+  f.store->Redo();
+  EXPECT_EQ(f.Rows(), after);
+  // An edit over those rows: its undo, made again by a redo, must put them
+  // back as they were too.
+  f.store->UpdateList(0, 1, "z");
+  ASSERT_EQ(f.Rows(), V({"z|e"}));
+  f.store->Undo();
+  EXPECT_EQ(f.Rows(), after);
+  f.store->Redo();
+  EXPECT_EQ(f.Rows(), V({"z|e"}));
+  f.store->Undo();
+  EXPECT_EQ(f.Rows(), after);
+  EXPECT_EQ(f.store->ListToStr(), "x\r\n");
+  f.store->Undo();
+  EXPECT_EQ(f.Rows(), before);
+  f.store->Redo();
+  f.store->Redo();
+  EXPECT_EQ(f.store->ListToStr(), "z");
+  EXPECT_TRUE(test::CheckInvariants(*f.store).empty());
+}
+
 TEST(Undo, UndoIsAChangeAndTogglingWrapEndsHistory) {
   Fixture f;
   Type(f, 'a');

@@ -181,6 +181,25 @@ TEST(CutLine, WordBreak) {
   EXPECT_EQ(Cut(A(40) + J("あ") + A(100), r).front(), 42);
 }
 
+// Word break moves a cut only when the rest is wider than the wrap column:
+// a rest of exactly W columns is a full row, whatever delimiters it holds.
+TEST(CutLine, WordBreakLeavesARestOfExactlyTheWrapWidth) {
+  TWrapRules r = Rules();
+  r.WordBreak = true;
+  const std::string eighty = A(40) + " " + A(39, 'b');
+  ASSERT_EQ(eighty.size(), 80u);
+  EXPECT_EQ(Cut(eighty, r), std::vector<int>({80, 0}));
+  // One column more and the cut goes back to the space.
+  EXPECT_EQ(Cut(eighty + "b", r), std::vector<int>({41, 40}));
+  // The same for the rest left after a first cut.
+  EXPECT_EQ(Cut(A(50, 'c') + " " + eighty, r), std::vector<int>({51, 80, 0}));
+  EXPECT_EQ(Cut(A(50, 'c') + " " + eighty + "b", r), std::vector<int>({51, 41, 40}));
+  r.FollowRetMark = true;
+  EXPECT_EQ(Cut(eighty, r), std::vector<int>({80}));
+  EXPECT_EQ(Cut(A(50, 'c') + " " + eighty, r), std::vector<int>({51, 80}));
+  EXPECT_EQ(Cut(eighty + "b", r), std::vector<int>({41, 40}));
+}
+
 TEST(CutLine, TabAtWrapColumnStaysInside) {
   TWrapRules r = Rules(30);
   std::vector<int> v = Cut(A(28) + "\t" + A(10, 'b'), r);
