@@ -84,11 +84,39 @@ TEST(ComponentStream, IntegersTakeTheSmallestForm) {
   EXPECT_EQ(tagBytes(-1), Bytes({2, 0xFF}));
   EXPECT_EQ(tagBytes(127), Bytes({2, 0x7F}));
   EXPECT_EQ(tagBytes(128), Bytes({3, 0x80, 0}));
+  EXPECT_EQ(tagBytes(-128), Bytes({2, 0x80}));
+  EXPECT_EQ(tagBytes(-129), Bytes({3, 0x7F, 0xFF}));
+  EXPECT_EQ(tagBytes(32767), Bytes({3, 0xFF, 0x7F}));
+  EXPECT_EQ(tagBytes(32768), Bytes({4, 0x00, 0x80, 0, 0}));
   EXPECT_EQ(tagBytes(-32768), Bytes({3, 0x00, 0x80}));
+  EXPECT_EQ(tagBytes(-32769), Bytes({4, 0xFF, 0x7F, 0xFF, 0xFF}));
   EXPECT_EQ(tagBytes(40000), Bytes({4, 0x40, 0x9C, 0, 0}));
   EXPECT_EQ(tagBytes(-40000), Bytes({4, 0xC0, 0x63, 0xFF, 0xFF}));
   s.SetTag(0);
   EXPECT_EQ(WriteComponentStream(s), plain);
+}
+
+// Each integer form reads back signed, on both sides of each form's range.
+TEST(ComponentStream, IntegersReadBackWithTheirSign) {
+  for (std::int32_t v : {0, 1, -1, 127, 128, -128, -129, -300, 255, 256, 32767, 32768, -32767, -32768,
+                         -32769, 65535, -65536, 2147483647, -2147483647 - 1}) {
+    TGawkFountain a;
+    a.SetTag(v);
+    TGawkFountain b;
+    ReadComponentStream(WriteComponentStream(a), b);
+    EXPECT_EQ(b.Tag(), v);
+  }
+  // The 16-bit form written by another writer for a value that would fit in
+  // one byte still reads signed.
+  TGawkFountain a;
+  a.SetTag(300);
+  std::string out = WriteComponentStream(a);
+  const std::size_t at = out.find(std::string("\x03Tag\x03\x2C\x01", 7));
+  ASSERT_NE(at, std::string::npos);
+  out.replace(at + 4, 3, std::string("\x03\xFF\xFF", 3));
+  TGawkFountain b;
+  ReadComponentStream(out, b);
+  EXPECT_EQ(b.Tag(), -1);
 }
 
 TEST(ComponentStream, ColoursByNameOrNumberAndStyleSets) {

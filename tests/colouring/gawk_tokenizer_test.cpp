@@ -115,6 +115,34 @@ TEST_F(GawkTokenizer, AStringOverAWrapContinuesByItsRules) {
   EXPECT_EQ(parser->TokenToFountainColor(), &scheme.Str());
 }
 
+// A string carried over a wrap has had its opening quote: a quote at the
+// start of the next row closes it (or, doubled, stands for one quote). On a
+// row that carries nothing the same quote opens a string.
+TEST_F(GawkTokenizer, AQuoteAtTheStartOfAContinuedRowClosesTheString) {
+  for (const std::string q : {"\"", "'"}) {
+    SCOPED_TRACE("quote " + q);
+    const int kind = q == "'" ? toSingleQuotation : toDoubleQuotation;
+    RowList rows{{"x " + q + "ab", raWrapped}, {q + " y", raWrapped}, {q + "c" + q + " z", raCrlf},
+                 {q + q + " w", raCrlf}};
+    auto states = test::RowStates(*parser, rows);
+    ASSERT_EQ(states[1].Tokens, kind);
+    EXPECT_EQ(Tokens(*parser, rows.Text(1), states[1]), (std::vector<Tok>{{kind, q}, {toAnk, "y"}}));
+    EXPECT_EQ(Colours(rows.Text(1), states[1]),
+              (std::vector<TFountainColor*>{&scheme.Str(), &scheme.Ank()}));
+    // The string closed on row 1: row 2 carries nothing and its quote opens one.
+    EXPECT_EQ(states[2].Tokens, 0);
+    EXPECT_EQ(Tokens(*parser, rows.Text(2), states[2]),
+              (std::vector<Tok>{{kind, q + "c" + q}, {toAnk, "z"}}));
+    // So does the one at the start of a new line: here an empty string.
+    EXPECT_EQ(Tokens(*parser, rows.Text(3), states[3]), (std::vector<Tok>{{kind, q + q}, {toAnk, "w"}}));
+    // Continued, a doubled quote at the row's start is one quote inside.
+    RowList doubled{{"x " + q + "ab", raWrapped}, {q + q + "c" + q + " z", raCrlf}};
+    states = test::RowStates(*parser, doubled);
+    EXPECT_EQ(Tokens(*parser, doubled.Text(1), states[1]),
+              (std::vector<Tok>{{kind, q + q + "c" + q}, {toAnk, "z"}}));
+  }
+}
+
 TEST_F(GawkTokenizer, ACommentOverWrapsLastsToTheEndOfTheLogicalLine) {
   RowList rows{{"a # bc", raWrapped}, {"print", raWrapped}, {"ghi", raCrlf}, {"x", raCrlf}};
   auto states = test::RowStates(*parser, rows);

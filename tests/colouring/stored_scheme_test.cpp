@@ -148,6 +148,17 @@ TEST_F(StoredScheme, ReadIniAndWriteIniByFileName) {
   EXPECT_EQ(b->Ank().BkColor(), 0x00ABCDEF);
 }
 
+TEST_F(StoredScheme, NegativeIntegersSurviveTheSettingsFile) {
+  for (std::int32_t v : {-128, -129, -300, -32768, -32769}) {
+    auto a = CreateMainWindowGawkScheme();
+    a->SetTag(v);
+    ASSERT_TRUE(a->WriteIni(ini, "property", "GawkFountain"));
+    auto b = CreateMainWindowGawkScheme();
+    b->ReadIni(ini, "property", "GawkFountain");
+    EXPECT_EQ(b->Tag(), v);
+  }
+}
+
 TEST_F(StoredScheme, AnUnwritableFileIsReported) {
   IniFile bad(dir / "missing-folder" / "tolvan.INI");
   auto scheme = CreateMainWindowGawkScheme();

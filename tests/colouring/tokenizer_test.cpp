@@ -32,6 +32,25 @@ TEST_F(BaseTokenizer, Numbers) {
   EXPECT_EQ(Tokens(parser, "42+3"), (std::vector<Tok>{{toInteger, "42"}, {toSymbol, "+"}, {toInteger, "3"}}));
 }
 
+// An exponent starts with E or e wherever one may stand: after the digits
+// of a fraction, right after the point, after an integer. No other letter
+// starts one.
+TEST_F(BaseTokenizer, ExponentInEitherCase) {
+  for (const char* e : {"E", "e"}) {
+    SCOPED_TRACE(e);
+    const std::string E = e;
+    EXPECT_EQ(Tokens(parser, "1.5" + E + "3"), (std::vector<Tok>{{toFloat, "1.5" + E + "3"}}));
+    EXPECT_EQ(Tokens(parser, "1.5" + E + "-3 x"), (std::vector<Tok>{{toFloat, "1.5" + E + "-3"}, {toAnk, "x"}}));
+    EXPECT_EQ(Tokens(parser, "1." + E + "3"), (std::vector<Tok>{{toFloat, "1." + E + "3"}}));
+    EXPECT_EQ(Tokens(parser, "12" + E + "+3"), (std::vector<Tok>{{toFloat, "12" + E + "+3"}}));
+  }
+  for (const char* other : {"D", "d", "F", "f"}) {
+    const std::string o = other;
+    EXPECT_EQ(Tokens(parser, "1.5" + o + "3"), (std::vector<Tok>{{toFloat, "1.5"}, {toAnk, o + "3"}}));
+    EXPECT_EQ(Tokens(parser, "12" + o), (std::vector<Tok>{{toInteger, "12"}, {toAnk, o}}));
+  }
+}
+
 TEST_F(BaseTokenizer, BlanksTabsAndLineEnds) {
   EXPECT_EQ(Tokens(parser, "   ab\tc_9 "),
             (std::vector<Tok>{{toAnk, "ab"}, {toTab, "\t"}, {toAnk, "c_9"}}));
