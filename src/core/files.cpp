@@ -2,60 +2,120 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cstdint>
 #include <vector>
 
 namespace tolvan {
 
+namespace {
+
+// Closes on every way out, keeping errno.
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    int e = errno;
+    ::close(fd);
+    errno = e;
+  }
+};
+
+// The file that path names once every symbolic link in its last component
+// is followed; a link that names nothing yet gives the path it names.
+bool FollowLinks(std::filesystem::path& path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n;
+    for (;;) {
+      n = ::readlink(path.c_str(), buf.data(), buf.size());
+      if (n < 0) return false;
+      if (static_cast<std::size_t>(n) < buf.size()) break;
+      buf.resize(buf.size() * 2);  // the link grew meanwhile
+    }
+    std::filesystem::path target(std::string(buf.data(), static_cast<std::size_t>(n)));
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+// A temporary file beside path, created with O_EXCL. The kernel applies the
+// umask to mode, so nobody has to read it by changing it, which would race
+// with other threads creating files.
+int CreateTemporary(const std::filesystem::path& path, mode_t mode, std::string& name) {
+  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::uint64_t r = 0;
+    if (::getrandom(&r, sizeof r, GRND_NONBLOCK) != sizeof r)
+      r ^= static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(attempt);
+    name = path.string() + ".";
+    for (int i = 0; i < 8; ++i) {
+      name += kDigits[r % 62];
+      r /= 62;
+    }
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  out.clear();
+  // Never opened for long when it is not a plain file: a named pipe would
+  // block the open, a device might never end.
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+  if (::stat(path.c_str(), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return false;
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  FdCloser closer{fd};
+  if (::fstat(fd, &st) != 0) return false;
+  if (!S_ISREG(st.st_mode)) {  // replaced in between
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return false;
+  }
+  out.clear();
+  if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
   char buf[65536];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      errno = e;
       return false;
     }
     if (n == 0) break;
     out.append(buf, static_cast<std::size_t>(n));
   }
-  ::close(fd);
   return true;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  std::string tmpl = path.string() + ".XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, FileAccess access) {
+  std::filesystem::path target = path;
+  if (!FollowLinks(target)) return false;
+  std::string name;
+  const bool isPrivate = access == FileAccess::Private;
+  int fd = CreateTemporary(target, isPrivate ? 0600 : 0666, name);
   if (fd < 0) return false;
-  // Keep the permissions of the file being replaced; a new file gets the
-  // usual ones rather than mkstemp's 0600.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    ::fchmod(fd, st.st_mode & 07777);
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
   auto fail = [&] {
     int e = errno;
     ::close(fd);
-    ::unlink(name.data());
+    ::unlink(name.c_str());
     errno = e;
     return false;
   };
+  // A file being replaced keeps its permissions, unless it is to be private.
+  struct stat st {};
+  if (!isPrivate && ::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
   const char* p = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
@@ -70,17 +130,38 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   if (::fsync(fd) != 0) return fail();
   if (::close(fd) != 0) {
     int e = errno;
-    ::unlink(name.data());
+    ::unlink(name.c_str());
     errno = e;
     return false;
   }
-  if (::rename(name.data(), path.c_str()) != 0) {
+  if (::rename(name.c_str(), target.c_str()) != 0) {
     int e = errno;
-    ::unlink(name.data());
+    ::unlink(name.c_str());
     errno = e;
     return false;
   }
   return true;
+}
+
+FileIdentity IdentifyFile(const std::filesystem::path& path) {
+  FileIdentity id;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    id.exists = true;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    return id;
+  }
+  std::error_code ec;
+  std::filesystem::path abs = std::filesystem::absolute(path, ec);
+  if (ec) abs = path;
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(abs, ec);
+  id.resolved = (ec ? abs.lexically_normal() : resolved).string();
+  return id;
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return IdentifyFile(a) == IdentifyFile(b);
 }
 
 }  // namespace tolvan

@@ -2,17 +2,44 @@
 // call; a write never leaves a half-written file behind.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace tolvan {
 
-// Reads the whole file. False (errno set) when it cannot be read.
+// Reads the whole file. False (errno set) when it cannot be read; errno is
+// ENOENT only when nothing is there. Anything but a regular file (a folder,
+// a named pipe, a device) is refused without waiting for it.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
 
+enum class FileAccess {
+  Shared,   // a new file gets the usual permissions, a replaced one keeps its own
+  Private,  // readable by the user alone, whatever the file was before
+};
+
 // Writes bytes to a temporary file beside path and renames it over path.
-// False (errno set) on failure; path is then unchanged.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// A symbolic link is followed: the file it names is replaced and the link
+// stays. False (errno set) on failure; the file is then unchanged.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         FileAccess access = FileAccess::Shared);
+
+// What tells two paths of one file apart from two files: the device and
+// inode of a file that exists, else the path with its folder's links, "."
+// and ".." resolved (so an output that does not exist yet can still be
+// recognised).
+struct FileIdentity {
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  std::string resolved;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+FileIdentity IdentifyFile(const std::filesystem::path& path);
+
+// True when both paths name the same file (links, "..", relative names).
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace tolvan

@@ -56,7 +56,12 @@ class Document {
  public:
   explicit Document(const std::filesystem::path& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return;
+    if (!ReadWholeFile(path, bytes)) {
+      // Only a missing file is an empty one. Writing back what could not be
+      // read would replace every setting with the one key being written.
+      if (errno != ENOENT) readError_ = errno ? errno : EIO;
+      return;
+    }
     std::size_t pos = 0;
     while (pos < bytes.size()) {
       std::size_t nl = bytes.find('\n', pos);
@@ -98,15 +103,23 @@ class Document {
     if (i == npos) return std::nullopt;
     std::string_view v = lines_[i].Value();
     // A value wrapped in matching quotes reads without them.
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-      v = v.substr(1, v.size() - 2);
+    if (IsQuoted(v)) v = v.substr(1, v.size() - 2);
     return std::string(v);
   }
+
+  // Zero when the file was read (or is missing), else the reason it could
+  // not be; such a document must not be written.
+  int ReadError() const { return readError_; }
 
   void Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string text(key);
     text += '=';
+    // The reader drops one pair of matching quotes and the blanks around a
+    // value; one more pair keeps such a value as it was written.
+    const bool wrap = !value.empty() && (IsQuoted(value) || IsBlank(value.front()) || IsBlank(value.back()));
+    if (wrap) text += value.front() == '\'' ? '\'' : '"';
     for (char c : value) text += (c == '\r' || c == '\n') ? ' ' : c;
+    if (wrap) text += value.front() == '\'' ? '\'' : '"';
     std::size_t k = FindKey(section, key);
     if (k != npos) {
       Replace(k, std::move(text));
@@ -144,6 +157,11 @@ class Document {
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
+  static bool IsQuoted(std::string_view v) {
+    return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+  }
+  static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
   static void Parse(Line& line, bool first) {
     std::string_view whole = line.text;
     std::string_view t = whole;
@@ -183,7 +201,15 @@ class Document {
   }
 
   std::vector<Line> lines_;
+  int readError_ = 0;
 };
+
+// Refuses to write a document that could not be read.
+bool Unreadable(const Document& doc) {
+  if (doc.ReadError() == 0) return false;
+  errno = doc.ReadError();
+  return true;
+}
 
 }  // namespace
 
@@ -250,6 +276,7 @@ bool IniFile::KeyExists(std::string_view section, std::string_view key) const {
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Document doc(path_);
+  if (Unreadable(doc)) return false;
   doc.Set(section, key, value);
   return WriteFileAtomically(path_, doc.Serialize());
 }
@@ -264,12 +291,14 @@ bool IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
   Document doc(path_);
+  if (Unreadable(doc)) return false;
   if (!doc.Remove(section, key)) return true;
   return WriteFileAtomically(path_, doc.Serialize());
 }
 
 bool IniFile::WriteBatch(std::string_view section, const std::vector<IniChange>& changes) {
   Document doc(path_);
+  if (Unreadable(doc)) return false;
   bool changed = false;
   for (const IniChange& c : changes) {
     if (c.value) {

@@ -35,9 +35,12 @@ class IniFile {
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
   bool KeyExists(std::string_view section, std::string_view key) const;
 
-  // Writes return false (errno set) when the file cannot be written; the file
-  // is then as it was. CR and LF in a value would break the line layout and
-  // are written as spaces.
+  // Writes return false (errno set) when the file cannot be written, or when
+  // it exists but cannot be read (only a missing file counts as empty); the
+  // file is then as it was. CR and LF in a value would break the line layout
+  // and are written as spaces. A value that the reader would change (one
+  // wrapped in matching quotes, or with blanks at either end) is written
+  // inside one more pair of quotes, so it reads back as written.
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInteger(std::string_view section, std::string_view key, int value);
   bool WriteBool(std::string_view section, std::string_view key, bool value);

@@ -1,5 +1,7 @@
 #include "settings/line_file.h"
 
+#include <cerrno>
+
 #include "core/files.h"
 
 namespace tolvan {
@@ -21,7 +23,7 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 bool ReadLineFile(const std::filesystem::path& path, std::vector<std::string>& lines) {
   std::string bytes;
   lines.clear();
-  if (!ReadWholeFile(path, bytes)) return false;
+  if (!ReadWholeFile(path, bytes)) return errno == ENOENT;
   lines = SplitLines(bytes);
   return true;
 }
@@ -33,6 +35,25 @@ bool WriteLineFile(const std::filesystem::path& path, const std::vector<std::str
     out += "\r\n";
   }
   return WriteFileAtomically(path, out);
+}
+
+TLineFile::TLineFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+bool TLineFile::Load(std::vector<std::string>& lines) {
+  if (ReadLineFile(path_, lines)) {
+    loadError_ = 0;
+    return true;
+  }
+  loadError_ = errno ? errno : EIO;
+  return false;
+}
+
+bool TLineFile::Save(const std::vector<std::string>& lines) {
+  if (loadError_ != 0) {
+    errno = loadError_;
+    return false;
+  }
+  return WriteLineFile(path_, lines);
 }
 
 }  // namespace tolvan

@@ -150,3 +150,27 @@ TEST(IniFileWrite, BatchWritesAndDeletesInOnePass) {
   IniFile bad(d / "missing" / "t.INI");
   EXPECT_FALSE(bad.WriteBatch("A", {{"k", "1"}}));
 }
+
+TEST(IniFileWrite, EveryValueReadsBackAsWritten) {
+  TempDir d;
+  IniFile ini(d / "q.INI");
+  // The reader drops one pair of matching quotes and the blanks around a
+  // value, as the Windows functions do.
+  const std::vector<std::string> values = {"\"-F\" \":\"", "'x'", "\"", "\"\"", "''", "'a\"", "\"a'",
+                                           " lead", "trail ", "\t", " \"q\" ", "-F\\\"", "\x95\x5C\""};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    std::string key = "k" + std::to_string(i);
+    ASSERT_TRUE(ini.WriteString("AWKEXE", key, values[i]));
+    EXPECT_EQ(ini.ReadString("AWKEXE", key, "missing"), values[i]) << key;
+  }
+  // What is stored elsewhere keeps reading as before.
+  EXPECT_NE(Slurp(d / "q.INI").find("k0=\"\"-F\" \":\"\"\r\n"), std::string::npos);
+  EXPECT_NE(Slurp(d / "q.INI").find("k1=''x''\r\n"), std::string::npos);
+  Put(d / "w.INI", "[AWKEXE]\r\nOption=\"-F:\"\r\nPlain=-F:\r\n");
+  IniFile windows(d / "w.INI");
+  EXPECT_EQ(windows.ReadString("AWKEXE", "Option", ""), "-F:");
+  EXPECT_EQ(windows.ReadString("AWKEXE", "Plain", ""), "-F:");
+  // A plain value is written as it always was.
+  ASSERT_TRUE(windows.WriteString("AWKEXE", "Plain", "-v a=\"b\""));
+  EXPECT_EQ(Slurp(d / "w.INI"), "[AWKEXE]\r\nOption=\"-F:\"\r\nPlain=-v a=\"b\"\r\n");
+}
