@@ -172,8 +172,7 @@ void TfrmEnv::btnDirClick() {
 
 void TfrmEnv::btnSetClick() {
   QString bad;
-  std::optional<std::string> ext =
-      edtExtention->text() == extShown_ ? extBytes_ : ToCp932(edtExtention->text(), &bad);
+  std::optional<std::string> ext = KeepOrEncode(edtExtention->text(), extBytes_, &bad);
   if (!ext) {
     Messages().BeepError(this, UnstorableMessage(QStringLiteral("拡張子"), bad));
     return;

@@ -51,7 +51,7 @@ TPreparedScript::TPreparedScript(const BaseCommandLine& base) : line_(base) {
   copyDir_ = dir.data();
   // Same file name, so gawk's messages read the same but for the folder.
   std::filesystem::path copy = copyDir_ / std::filesystem::path(arg).filename();
-  if (!WriteFileAtomically(copy, DoubleTrailBackslashes(text))) {
+  if (!WriteFileAtomically(copy, DoubleTrailBackslashes(text), FileAccess::Private)) {
     int e = errno;
     std::error_code ec;
     std::filesystem::remove_all(copyDir_, ec);

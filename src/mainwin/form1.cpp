@@ -405,11 +405,11 @@ void TForm1::LoadSettings(bool settingsFileExisted) {
 void TForm1::SaveSettings() {
   MainSettings s = settings_;
   QString failed;
-  auto pref = ToCp932(memPreFix->text(), &failed);
+  auto pref = KeepOrEncode(memPreFix->text(), settings_.Pref, &failed);
   s.Pref = pref ? *pref : std::string();  // unstorable: keep what is stored
   s.SCmdLn = chkSCmdLn->isChecked();
   s.ScriptQuote = cmbSep->currentIndex() < 0 ? settings_.ScriptQuote : cmbSep->currentIndex();
-  auto option = ToCp932(cmbOpt->currentText());
+  auto option = OptionBytes(nullptr);
   s.Option = option ? *option : settings_.Option;
   IniFile ini(paths_.SettingsFile());
   if (!SaveMainSettings(ini, s))

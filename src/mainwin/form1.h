@@ -8,12 +8,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/program_paths.h"
 #include "job/command_line.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/output_window.h"
+#include "settings/line_file.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -133,6 +135,7 @@ class TForm1 : public QMainWindow {
 
   // Run.
   bool RunChecks();
+  std::optional<std::string> OptionBytes(QString* failed) const;
   bool WriteClipboardFile();
   void StartJob();
   void EndOfJob();
@@ -143,6 +146,8 @@ class TForm1 : public QMainWindow {
 
   ProgramPaths paths_;
   MainSettings settings_;
+  TLineFile oneLinerFile_{paths_.OneLinerFile()};
+  TLineFile optionHistoryFile_{paths_.OptionHistoryFile()};
   TEditorWindows editorWindows_;
   QStringList findHistory_, replaceHistory_;
 

@@ -11,6 +11,7 @@
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
+#include "mainwin/combo_bytes.h"
 #include "mainwin/desktop.h"
 #include "mainwin/form1.h"
 #include "mainwin/script_catalogue.h"
@@ -38,10 +39,9 @@ void TForm1::SetUpCatalogue() {
   btnSave->setEnabled(false);
 
   std::vector<std::string> lines;
-  ReadLineFile(paths_.OneLinerFile(), lines);
-  QStringList oneLiners;
-  for (const std::string& l : lines) oneLiners.insert(SortedInsertIndex(oneLiners, ToQString(l)), ToQString(l));
-  cmbOneLiner->addItems(oneLiners);
+  oneLinerFile_.Load(lines);  // a file that cannot be read is not written back
+  for (const std::string& l : lines)
+    InsertStoredItem(cmbOneLiner, SortedInsertIndex(Items(cmbOneLiner), ToQString(l)), l);
   cmbOneLiner->setEditText(QString());
 
   BuildLists();
@@ -207,12 +207,13 @@ void TForm1::SaveOneLiner() {
     return;
   }
   QString failed;
-  if (!ToCp932(text, &failed)) {
+  auto bytes = ToCp932(text, &failed);
+  if (!bytes) {
     Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので保存できません").arg(failed));
     return;
   }
   int at = SortedInsertIndex(Items(cmbOneLiner), text);
-  cmbOneLiner->insertItem(at, text);
+  InsertStoredItem(cmbOneLiner, at, *bytes);
   cmbOneLiner->setEditText(text);
   WriteOneLiners();
   btnDelete->setEnabled(true);
@@ -238,22 +239,23 @@ void TForm1::DeleteOneLiner() {
 
 void TForm1::WriteOneLiners() {
   std::vector<std::string> lines;
-  for (const QString& item : Items(cmbOneLiner)) lines.push_back(ToCp932(item).value_or(std::string()));
-  if (!WriteLineFile(paths_.OneLinerFile(), lines))
+  for (int i = 0; i < cmbOneLiner->count(); ++i)
+    lines.push_back(ItemBytes(cmbOneLiner, i).value_or(ToCp932Lossy(cmbOneLiner->itemText(i))));
+  if (!oneLinerFile_.Save(lines))
     Messages().Error(this, QString::fromUtf8("One-Liner.txtに書き込めませんでした"));
 }
 
 void TForm1::LoadOptionHistory() {
   std::vector<std::string> lines;
-  if (!ReadLineFile(paths_.OptionHistoryFile(), lines)) return;
-  for (const std::string& l : lines) cmbOpt->addItem(ToQString(l));
+  if (!optionHistoryFile_.Load(lines)) return;  // and is not written back at close
+  for (const std::string& l : lines) InsertStoredItem(cmbOpt, -1, l);
   if (cmbOpt->count() > 0) cmbOpt->setCurrentIndex(0);
 }
 
 void TForm1::SaveOptionHistory() {
   std::vector<std::string> lines;
-  for (const QString& item : Items(cmbOpt)) lines.push_back(ToCp932(item).value_or(std::string()));
-  WriteLineFile(paths_.OptionHistoryFile(), lines);
+  for (int i = 0; i < cmbOpt->count(); ++i) lines.push_back(ItemBytes(cmbOpt, i).value_or(ToCp932Lossy(cmbOpt->itemText(i))));
+  optionHistoryFile_.Save(lines);
 }
 
 void TForm1::OpenScriptsFolder() { Desktop().OpenFolder(QFile::decodeName(paths_.ScriptsFolder().c_str())); }

@@ -1,10 +1,10 @@
 #include "mainwin/input_files.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "core/files.h"
 
 namespace tolvan {
 
@@ -42,31 +42,11 @@ QStringList ExpandCommandLineParameter(const QString& parameter) {
   return {};
 }
 
-namespace {
-bool SameFileOnDisk(const QString& a, const QString& b) {
-  struct stat sa {}, sb {};
-  if (::stat(QFile::encodeName(a).constData(), &sa) != 0) return false;
-  if (::stat(QFile::encodeName(b).constData(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-// For a file that does not exist yet: its folder resolved, its name kept.
-QString ResolvedPath(const QString& path) {
-  QFileInfo fi(path);
-  QString canon = fi.canonicalFilePath();
-  if (!canon.isEmpty()) return canon;
-  QString dir = QFileInfo(fi.absolutePath()).canonicalFilePath();
-  if (dir.isEmpty()) return QDir::cleanPath(fi.absoluteFilePath());
-  return JoinPath(dir, fi.fileName());
-}
-}  // namespace
-
 bool OutputIsAnInput(const QString& output, const QStringList& inputs) {
-  QString resolvedOutput = ResolvedPath(output);
+  const FileIdentity out = IdentifyFile(QFile::encodeName(output).toStdString());
   for (const QString& in : inputs) {
     if (QString::compare(output, in, Qt::CaseInsensitive) == 0) return true;
-    if (SameFileOnDisk(output, in)) return true;
-    if (resolvedOutput == ResolvedPath(in)) return true;
+    if (IdentifyFile(QFile::encodeName(in).toStdString()) == out) return true;
   }
   return false;
 }

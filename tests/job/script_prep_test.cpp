@@ -67,6 +67,9 @@ TEST(PreparedScript, FileCopiedDoubledAndRemoved) {
     EXPECT_EQ(std::filesystem::path(copy).filename(), "so.awk");
     EXPECT_EQ(test::ReadBytes(copy), "BEGIN { print \"\x83\x5C\x5C\" }\n");
     EXPECT_EQ(p.Line().Text, FileLine(script).Text);  // the text shows the real path
+    // The script may be private: its copy is readable by the user alone.
+    EXPECT_EQ(std::filesystem::status(copy).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     std::string err = "old " + copy + " | gawk: " + copy + ":1: error " + copy;
     p.RestoreScriptPath(err, 4 + copy.size());  // earlier text is not touched

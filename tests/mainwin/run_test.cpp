@@ -83,6 +83,10 @@ class RunTest : public QObject {
     out->setCurrentIndex(0);
     expect("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません");
     QCOMPARE(Slurp(env.Folder() + "/TEMPCLIP.txt"), std::string("\x95\x5C\x83\x5C\nline"));
+    // The clipboard may hold private text: for the user alone.
+    QCOMPARE(QFile::permissions(env.Folder() + "/TEMPCLIP.txt") &
+                 (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+             QFile::Permissions());
   }
 
   void unbalancedOptionQuoteIsRefused() {

@@ -23,6 +23,11 @@ std::optional<std::string> ToCp932(const QString& text, QString* failed) {
   return std::move(r.bytes);
 }
 
+std::optional<std::string> KeepOrEncode(const QString& shown, std::string_view stored, QString* failed) {
+  if (shown == ToQString(stored)) return std::string(stored);
+  return ToCp932(shown, failed);
+}
+
 std::string ToCp932Lossy(const QString& text) {
   std::string out;
   for (char32_t c : text.toUcs4()) {

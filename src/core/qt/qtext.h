@@ -18,6 +18,12 @@ QString ToQString(std::string_view cp932);
 // CP932 code; *failed then holds that character's text.
 std::optional<std::string> ToCp932(const QString& text, QString* failed = nullptr);
 
+// The bytes to store for a text that was shown from stored bytes: those
+// bytes as long as the text is still the one they show (CP932 does not
+// survive decoding and encoding: a byte 0xFF, the NEC-selected IBM codes),
+// else the text encoded as ToCp932 does.
+std::optional<std::string> KeepOrEncode(const QString& shown, std::string_view stored, QString* failed = nullptr);
+
 // Lossy form for places where a refusal is not possible (unencodable
 // characters become '?'); never used for text that is stored.
 std::string ToCp932Lossy(const QString& text);
