@@ -25,6 +25,7 @@
 #include "job/job_record.h"
 #include "job/option_runner.h"
 #include "job/thread_do_job.h"
+#include "mainwin/combo_bytes.h"
 #include "mainwin/form1.h"
 #include "mainwin/elided_label.h"
 #include "mainwin/input_files.h"
@@ -65,12 +66,12 @@ bool TForm1::RunChecks() {
   CommandLineInputs in;
   in.AwkPath = Native(ToQString(settings_.Path));
   QString failed;
-  auto options = ToCp932(cmbOpt->currentText(), &failed);
+  auto options = OptionBytes(&failed);
   std::optional<std::string> oneLinerText;
   in.OneLiner = oneLiner;
   in.DoubleQuote = cmbSep->currentIndex() == 1;
   if (oneLiner) {
-    if (options) oneLinerText = ToCp932(cmbOneLiner->currentText(), &failed);
+    if (options) oneLinerText = EditTextBytes(cmbOneLiner, &failed);
     in.OneLinerText = oneLinerText.value_or(std::string());
   } else {
     in.ScriptPath = Native(CurrentScriptPath());
@@ -78,13 +79,14 @@ bool TForm1::RunChecks() {
   in.Options = options.value_or(std::string());
   if (options) {
     std::vector<std::string> history;
-    for (int i = 0; i < cmbOpt->count(); ++i) history.push_back(ToCp932Lossy(cmbOpt->itemText(i)));
+    for (int i = 0; i < cmbOpt->count(); ++i)
+      history.push_back(ItemBytes(cmbOpt, i).value_or(ToCp932Lossy(cmbOpt->itemText(i))));
     std::vector<std::string> before = history;
     UpdateOptionHistory(history, *options);
     if (history != before) {
       QSignalBlocker block(cmbOpt);
       cmbOpt->clear();
-      for (const std::string& h : history) cmbOpt->addItem(ToQString(h));
+      for (const std::string& h : history) InsertStoredItem(cmbOpt, -1, h);
       cmbOpt->setCurrentIndex(0);
     }
   }
@@ -136,6 +138,13 @@ bool TForm1::RunChecks() {
   return true;
 }
 
+std::optional<std::string> TForm1::OptionBytes(QString* failed) const {
+  // Text shown from stored bytes (the settings file's or a history entry's)
+  // stands for those bytes.
+  if (cmbOpt->currentText() == ToQString(settings_.Option)) return settings_.Option;
+  return EditTextBytes(cmbOpt, failed);
+}
+
 bool TForm1::WriteClipboardFile() {
   QString text = QApplication::clipboard()->text();
   int nul = text.indexOf(QChar(0));
@@ -147,7 +156,8 @@ bool TForm1::WriteClipboardFile() {
     Messages().Plain(this, U("EConvertError「%1」はShift-JISで表せない文字です").arg(failed));
     return false;
   }
-  if (!WriteFileAtomically(paths_.ClipboardInputFile(), *bytes)) {
+  // The clipboard may hold private text.
+  if (!WriteFileAtomically(paths_.ClipboardInputFile(), *bytes, FileAccess::Private)) {
     Messages().Plain(this, U("EFCreateErrorファイル %1 を作成できません。%2")
                                .arg(clipboardFile_, QString::fromLocal8Bit(std::strerror(errno))));
     return false;
