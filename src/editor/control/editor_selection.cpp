@@ -495,11 +495,8 @@ void TEditor::MouseMove(TShiftState Shift, TPoint P, bool ButtonDown) {
   const int half = std::max(1, colWidth_ / 2);
   const bool moved = std::abs(P.X - pressPoint_.X) >= half || std::abs(P.Y - pressPoint_.Y) >= half;
   if (dragState_ == sdInit) {
-    if (moved) {
-      dragState_ = sdDragging;
-      SetCursorState(Shift & kCtrl ? mcDraggingCopy : mcDragging);
-    }
-    return;
+    if (!moved) return;
+    dragState_ = sdDragging;
   }
   int row = 0, col = 0;
   PosToRowCol(P.X, P.Y, col, row, true);
