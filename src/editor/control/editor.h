@@ -352,7 +352,7 @@ class TEditor : public TEditorClient {
   int keepCol_ = 0;
   bool keepColSet_ = false;
   int caretUpdate_ = 0;
-  bool caretPending_ = false;
+  bool caretMoved_ = false;
   int caretWidth_ = 2;
   bool overWrite_ = false;
   bool readOnly_ = false;

@@ -26,9 +26,13 @@ void TEditor::CaretEndUpdate() {
 void TEditor::UpdateCaret() {
   if (caretUpdate_ > 0) return;
   if (platform_.HandleAllocated()) {
-    ++caretUpdate_;  // scrolling must not come back here
-    ScrollCaret();
-    --caretUpdate_;
+    // The view follows the caret only when the caret moved: scrolling with
+    // the scroll bars leaves it where it is.
+    if (caretMoved_) {
+      ++caretUpdate_;  // scrolling must not come back here
+      ScrollCaret();
+      --caretUpdate_;
+    }
     if (Focused()) {
       const bool brief = caret_->Style() == csBrief;
       const int height = brief ? std::max(2, fontHeight_ / 4) : fontHeight_;
@@ -41,7 +45,8 @@ void TEditor::UpdateCaret() {
       platform_.ShowCaret();
     }
   }
-  if (OnCaretMoved) OnCaretMoved();
+  if (caretMoved_ && OnCaretMoved) OnCaretMoved();
+  caretMoved_ = false;
 }
 
 void TEditor::ScrollCaret() {
@@ -192,6 +197,7 @@ void TEditor::AdjustCol(Move move, int dir) {
   if (col_ == kMaxCol && AttrAt(a, kMaxCol - 1) == '4') col_ = kMaxCol - 1;
   col_ = std::max(col_, 0);
   // 7.
+  caretMoved_ = true;
   if (caretUpdate_ == 0) UpdateCaret();
 }
 
