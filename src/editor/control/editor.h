@@ -320,6 +320,7 @@ class TEditor : public TEditorClient {
   int RowByteLength(int Row) const;
   int RowIndex(int Row) const;  // first row counted for SetSelIndex after an edit
   void ClearHit();
+  void DropOutsideSelection();
   void RecomputeSelection();
   void InvalidateSelection();
   void SelectionText(std::string& out) const;

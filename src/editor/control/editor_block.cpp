@@ -36,6 +36,7 @@ void TEditor::SelTabIndent() { BlockCommand(kTabIndent); }
 void TEditor::SelTabUnIndent() { BlockCommand(kTabUnIndent); }
 
 void TEditor::BlockCommand(int Kind) {
+  DropOutsideSelection();
   if (!Selected() || readOnly_) return;
   const int count = list_->Count();
   const TColumnRules rules = ColumnRules();
@@ -137,6 +138,7 @@ void TEditor::BlockCommand(int Kind) {
   selState_ = sstNone;
   list_->UpdateList(sr, er - sr + 1, text);
   if (emptyOnOneRow) {
+    SetRowCol(caretRow, ColumnOfByte(list_->ListStr(caretRow), newCaretByte, rules));
     InvalidateSelection();
     if (OnSelectionChange) OnSelectionChange(selState_);
     return;

@@ -388,6 +388,7 @@ void TEditor::PutStringToLine(std::string_view S) {
   if (S.empty() || readOnly_) return;
   CaretScope scope(*this);
   UnderlineScope underline(*this);
+  DropOutsideSelection();
   if (Selected()) {
     TEditorStringList rows;
     SelDeletedList(rows);

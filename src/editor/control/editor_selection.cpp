@@ -207,7 +207,14 @@ void TEditor::SelDeletedList(TEditorStringList& List) const {
   List.SetData(0, AsData(selStr_.Sc + 1));
 }
 
+// A selection that lies wholly on the open row after the text holds nothing
+// to edit; it is dropped so the edits below see rows of the text only.
+void TEditor::DropOutsideSelection() {
+  if (HasSelectionData() && selStr_.Sr >= list_->Count()) CleanSelection();
+}
+
 void TEditor::DeleteSelection() {
+  DropOutsideSelection();
   if (!Selected() || readOnly_) return;
   CaretScope scope(*this);
   UnderlineScope underline(*this);
@@ -233,6 +240,7 @@ void TEditor::SetSelTextBuf(std::string_view S) {
   }
   CaretScope scope(*this);
   UnderlineScope underline(*this);
+  DropOutsideSelection();
   if (Selected()) {
     TEditorStringList rows;
     SelDeletedList(rows);
@@ -283,6 +291,7 @@ void TEditor::SetSelTextBox(std::string_view S) {
   int targetRow = row_, targetCol = col_;
   int cutLast = -1;
   TEditorStringList cut;
+  DropOutsideSelection();
   if (Selected()) {
     SelDeletedList(cut);
     targetRow = selStr_.Sr;

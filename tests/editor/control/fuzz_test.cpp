@@ -1,0 +1,16 @@
+#include <gtest/gtest.h>
+
+#include "fuzz_driver.h"
+
+namespace tolvan::test {
+namespace {
+
+TEST(ControlFuzz, RandomEditingKeepsTheCaretAndTheRowsSound) {
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    ASSERT_EQ(RunControlFuzz(seed, 1500, false), "");
+    ASSERT_EQ(RunControlFuzz(seed + 1000, 1500, true), "");
+  }
+}
+
+}  // namespace
+}  // namespace tolvan::test
