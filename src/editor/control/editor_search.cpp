@@ -1,17 +1,48 @@
 // Search on the control: the rows are fed to SearchText in chunks of about
 // 8 KB with one row of overlap, so every call works on a bounded buffer.
 #include <algorithm>
+#include <array>
+#include <cctype>
 
 #include "editor/control/editor.h"
 #include "editor/control/editor_scopes.h"
 
 namespace tolvan {
 
+namespace {
+// Bytes that can begin a match of Pattern: its first byte, and without
+// sfrMatchCase the other case of an ASCII letter. Null when the options
+// change what a first character can look like (full-width equivalence).
+bool FirstBytes(std::string_view Pattern, TSearchOptions Options, std::array<bool, 256>& set) {
+  if (Options & SearchBit(sfrNoMatchZenkaku)) return false;
+  set.fill(false);
+  const unsigned char c = static_cast<unsigned char>(Pattern[0]);
+  set[c] = true;
+  if (!(Options & SearchBit(sfrMatchCase)) && std::isalpha(c) && c < 0x80) {
+    set[static_cast<unsigned char>(std::toupper(c))] = true;
+    set[static_cast<unsigned char>(std::tolower(c))] = true;
+  }
+  return true;
+}
+
+// Most chunks of a long text hold no byte that could start a match; those
+// are passed over without the full comparison.
+bool MayHold(const std::string& buf, const std::array<bool, 256>& set) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(buf.data());
+  const unsigned char* e = p + buf.size();
+  for (; p < e; ++p)
+    if (set[*p]) return true;
+  return false;
+}
+}  // namespace
+
 bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
   const int count = list_->Count();
   if (count == 0 || Pattern.empty()) return false;
   const bool down = Options & SearchBit(sfrDown);
   std::string buf;
+  std::array<bool, 256> first{};
+  const bool filter = FirstBytes(Pattern, Options, first);
   TSearchInfo info;
   int chunkFirst = 0;
   bool found = false;
@@ -39,7 +70,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
       } while (next < count && buf.size() <= static_cast<std::size_t>(kSearchChunk));
       info.Start = off;
       info.Length = stepOver;
-      if (SearchText(buf, info, Pattern, Options)) {
+      if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options)) {
         chunkFirst = r;
         found = true;
         break;
@@ -74,7 +105,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
       }
       info.Start = off;
       info.Length = 0;
-      if (SearchText(buf, info, Pattern, Options)) {
+      if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options)) {
         chunkFirst = top;
         found = true;
         break;
