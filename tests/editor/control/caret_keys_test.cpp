@@ -181,6 +181,9 @@ TEST(Typing, DeleteAtTheEndJoinsThePaddedRow) {
   ed.e.SetRowCol(0, 5);
   ed.Key(ekDelete);
   EXPECT_EQ(ed.Text(), "ab  d");
+  ed.e.SetRowCol(0, 8);  // free space after the last row pads nothing
+  ed.Key(ekDelete);
+  EXPECT_EQ(ed.Text(), "ab  d");
 }
 
 TEST(Typing, BackspaceJoinsAndUnindents) {
