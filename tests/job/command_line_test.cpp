@@ -116,6 +116,23 @@ TEST(SplitShellWords, QuotingRules) {
   EXPECT_FALSE(SplitShellWords("\"a\\\"").Ok);
 }
 
+// Inside double quotes a backslash escapes exactly $ ` " and itself (and a
+// line end); before anything else it stays. Single quotes escape nothing.
+TEST(SplitShellWords, BackslashInDoubleQuotesEscapesDollarAndBacktick) {
+  auto w = [](const std::string& s) {
+    auto r = SplitShellWords(s);
+    EXPECT_TRUE(r.Ok) << s;
+    return r.Words;
+  };
+  EXPECT_EQ(w("-v \"x=\\$HOME\""), (Words{"-v", "x=$HOME"}));
+  EXPECT_EQ(w("\"\\`id\\`\""), (Words{"`id`"}));
+  EXPECT_EQ(w("\"\\$\\`\\\"\\\\\""), (Words{"$`\"\\"}));
+  // Other characters keep the backslash.
+  EXPECT_EQ(w("\"\\a\\%\\'\\t\""), (Words{"\\a\\%\\'\\t"}));
+  EXPECT_EQ(w("'x=\\$HOME'"), (Words{"x=\\$HOME"}));
+  EXPECT_EQ(w("x=\\$HOME"), (Words{"x=$HOME"}));
+}
+
 TEST(SplitShellWords, TrailByte5CIsNotABackslash) {
   // ソ is 0x83 0x5C: a shell reading bytes would eat the next character.
   const std::string so = Sj("ソ");
@@ -163,6 +180,20 @@ TEST(CommandLineTails, InputArgumentKeepsGawkFromMisreadingNames) {
   EXPECT_EQ(InputArgument("/d/x=1.txt"), "/d/x=1.txt");
   EXPECT_EQ(InputArgument("-dash.txt"), "-dash.txt");  // an operand after the program
   EXPECT_EQ(InputArgument("/d/new\nline"), "/d/new\nline");
+}
+
+// One command line over all inputs protects each name as the command line
+// of one input does: "-" is not standard input, "x=1.txt" not an assignment.
+TEST(CommandLineTails, AllInputsAreProtectedAsOneInputIs) {
+  auto file = ComposeBaseCommandLine(FileScript("gawk", "", "/s/a.awk")).Line;
+  const std::vector<std::string> names = {"-", "x=1.txt", "_a9=b", "9x=1", "a-b=1", "/d/x=1.txt", "-dash.txt", "b.txt"};
+  CommandLine all = WithAllInputs(file, names);
+  EXPECT_EQ(all.Text, "gawk  -f \"/s/a.awk\" \"-\" \"x=1.txt\" \"_a9=b\" \"9x=1\" \"a-b=1\" "
+                      "\"/d/x=1.txt\" \"-dash.txt\" \"b.txt\" ");
+  EXPECT_EQ(all.Argv, (Words{"gawk", "-f", "/s/a.awk", "./-", "./x=1.txt", "./_a9=b", "9x=1", "a-b=1",
+                             "/d/x=1.txt", "-dash.txt", "b.txt"}));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(all.Argv[3 + i], WithInputFile(file, names[i]).Argv.back()) << names[i];
 }
 
 TEST(UpdateOptionHistory, Rule) {

@@ -85,6 +85,21 @@ TEST_F(JobThread, NewFilesLoopWritesBesideEachInput) {
   EXPECT_TRUE(j.host.exceptions.empty());
 }
 
+// "Files(new)" makes each output anew: an existing, longer file is emptied
+// first, so running the same job twice leaves one copy of the output.
+TEST_F(JobThread, NewFilesLoopEmptiesAnExistingOutput) {
+  WriteBytes(dir / "new_a.txt", "an older and much longer output\n");
+  auto r = Record(omFilesNew);
+  r.OutputName = "new_";
+  for (int run = 0; run < 2; ++run) {
+    Job j;
+    j.Run(r);
+    EXPECT_EQ(j.err, "");
+    EXPECT_EQ(ReadBytes(dir / "new_a.txt"), "a1\na2\n") << "run " << run;
+    EXPECT_EQ(ReadBytes(sub / "new_b.txt"), "b1\n") << "run " << run;
+  }
+}
+
 TEST_F(JobThread, NewFilesLoopStopsAtAnOutputThatCannotBeCreated) {
   Job j;
   auto r = Record(omFilesNew);

@@ -311,6 +311,13 @@ class CatalogueTest : public QObject {
     QVERIFY(OutputIsAnInput(env.Folder() + "/link.txt", {a}));
     QVERIFY(OutputIsAnInput(env.Folder() + "/in/../in/a.txt", {a}));
     QVERIFY(!OutputIsAnInput(env.Folder() + "/in/b.txt", {a}));
+    // A hard link is the same file under a name of its own; a copy is not.
+    std::filesystem::create_hard_link(env.dir.path() / "in" / "a.txt", env.dir.path() / "hard.txt");
+    QVERIFY(OutputIsAnInput(env.Folder() + "/hard.txt", {a}));
+    QVERIFY(OutputIsAnInput(a, {env.Folder() + "/hard.txt"}));
+    QString copy = env.WriteInput("copy.txt", "x");
+    QVERIFY(!OutputIsAnInput(copy, {a}));
+    QVERIFY(!OutputIsAnInput(copy, {env.Folder() + "/hard.txt"}));
   }
 };
 

@@ -89,6 +89,40 @@ class RunTest : public QObject {
              QFile::Permissions());
   }
 
+  // "2 File" and "3 File" both refuse an output that is one of the inputs,
+  // under any name (another case, a hard link); a copy is another file.
+  void outputThatIsAnInputIsRefusedForOverwriteAndAppend() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    QString a = env.WriteInput("a.txt", "x\n"), b = env.WriteInput("b.txt", "y\n");
+    std::filesystem::create_hard_link(env.dir.path() / "in" / "a.txt", env.dir.path() / "hard.txt");
+    const QString hard = env.Folder() + "/hard.txt";
+    const QString copy = env.Folder() + "/copy.txt";
+    w->AddInputFiles({a, b});
+    UseOneLiner(w.get(), "{print}");
+    auto* out = Child<QComboBox>(w.get(), "cmbOutput");
+    auto* name = Child<QLineEdit>(w.get(), "edtOutFName");
+    for (int mode : {1, 2}) {
+      out->setCurrentIndex(mode);
+      for (const QString& target : {a, b.toUpper(), hard}) {
+        env.messages.Clear();
+        name->setText(target);
+        w->RunScript();
+        QCOMPARE(env.messages.Texts(), QStringList{U("出力ファイルと入力ファイルを同じにすることはできません")});
+        QVERIFY(!w->JobRunning());
+      }
+      QCOMPARE(Slurp(a), std::string("x\n"));
+      QCOMPARE(Slurp(b), std::string("y\n"));
+      WriteFileAtomically(copy.toStdString(), "x\n");
+      env.messages.Clear();
+      name->setText(copy);
+      RunAndWait(w.get());
+      QCOMPARE(env.messages.Texts(), QStringList{});
+      QCOMPARE(Slurp(copy), std::string(mode == 1 ? "y\n" : "x\nx\ny\n"));
+    }
+  }
+
   void unbalancedOptionQuoteIsRefused() {
     MainWindowEnv env;
     env.WriteSettings();

@@ -35,6 +35,47 @@ TEST(IniFileRead, NamesMatchWithoutCaseAndLinesEndEitherWay) {
   EXPECT_EQ(ini.ReadInteger("editor", "FontSize", 12), 14);
 }
 
+// Names fold ASCII letters only: the trail byte of a double-byte character
+// is compared as it is, though it may look like a letter (Ｂ is 0x82 0x61).
+TEST(IniFileRead, NameMatchingStepsOverDoubleByteCharacters) {
+  TempDir d;
+  Put(d / "t.INI", "[S\x82\x61]\r\nk\x82\x61x=one\r\n[s]\r\n\x82\x61=two\r\n");
+  IniFile ini(d / "t.INI");
+  EXPECT_EQ(ini.ReadString("s\x82\x61", "K\x82\x61X", ""), "one");
+  EXPECT_EQ(ini.ReadString("s\x82\x41", "k\x82\x61x", "none"), "none");
+  EXPECT_EQ(ini.ReadString("s\x82\x61", "k\x82\x41x", "none"), "none");
+  EXPECT_EQ(ini.ReadString("S", "\x82\x61", ""), "two");
+  EXPECT_EQ(ini.ReadString("S", "\x82\x41", "none"), "none");
+  EXPECT_FALSE(ini.KeyExists("S", "\x82\x41"));
+  // Writing the other name adds a key beside the first one.
+  ASSERT_TRUE(ini.WriteString("s", "\x82\x41", "three"));
+  EXPECT_EQ(ini.ReadString("S", "\x82\x61", ""), "two");
+  EXPECT_EQ(ini.ReadString("S", "\x82\x41", ""), "three");
+  // A single byte after a double-byte character still folds.
+  EXPECT_TRUE(ini.KeyExists("S\x82\x61", "k\x82\x61X"));
+}
+
+// A value wrapped in a matching pair of quotes, single or double, reads
+// without them; anything else keeps its quotes.
+TEST(IniFileRead, QuotedValuesLoseTheirQuotes) {
+  TempDir d;
+  Put(d / "t.INI",
+      "[A]\r\nd=\"a b\"\r\ns='a b'\r\nsp = ' x ' \r\nde=\"\"\r\nse=''\r\n"
+      "mixed='a\"\r\nmixed2=\"a'\r\nlone='\r\nlone2=\"\r\ninner=a'b'\r\nlead='a\r\n");
+  IniFile ini(d / "t.INI");
+  EXPECT_EQ(ini.ReadString("A", "d", "?"), "a b");
+  EXPECT_EQ(ini.ReadString("A", "s", "?"), "a b");
+  EXPECT_EQ(ini.ReadString("A", "sp", "?"), " x ");
+  EXPECT_EQ(ini.ReadString("A", "de", "?"), "");
+  EXPECT_EQ(ini.ReadString("A", "se", "?"), "");
+  EXPECT_EQ(ini.ReadString("A", "mixed", "?"), "'a\"");
+  EXPECT_EQ(ini.ReadString("A", "mixed2", "?"), "\"a'");
+  EXPECT_EQ(ini.ReadString("A", "lone", "?"), "'");
+  EXPECT_EQ(ini.ReadString("A", "lone2", "?"), "\"");
+  EXPECT_EQ(ini.ReadString("A", "inner", "?"), "a'b'");
+  EXPECT_EQ(ini.ReadString("A", "lead", "?"), "'a");
+}
+
 TEST(IniFileRead, IntegerAndBooleanRules) {
   TempDir d;
   Put(d / "t.INI",
