@@ -20,6 +20,7 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -79,7 +80,8 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
   // Files dropped from the file browser.
   setAcceptDrops(true);
 
-  for (const QString& parameter : arguments) AddInputFiles(ExpandCommandLineParameter(parameter));
+  QStringList leftOut;
+  for (const QString& parameter : arguments) AddInputFiles(ExpandCommandLineParameter(parameter, &leftOut));
 
   bool settingsFileExisted = IniFile(paths_.SettingsFile()).Exists();
   SetUpCatalogue();
@@ -110,6 +112,36 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
   });
 
   frmError_ = new TfrmError(this);
+  TellLeftOut(leftOut, false);
+  constructed_ = true;
+}
+
+void TForm1::TellLeftOut(QStringList shown, bool scripts) {
+  if (scripts) {
+    QStringList fresh;
+    for (const QString& entry : shown)
+      if (!toldScripts_.contains(entry)) fresh << entry;
+    toldScripts_ += fresh;
+    shown = fresh;
+  }
+  if (shown.isEmpty()) return;
+  if (!constructed_) {
+    // Told once the window is up rather than before it appears.
+    QTimer::singleShot(0, this, [this, shown, scripts] { ShowLeftOut(shown, scripts); });
+    return;
+  }
+  ShowLeftOut(shown, scripts);
+}
+
+void TForm1::ShowLeftOut(QStringList shown, bool scripts) {
+  shown.sort();
+  QString text = QString::fromUtf8(
+      scripts ? "次のスクリプトは名前がUTF-8でないので、一覧に出せません。名前をUTF-8に変えてください："
+              : "次のファイルは名前がUTF-8でないので、入力ファイルリストに加えられません。名前をUTF-8に変えてください：");
+  const int shownAtMost = 20;
+  for (int i = 0; i < shown.size() && i < shownAtMost; ++i) text += "\n" + shown[i];
+  if (shown.size() > shownAtMost) text += QString::fromUtf8("\nほか%1件").arg(shown.size() - shownAtMost);
+  Messages().Show(this, QMessageBox::Warning, QString(), text);
 }
 
 TForm1::~TForm1() { StopJobForGood(); }

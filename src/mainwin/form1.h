@@ -101,7 +101,12 @@ class TForm1 : public QMainWindow {
   // Script catalogue.
   void SetUpCatalogue();
   void BuildLists();
-  void FillScriptList();
+  // leftOut: folders already found unlistable, told together with the scripts.
+  void FillScriptList(QStringList leftOut = {});
+  // Tells which entries were left out because their names are not UTF-8;
+  // scripts are told once per listing of their folder.
+  void TellLeftOut(QStringList shown, bool scripts);
+  void ShowLeftOut(QStringList shown, bool scripts);
   void UpdateEditDeleteButtons();
   void UpdateRunButton();
   // The listed folder the folder box names (letter case ignored), or empty.
@@ -163,6 +168,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TThreadDoJob> job_;
   int busyCursors_ = 0;
   bool closing_ = false;
+  bool constructed_ = false;
+  QStringList toldScripts_;
 
   std::unique_ptr<TGawkFountain> scheme_;  // the built-in awk scheme, or the stored one
   TfrmError* frmError_ = nullptr;

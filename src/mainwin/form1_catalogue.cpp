@@ -57,25 +57,28 @@ void TForm1::BuildLists() {
   QSignalBlocker blockFolder(cmbFldr);
   cmbFldr->clear();
   cmbFldr->addItem(kTopFolderText);
-  cmbFldr->addItems(ListScriptFolders(paths_));
+  QStringList leftOut;
+  cmbFldr->addItems(ListScriptFolders(paths_, &leftOut));
   cmbFldr->setCurrentIndex(0);
-  FillScriptList();
+  FillScriptList(leftOut);
 }
 
 void TForm1::RefreshScriptLists() {
+  toldScripts_.clear();  // a fresh listing tells again what it leaves out
   BuildLists();
   UpdateEditDeleteButtons();
 }
 
-void TForm1::FillScriptList() {
+void TForm1::FillScriptList(QStringList leftOut) {
   QSignalBlocker block(cmbFile);
   cmbFile->clear();
   // Typed text that names no listed folder lists nothing: "..", a path or
   // a half-typed name must never turn other files into scripts.
   QString folder = ChosenFolder();
-  if (!folder.isEmpty()) cmbFile->addItems(ListScripts(paths_, folder));
+  if (!folder.isEmpty()) cmbFile->addItems(ListScripts(paths_, folder, &leftOut));
   cmbFile->setCurrentIndex(cmbFile->count() > 0 ? 0 : -1);
   UpdateEditDeleteButtons();
+  TellLeftOut(leftOut, true);
 }
 
 QString TForm1::ChosenFolder() const {

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -36,7 +37,10 @@ void TForm1::SelectInputFiles() { AddInputFiles(Desktop().ChooseInputFiles(this)
 
 void TForm1::SelectFolder() {
   QString folder = Desktop().ChooseFolder(this, [this] { OpenHelpSection(1000); });
-  if (!folder.isEmpty()) AddInputFiles(ScanFolder(folder));
+  if (folder.isEmpty()) return;
+  QStringList leftOut;
+  AddInputFiles(ScanFolder(folder, &leftOut));
+  TellLeftOut(leftOut, false);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
@@ -52,11 +56,12 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-  QStringList added;
-  for (const QUrl& u : event->mimeData()->urls())
-    if (u.isLocalFile()) added << ExpandDroppedPath(u.toLocalFile());
+  QStringList added, leftOut;
+  for (const QUrl& u : event->mimeData()->urls()) added << ExpandDroppedUrl(u, &leftOut);
   AddInputFiles(added);
   event->acceptProposedAction();
+  // Told after the drop has been answered, not inside it.
+  QTimer::singleShot(0, this, [this, leftOut] { TellLeftOut(leftOut, false); });
 }
 
 void TForm1::MoveUp() {

@@ -1,10 +1,14 @@
 #include "mainwin/input_files.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include "core/files.h"
+#include "core/qt/qtext.h"
 
 namespace tolvan {
 
@@ -13,22 +17,61 @@ QString JoinPath(const QString& folder, const QString& name) {
   return folder + "/" + name;
 }
 
-QStringList ScanFolder(const QString& folder) {
+bool IsNonUtf8Path(const QByteArray& path) { return QFile::encodeName(QFile::decodeName(path)) != path; }
+
+QString ShowNonUtf8Name(const QByteArray& name) { return ToQString(std::string_view(name.constData(), name.size())); }
+
+std::vector<TNonUtf8Entry> NonUtf8Entries(const QString& folder) {
+  std::vector<TNonUtf8Entry> out;
+  QByteArray base = QFile::encodeName(folder);
+  DIR* d = ::opendir(base.constData());
+  if (!d) return out;
+  if (!base.endsWith('/')) base += '/';
+  while (const dirent* e = ::readdir(d)) {
+    QByteArray name(e->d_name);
+    if (name == "." || name == ".." || !IsNonUtf8Path(name)) continue;
+    TNonUtf8Entry entry;
+    entry.name = name;
+    struct stat st {};
+    if (::stat((base + name).constData(), &st) == 0) {
+      entry.folder = S_ISDIR(st.st_mode);
+      entry.file = S_ISREG(st.st_mode);
+    }
+    out.push_back(entry);
+  }
+  ::closedir(d);
+  return out;
+}
+
+QStringList ScanFolder(const QString& folder, QStringList* leftOut) {
   QStringList out;
   for (const QFileInfo& fi :
        QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted)) {
     if (!fi.isFile()) continue;
     out << JoinPath(folder, fi.fileName());
   }
+  if (leftOut)
+    for (const TNonUtf8Entry& e : NonUtf8Entries(folder))
+      if (e.file && !e.Hidden()) *leftOut << JoinPath(folder, ShowNonUtf8Name(e.name));
   return out;
 }
 
-QStringList ExpandDroppedPath(const QString& path) {
-  if (QFileInfo(path).isDir()) return ScanFolder(path);
+QStringList ExpandDroppedPath(const QString& path, QStringList* leftOut) {
+  if (QFileInfo(path).isDir()) return ScanFolder(path, leftOut);
   return {path};
 }
 
-QStringList ExpandCommandLineParameter(const QString& parameter) {
+QStringList ExpandDroppedUrl(const QUrl& url, QStringList* leftOut) {
+  if (!url.isLocalFile()) return {};
+  QByteArray raw = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  if (IsNonUtf8Path(raw)) {
+    if (leftOut) *leftOut << ShowNonUtf8Name(raw);
+    return {};
+  }
+  return ExpandDroppedPath(url.toLocalFile(), leftOut);
+}
+
+QStringList ExpandCommandLineParameter(const QString& parameter, QStringList* leftOut) {
   QFileInfo fi(parameter);
   if (fi.isDir()) {
     QStringList out;
@@ -36,9 +79,14 @@ QStringList ExpandCommandLineParameter(const QString& parameter) {
              QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted)) {
       if (!e.isDir()) out << JoinPath(parameter, e.fileName());
     }
+    if (leftOut)
+      for (const TNonUtf8Entry& e : NonUtf8Entries(parameter))
+        if (!e.folder) *leftOut << JoinPath(parameter, ShowNonUtf8Name(e.name));
     return out;
   }
   if (fi.exists()) return {parameter};
+  // Bytes that are not UTF-8 reach us as U+FFFD, so such a path cannot be found.
+  if (leftOut && parameter.contains(QChar(QChar::ReplacementCharacter))) *leftOut << parameter;
   return {};
 }
 

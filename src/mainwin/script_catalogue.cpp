@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "mainwin/input_files.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -43,21 +45,29 @@ bool EnsureScriptsTree(const ProgramPaths& paths) {
   return f.open(QIODevice::WriteOnly);
 }
 
-QStringList ListScriptFolders(const ProgramPaths& paths) {
+QStringList ListScriptFolders(const ProgramPaths& paths, QStringList* leftOut) {
   QStringList names;
-  for (const QFileInfo& fi : Entries(QFile::decodeName(paths.ScriptsFolder().c_str()), QDir::Dirs)) {
+  QString top = QFile::decodeName(paths.ScriptsFolder().c_str());
+  for (const QFileInfo& fi : Entries(top, QDir::Dirs)) {
     if (fi.fileName() == "One-Liner" || !fi.isExecutable()) continue;
     names << fi.fileName();
   }
+  if (leftOut)
+    for (const TNonUtf8Entry& e : NonUtf8Entries(top))
+      if (e.folder && !e.Hidden()) *leftOut << JoinPath(top, ShowNonUtf8Name(e.name)) + "/";
   return Sorted(names);
 }
 
-QStringList ListScripts(const ProgramPaths& paths, const QString& folderText) {
+QStringList ListScripts(const ProgramPaths& paths, const QString& folderText, QStringList* leftOut) {
   QStringList names;
-  for (const QFileInfo& fi : Entries(ScriptFolderPath(paths, folderText), QDir::Files)) {
+  QString folder = ScriptFolderPath(paths, folderText);
+  for (const QFileInfo& fi : Entries(folder, QDir::Files)) {
     if (!fi.isFile()) continue;  // QDir::Files also admits some special files
     names << fi.fileName();
   }
+  if (leftOut)
+    for (const TNonUtf8Entry& e : NonUtf8Entries(folder))
+      if (e.file && !e.Hidden()) *leftOut << JoinPath(folder, ShowNonUtf8Name(e.name));
   return Sorted(names);
 }
 

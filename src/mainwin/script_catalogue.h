@@ -21,12 +21,15 @@ inline constexpr const char* kTopFolderText = "scripts";
 bool EnsureScriptsTree(const ProgramPaths& paths);
 
 // Subfolders of the scripts folder, without "One-Liner", sorted without
-// regard to letter case ("scripts" itself is not included).
-QStringList ListScriptFolders(const ProgramPaths& paths);
+// regard to letter case ("scripts" itself is not included). Folders whose
+// names are not UTF-8 cannot be listed; they go to *leftOut as full paths
+// shown to the user.
+QStringList ListScriptFolders(const ProgramPaths& paths, QStringList* leftOut = nullptr);
 
 // Plain files of a folder (folderText "scripts" = the top folder), sorted
-// without regard to letter case.
-QStringList ListScripts(const ProgramPaths& paths, const QString& folderText);
+// without regard to letter case; those whose names are not UTF-8 go to
+// *leftOut as above.
+QStringList ListScripts(const ProgramPaths& paths, const QString& folderText, QStringList* leftOut = nullptr);
 
 // Full path of a script; folderText "scripts" stands for the top folder.
 QString ScriptFolderPath(const ProgramPaths& paths, const QString& folderText);
