@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <limits>
 #include <system_error>
 
 #include "core/codepage.h"
@@ -101,6 +103,18 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   chkExtEditor->setObjectName(QStringLiteral("chkExtEditor"));
   (new QHBoxLayout(GroupBox3))->addWidget(chkExtEditor);
 
+  // Runs at once over an input list; the most is the number of cores.
+  auto* GroupBox4 = new QGroupBox(QStringLiteral("同時実行数"), this);
+  spnParallel = new QSpinBox(GroupBox4);
+  spnParallel->setObjectName(QStringLiteral("spnParallel"));
+  spnParallel->setRange(1, ClampParallel(std::numeric_limits<int>::max()));
+  spnParallel->setToolTip(QStringLiteral(
+      "入力ファイルごとに gawk をいくつ同時に動かすか。結果は 1 のときと同じです。"
+      "自分でファイルを書くスクリプトや system() を使うスクリプトでは 1 にしてください"));
+  auto* parallelRow = new QHBoxLayout(GroupBox4);
+  parallelRow->addWidget(spnParallel);
+  parallelRow->addStretch(1);
+
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnSet = new QPushButton(QStringLiteral("Set"), this);
@@ -120,12 +134,14 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   layout->addWidget(GroupBox2);
   layout->addWidget(GroupBox1);
   layout->addWidget(GroupBox3);
+  layout->addWidget(GroupBox4);
   layout->addLayout(buttons);
 
   connect(edtAwkPath, &QLineEdit::textChanged, this, &TfrmEnv::EnableSetWhenFilled);
   connect(edtExtention, &QLineEdit::textChanged, this, &TfrmEnv::EnableSetWhenFilled);
   connect(chkSptOpen, &QCheckBox::clicked, this, &TfrmEnv::EnableSetWhenFilled);
   connect(chkExtEditor, &QCheckBox::clicked, this, [this] { btnSet->setEnabled(true); });
+  connect(spnParallel, &QSpinBox::valueChanged, this, &TfrmEnv::EnableSetWhenFilled);
   connect(btnDir, &QPushButton::clicked, this, &TfrmEnv::btnDirClick);
   connect(btnSet, &QPushButton::clicked, this, &TfrmEnv::btnSetClick);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -138,6 +154,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   edtExtention->setText(extShown_);
   chkSptOpen->setChecked(settings_.SClickOpen);
   chkExtEditor->setChecked(settings_.ExEditor);
+  spnParallel->setValue(ClampParallel(settings_.Parallel));
   btnSet->setEnabled(false);
 }
 
@@ -196,6 +213,7 @@ void TfrmEnv::btnSetClick() {
   settings_.Path = pathBytes_;
   settings_.SClickOpen = chkSptOpen->isChecked();
   settings_.ExEditor = chkExtEditor->isChecked();
+  settings_.Parallel = spnParallel->value();
   set_ = true;
   accept();
 }

@@ -1,6 +1,7 @@
 // The environment dialog: where gawk is, the script extension, whether a
-// click in the script list opens the script, and whether scripts open in the
-// desktop's program instead of the built-in editor.
+// click in the script list opens the script, whether scripts open in the
+// desktop's program instead of the built-in editor, and how many gawk runs a
+// job over an input list may have going at once.
 #pragma once
 
 #include <QDialog>
@@ -14,6 +15,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace tolvan {
 
@@ -61,6 +63,7 @@ class TfrmEnv : public QDialog {
   QLineEdit* edtExtention;
   QCheckBox* chkSptOpen;
   QCheckBox* chkExtEditor;
+  QSpinBox* spnParallel;
   QPushButton* btnCancel;
   QPushButton* btnSet;
 };

@@ -20,6 +20,9 @@ struct TJobRecord {
   bool SingleCommandLine = false;
   std::string ClipboardFile;            // full path of TEMPCLIP.txt (already written by the main window)
   std::string Locale = "C";             // gawk's LC_ALL; "inherit" keeps the caller's
+  // gawk runs at once in the loops of one run per input; 1 runs them one
+  // after another.
+  int Parallel = 1;
 };
 
 }  // namespace tolvan

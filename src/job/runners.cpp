@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/codepage.h"
+#include "job/memory_file.h"
 #include "job/script_prep.h"
 
 namespace tolvan {
@@ -60,14 +61,17 @@ void RunPipeRunner(const CommandLine& line, RunnerContext& ctx) {
   Launch(line, req, sinks, ctx);
 }
 
-void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
+int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
   if (!ctx.Err) throw std::invalid_argument("runner: no error text");
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (createAnew ? O_TRUNC : O_APPEND);
   int fd = ::open(outputPath.c_str(), flags, 0666);
-  if (fd < 0) {
-    *ctx.Err = OutputFileFailedMessage();
-    return;
-  }
+  if (fd < 0) *ctx.Err = OutputFileFailedMessage();
+  return fd;
+}
+
+void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
+  int fd = OpenOutputFile(outputPath, createAnew, ctx);
+  if (fd < 0) return;
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
@@ -77,6 +81,15 @@ void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool 
   req.StdoutFd = fd;
   ProcessSinks sinks;
   Launch(line, req, sinks, ctx);
+}
+
+void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx) {
+  ProcessRequest req;
+  req.Stdin = stdinDevNull ? StdinSource::DevNull : StdinSource::ClosedPipe;
+  req.StdoutFd = out.fd();
+  ProcessSinks sinks;
+  Launch(line, req, sinks, ctx);
+  out.Seal();  // a background grandchild adds nothing after the run
 }
 
 }  // namespace tolvan

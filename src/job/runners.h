@@ -13,6 +13,7 @@
 namespace tolvan {
 
 class TPreparedScript;
+class TMemoryFile;
 
 // Texts appended to the error text (CP932).
 const std::string& CancelledMessage();      // "\r\nユーザーによって処理は中断されました"
@@ -38,5 +39,15 @@ void RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
 // emptied (createAnew) or appended to. When the file cannot be opened the
 // error text becomes exactly OutputFileFailedMessage() and nothing starts.
 void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
+
+// The file runner's output file, opened as the file runner opens it. -1
+// when it cannot be, with the error text set as the file runner sets it.
+int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext& ctx);
+
+// A run whose standard output goes into a memory file, to be written where
+// it belongs later (a parallel job commits its runs in input order).
+// Standard input as for the file runner (stdinDevNull) or the pipe runner;
+// standard error, cancel and the failure texts as for both.
+void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx);
 
 }  // namespace tolvan

@@ -1,9 +1,23 @@
 #include "job/thread_do_job.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <filesystem>
 #include <functional>
-
+#include <mutex>
+#include <optional>
+#include <set>
 #include <stdexcept>
+#include <vector>
 
+#include "core/codepage.h"
+#include "job/memory_file.h"
 #include "job/script_prep.h"
 
 namespace tolvan {
@@ -15,6 +29,32 @@ const char* const kClipboard = "クリップボード";
 
 bool ToFile(int om) { return om == omFileOverwrite || om == omFileAppend; }
 bool Collected(int om) { return om == omScreen || om == omClipboard || om == omNull; }
+
+// Finished runs of a parallel loop wait in memory for their turn. Beyond
+// the runs that may always go ahead (as many as run at once), more start
+// only while the waiting output stays below this.
+constexpr std::size_t kWaitingBudget = 256u << 20;
+
+// The names under which a path's file may be met: its resolved path, and
+// device and inode once it exists.
+void AddFileIdentities(const std::string& path, std::set<std::string>& ids) {
+  std::error_code ec;
+  auto resolved = std::filesystem::weakly_canonical(std::filesystem::path(path), ec);
+  ids.insert("p:" + (ec ? path : resolved.string()));
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0)
+    ids.insert("i:" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino));
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string WriteFailedMessage(const std::string& path, int err) {
+  static const std::string head = cp932::FromUtf8("出力ファイルに書き込めません: ").bytes;
+  const char* d = ::strerrordesc_np(err);
+  return head + path + ": " + (d ? d : "error " + std::to_string(err)) + "\r\n";
+}
 
 }  // namespace
 
@@ -35,7 +75,10 @@ void TThreadDoJob::Start() {
   thread_ = std::thread([this] { Execute(); });
 }
 
-void TThreadDoJob::Terminate() { terminated_ = true; }
+void TThreadDoJob::Terminate() {
+  terminated_ = true;
+  stopRuns_ = true;
+}
 bool TThreadDoJob::Terminated() const { return terminated_; }
 bool TThreadDoJob::Finished() const { return finished_; }
 
@@ -81,7 +124,9 @@ void TThreadDoJob::DoWork() {
   const int om = record_.OutputMode;
   switch (record_.InputMode) {
     case imFile:
-      if (record_.SingleCommandLine) {
+      if (RunsInParallel()) {
+        ParallelLoop();
+      } else if (record_.SingleCommandLine) {
         if (ToFile(om) || Collected(om)) SingleCommandLine();
       } else if (om == omFilesNew) {
         NewFilesLoop();
@@ -147,6 +192,168 @@ void TThreadDoJob::CollectLoop() {
   ForEachInput([&](const std::string&) { RunPipeRunner(current_, ctx); });
   if (!err_.empty()) return;
   if (record_.OutputMode == omClipboard && !terminated_) {
+    host_.JobPutClipboard(out_);
+    out_.clear();
+  }
+}
+
+// Runs in parallel only where nothing but the time can differ from one run
+// after another: one run per input, and no run's output is a later run's
+// input (or the script), which that later run would read only once written.
+bool TThreadDoJob::RunsInParallel() const {
+  const int om = record_.OutputMode;
+  if (record_.Parallel <= 1 || record_.InputMode != imFile || record_.SingleCommandLine) return false;
+  if (record_.InputList.size() < 2) return false;
+  if (om == omFilesNew || ToFile(om)) {
+    std::set<std::string> read;
+    for (const std::string& in : record_.InputList) AddFileIdentities(in, read);
+    const BaseCommandLine& base = record_.Base;
+    if (base.ScriptIsFile && base.ScriptIndex >= 0 && base.ScriptIndex < static_cast<int>(base.Argv.size()))
+      AddFileIdentities(base.Argv[static_cast<std::size_t>(base.ScriptIndex)], read);
+    auto clashes = [&](const std::string& out) {
+      std::set<std::string> ids;
+      AddFileIdentities(out, ids);
+      for (const std::string& id : ids)
+        if (read.count(id)) return true;
+      return false;
+    };
+    if (om == omFilesNew) {
+      for (const std::string& in : record_.InputList)
+        if (clashes(NewFileOutputPath(in, record_.OutputName))) return false;
+    } else if (clashes(record_.OutputName)) {
+      return false;
+    }
+    return true;
+  }
+  return Collected(om);
+}
+
+// The loops of one run per input with up to Parallel gawk runs at once.
+// Each run's standard output waits in a memory file; the results are then
+// taken in input order exactly as the one-after-another loop would have
+// made them: progress for each input in turn, its output written or
+// appended, and the first input whose run left error text ends the job.
+// Runs after it are stopped and their output is dropped unwritten.
+void TThreadDoJob::ParallelLoop() {
+  const std::vector<std::string>& inputs = record_.InputList;
+  const std::size_t n = inputs.size();
+  const int om = record_.OutputMode;
+  const bool toFiles = om == omFilesNew || ToFile(om);
+  if (!ToFile(om)) err_.clear();  // as the new-files and collect loops
+  const std::size_t width = std::min<std::size_t>(static_cast<std::size_t>(record_.Parallel), n);
+
+  struct Slot {
+    std::optional<TMemoryFile> out;
+    std::string err;
+    std::size_t size = 0;
+    bool started = false;
+    bool done = false;
+    std::exception_ptr failure;
+  };
+  std::vector<Slot> slots(n);
+  std::mutex mu;
+  std::condition_variable cv;
+  std::size_t next = 0;     // the next input to start
+  std::size_t head = 0;     // the next input to take in order
+  std::size_t waiting = 0;  // bytes of finished runs not yet taken
+
+  auto mayStart = [&] {
+    return next < head + width || (next < head + 4 * width && waiting < kWaitingBudget);
+  };
+  auto worker = [&] {
+    for (;;) {
+      std::size_t i;
+      {
+        std::unique_lock<std::mutex> lock(mu);
+        cv.wait(lock, [&] { return stopRuns_ || next >= n || mayStart(); });
+        if (stopRuns_ || next >= n) return;
+        i = next++;
+        slots[i].started = true;
+      }
+      Slot& slot = slots[i];  // this worker's alone until done
+      try {
+        slot.out.emplace();
+        RunnerContext ctx;
+        ctx.Locale = record_.Locale;
+        ctx.Cancel = &stopRuns_;
+        ctx.Err = &slot.err;
+        ctx.Script = script_;
+        RunToMemoryFile(WithInputFile(script_->Line(), inputs[i]), toFiles, *slot.out, ctx);
+        slot.size = slot.out->Size();
+      } catch (...) {
+        slot.failure = std::current_exception();
+      }
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        slot.done = true;
+        waiting += slot.size;
+      }
+      cv.notify_all();
+    }
+  };
+
+  std::vector<std::thread> workers;
+  struct StopAndJoin {
+    std::atomic<bool>& stop;
+    std::mutex& mu;
+    std::condition_variable& cv;
+    std::vector<std::thread>& workers;
+    ~StopAndJoin() {
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        stop = true;
+      }
+      cv.notify_all();
+      for (auto& t : workers) t.join();
+    }
+  } stopAndJoin{stopRuns_, mu, cv, workers};
+  for (std::size_t w = 0; w < width; ++w) workers.emplace_back(worker);
+
+  RunnerContext commit = Context();
+  for (std::size_t i = 0; i < n; ++i) {
+    current_ = WithInputFile(script_->Line(), inputs[i]);
+    Progress(FileNamePart(inputs[i]), std::to_string(i + 1) + "/" + std::to_string(n));
+    Slot& slot = slots[i];
+    {
+      std::unique_lock<std::mutex> lock(mu);
+      cv.wait(lock, [&] { return slot.done || (stopRuns_ && !slot.started); });
+    }
+    if (!slot.done) {  // cancelled before it could start
+      err_ += CancelledMessage();
+      return;
+    }
+    if (slot.failure) std::rethrow_exception(slot.failure);
+    if (terminated_) {
+      // Cancelled: nothing more is written, and the message ends the text.
+      err_ += slot.err;
+      if (!EndsWith(err_, CancelledMessage())) err_ += CancelledMessage();
+      return;
+    }
+    if (toFiles) {
+      const std::string path = om == omFilesNew ? NewFileOutputPath(inputs[i], record_.OutputName) : record_.OutputName;
+      const int fd = OpenOutputFile(path, om != omFileAppend, commit);
+      if (fd < 0) return;
+      bool written = slot.out->CopyTo(fd);
+      int e = errno;
+      if (::close(fd) != 0 && written) {
+        written = false;
+        e = errno;
+      }
+      if (!written) err_ += WriteFailedMessage(path, e);
+    } else {
+      slot.out->AppendTo(out_, 0, SIZE_MAX, true);
+    }
+    err_ += slot.err;
+    slot.out.reset();
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      waiting -= slot.size;
+      head = i + 1;
+    }
+    cv.notify_all();
+    if (!err_.empty()) return;
+  }
+  if (om == omClipboard && !terminated_) {
     host_.JobPutClipboard(out_);
     out_.clear();
   }

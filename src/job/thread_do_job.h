@@ -43,6 +43,8 @@ class TThreadDoJob {
   void Execute();
   void DoWork();
   void ForEachInput(const std::function<void(const std::string& path)>& run);
+  bool RunsInParallel() const;
+  void ParallelLoop();
   void NewFilesLoop();
   void OneFileLoop();
   void CollectLoop();
@@ -58,6 +60,9 @@ class TThreadDoJob {
   std::string& out_;
   std::string& err_;
   std::atomic<bool> terminated_{false};
+  // What the runs of a parallel loop look at: set by Terminate and by the
+  // loop itself once an earlier input has failed.
+  std::atomic<bool> stopRuns_{false};
   std::atomic<bool> finished_{false};
   const TPreparedScript* script_ = nullptr;
   CommandLine current_;  // the command line of the run in progress

@@ -183,6 +183,7 @@ void TForm1::StartJob() {
   for (int i = 0; i < lstInputFiles->count(); ++i) record.InputList.push_back(Native(lstInputFiles->item(i)->text()));
   record.ClipboardFile = Native(clipboardFile_);
   record.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()));
+  record.Parallel = settings_.Parallel;
 
   bridge_->Open();
   job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_);

@@ -1,6 +1,14 @@
 #include "settings/settings.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace tolvan {
+
+int ClampParallel(int n) {
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return std::clamp(n, 1, cores);
+}
 
 MainSettings LoadMainSettings(const IniFile& ini) {
   MainSettings d;
@@ -12,6 +20,7 @@ MainSettings LoadMainSettings(const IniFile& ini) {
   s.SClickOpen = ini.ReadBool(kSectionAwkExe, "SClickOpen", d.SClickOpen);
   s.ScriptQuote = ini.ReadInteger(kSectionAwkExe, "ScriptQuote", d.ScriptQuote);
   s.Option = ini.ReadString(kSectionAwkExe, "Option", d.Option);
+  s.Parallel = ClampParallel(ini.ReadInteger(kSectionAwkExe, "Parallel", d.Parallel));
   s.ExEditor = ini.ReadBool(kSectionEditor, "ExEditor", d.ExEditor);
   return s;
 }
@@ -24,6 +33,8 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s) {
   ok = ini.WriteBool(kSectionAwkExe, "SClickOpen", s.SClickOpen) && ok;
   ok = ini.WriteInteger(kSectionAwkExe, "ScriptQuote", s.ScriptQuote) && ok;
   ok = ini.WriteString(kSectionAwkExe, "Option", s.Option) && ok;
+  if (s.Parallel != 1 || ini.KeyExists(kSectionAwkExe, "Parallel"))
+    ok = ini.WriteInteger(kSectionAwkExe, "Parallel", s.Parallel) && ok;
   ok = ini.WriteBool(kSectionEditor, "ExEditor", s.ExEditor) && ok;
   return ok;
 }

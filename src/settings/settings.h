@@ -23,14 +23,19 @@ struct MainSettings {
   int ScriptQuote = 0;         // 0 single quote, 1 double quote
   std::string Option;          // text of the option box
   bool ExEditor = false;       // edit with the desktop's program
+  int Parallel = 1;            // gawk runs at once in a job over an input list
 };
 
+// The number of gawk runs at once, kept between 1 and the number of cores.
+int ClampParallel(int n);
+
 // Reads AWKEXE Path, Ext, Pref, SCmdLn, SClickOpen, ScriptQuote, Option,
-// then Editor ExEditor.
+// Parallel (clamped), then Editor ExEditor.
 MainSettings LoadMainSettings(const IniFile& ini);
 
 // Writes in the order Path, Pref (only when not empty), Ext, SCmdLn,
-// SClickOpen, ScriptQuote, Option, then ExEditor. False when a write failed.
+// SClickOpen, ScriptQuote, Option, Parallel (only when not 1 or already in
+// the file), then ExEditor. False when a write failed.
 bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 
 // Locale gawk runs in: AWKEXE Locale, empty or missing meaning "C", the value

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -232,6 +233,26 @@ class EnvDialogTest : public QObject {
       QCOMPARE(d.result(), int(QDialog::Rejected));  // still open, nothing decided
       QVERIFY(SameEnvFields(s, before));
     }
+  }
+
+  // The number of runs at once: shown clamped to 1 .. cores, a change
+  // enables Set, and only Set stores it.
+  void parallelRunsAtOnce() {
+    const int cores = ClampParallel(1 << 20);
+    MainSettings s = Sample();
+    s.Parallel = cores + 5;  // a file edited by hand
+    TfrmEnv d(s, {});
+    auto* spin = Child<QSpinBox>(d, "spnParallel");
+    QCOMPARE(spin->minimum(), 1);
+    QCOMPARE(spin->maximum(), cores);
+    QCOMPARE(spin->value(), cores);
+    QVERIFY(!Child<QPushButton>(d, "btnSet")->isEnabled());
+    spin->setValue(1);
+    QCOMPARE(s.Parallel, cores + 5);  // nothing stored before Set
+    QCOMPARE(Child<QPushButton>(d, "btnSet")->isEnabled(), cores > 1);
+    RecordingMessages rec;
+    d.btnSetClick();
+    QCOMPARE(s.Parallel, 1);
   }
 
   void executeReportsSetAndCancel() {

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "mainwin/output_window.h"
+#include "settings/settings.h"
 #include "mainwin_fixture.h"
 
 using namespace tolvan;
@@ -228,6 +229,28 @@ class RunTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), U("表\nソ\n"));
     QVERIFY(w->OutputText().empty());
     QVERIFY(w->ErrorText().empty());
+  }
+
+  // The Parallel key reaches the job: the first input's run waits for a
+  // file that only the second input's run makes, which one run after
+  // another could never see.
+  void parallelKeyRunsInputsAtOnce() {
+    if (ClampParallel(2) < 2) QSKIP("one core: nothing runs at once");
+    MainWindowEnv env;
+    env.WriteSettings("Parallel=2\r\n");
+    auto w = env.Open();
+    const std::string go = (env.dir.path() / "go").string();
+    QString a = env.WriteInput("a.txt", "a\n"), b = env.WriteInput("b.txt", "b\n");
+    w->AddInputFiles({a, b});
+    Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
+    UseOneLiner(w.get(), QString::fromStdString(
+                             "FILENAME ~ /a.txt/ { if (system(\"i=0; while [ ! -e '" + go +
+                             "' ] && [ $i -lt 300 ]; do sleep 0.01; i=$((i+1)); done; [ -e '" + go +
+                             "' ]\")) print \"alone\" > \"/dev/stderr\" } "
+                             "FILENAME ~ /b.txt/ { printf \"\" > \"" + go + "\" } { print }"));
+    RunAndWait(w.get());
+    QCOMPARE(w->OutputWindow()->Heading(), QString("STANDARD OUTPUT"));
+    QCOMPARE(w->OutputText(), std::string("a\nb\n"));
   }
 
   void errorsShowTheErrorForm() {

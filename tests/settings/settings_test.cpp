@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "core/files.h"
 #include "support/temp_dir.h"
 
@@ -20,6 +23,7 @@ TEST(MainSettingsTest, DefaultsWhenTheFileIsMissing) {
   EXPECT_EQ(s.ScriptQuote, 0);
   EXPECT_EQ(s.Option, "");
   EXPECT_FALSE(s.ExEditor);
+  EXPECT_EQ(s.Parallel, 1);
   EditorSettings e = LoadEditorSettings(IniFile(d / "x.INI"));
   EXPECT_EQ(e.FontName, "FixedSys");
   EXPECT_EQ(e.FontSize, 12);
@@ -49,6 +53,33 @@ TEST(MainSettingsTest, SaveWritesInOrderAndKeepsPrefWhenTheBoxIsEmpty) {
   s.Pref.clear();
   ASSERT_TRUE(SaveMainSettings(ini, s));
   EXPECT_EQ(LoadMainSettings(ini).Pref, "out_");
+}
+
+// Parallel is kept between 1 and the number of cores, and a file that never
+// had the key does not get one for the default.
+TEST(MainSettingsTest, ParallelClampedAndWrittenOnlyWhenNeeded) {
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  EXPECT_EQ(ClampParallel(0), 1);
+  EXPECT_EQ(ClampParallel(-3), 1);
+  EXPECT_EQ(ClampParallel(1), 1);
+  EXPECT_EQ(ClampParallel(cores), cores);
+  EXPECT_EQ(ClampParallel(cores + 1), cores);
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  for (const char* stored : {"0", "1000", "x"}) {
+    ASSERT_TRUE(ini.WriteString("AWKEXE", "Parallel", stored));
+    EXPECT_EQ(LoadMainSettings(ini).Parallel, std::string(stored) == "1000" ? cores : 1) << stored;
+  }
+  IniFile fresh(d / "fresh.INI");
+  MainSettings s;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_FALSE(fresh.KeyExists("AWKEXE", "Parallel"));
+  s.Parallel = 2;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadInteger("AWKEXE", "Parallel", 0), 2);
+  s.Parallel = 1;  // back to one: the key says so instead of vanishing
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadInteger("AWKEXE", "Parallel", 0), 1);
 }
 
 TEST(MainSettingsTest, ValuesThatAreNotIntegersReadAsDefaults) {

@@ -1,0 +1,209 @@
+// Jobs that run several gawk processes at once must leave exactly what the
+// one-after-another job leaves: the same files, texts, progress and
+// clipboard, whatever order the runs finish in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "job/thread_do_job.h"
+#include "job_test_support.h"
+#include "support/temp_dir.h"
+
+namespace tolvan {
+namespace {
+
+using namespace std::chrono_literals;
+using test::kGawk;
+using test::ReadBytes;
+using test::Sj;
+using test::WriteBytes;
+namespace fs = std::filesystem;
+
+BaseCommandLine OneLiner(const std::string& program) {
+  CommandLineInputs in;
+  in.AwkPath = kGawk;
+  in.OneLiner = true;
+  in.OneLinerText = program;
+  return ComposeBaseCommandLine(in).Line;
+}
+
+// Everything a job leaves behind that a user could see.
+struct Result {
+  std::string out, err;
+  std::vector<std::pair<std::string, std::string>> progress;
+  std::vector<std::string> clipboard;
+  std::map<std::string, std::string> files;  // every file of the folder by name
+
+  bool operator==(const Result&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Result& r) {
+  os << "out " << r.out.size() << " bytes, err \"" << r.err << "\", " << r.progress.size() << " steps, files:";
+  for (const auto& [name, bytes] : r.files) os << " " << name << "(" << bytes.size() << ")";
+  return os;
+}
+
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = ReadBytes(e.path());
+  return files;
+}
+
+Result RunJob(const TJobRecord& record, const fs::path& dir) {
+  test::RecordingHost host;
+  Result r;
+  TThreadDoJob job(record, host, r.out, r.err);
+  job.Start();
+  EXPECT_TRUE(host.WaitEnded(60s));
+  job.WaitFor();
+  for (const auto& p : host.progress) r.progress.emplace_back(p.label, p.count);
+  r.clipboard = host.clipboard;
+  EXPECT_TRUE(host.exceptions.empty());
+  r.files = Snapshot(dir);
+  return r;
+}
+
+// Eight inputs: the first far larger than the rest, so that with several
+// runs at once the later ones finish long before it.
+class ParallelJob : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 8; ++i) {
+      const int lines = i == 0 ? 100000 : i == 4 ? 10000 : 1 + i;
+      std::string text;
+      for (int l = 0; l < lines; ++l) text += "in" + std::to_string(i) + " " + std::to_string(l) + Sj(" 表 ソ") + "\n";
+      fs::path p = dir / ("in" + std::to_string(i) + ".txt");
+      WriteBytes(p, text);
+      inputs.push_back(p.string());
+    }
+  }
+  // Restores the folder to its inputs and an old output file, so that both
+  // jobs start from the same state.
+  void Reset() {
+    for (const auto& e : fs::directory_iterator(dir.path()))
+      if (e.path().filename().string().rfind("in", 0) != 0) fs::remove(e.path());
+    WriteBytes(dir / "out.txt", "old\n");
+    WriteBytes(dir / "new_in5.txt", "stale output\n");
+  }
+  TJobRecord Record(int mode, const std::string& program, int parallel) {
+    TJobRecord r;
+    r.Base = OneLiner(program);
+    r.InputList = inputs;
+    r.OutputMode = mode;
+    r.OutputName = mode == omFilesNew ? "new_" : (dir / "out.txt").string();
+    r.Parallel = parallel;
+    return r;
+  }
+  // The job one run after another, then with several runs at once.
+  std::pair<Result, Result> Both(int mode, const std::string& program, int parallel = 4) {
+    Reset();
+    Result one = RunJob(Record(mode, program, 1), dir.path());
+    Reset();
+    Result many = RunJob(Record(mode, program, parallel), dir.path());
+    return {one, many};
+  }
+
+  test::TempDir dir;
+  std::vector<std::string> inputs;
+};
+
+const char* const kNumbering = "{ n++; s += length($0); print FNR \": \" $0 } END { print FILENAME, n, s }";
+
+TEST_F(ParallelJob, SameResultAsOneAfterAnotherInEveryMode) {
+  for (int mode : {omFilesNew, omFileOverwrite, omFileAppend, omScreen, omClipboard, omNull}) {
+    auto [one, many] = Both(mode, kNumbering);
+    EXPECT_EQ(one, many) << "mode " << mode;
+    EXPECT_EQ(many.err, "");
+    EXPECT_EQ(many.progress.size(), 8u);
+    EXPECT_EQ(many.progress.back(), (std::pair<std::string, std::string>{"in7.txt", "8/8"}));
+  }
+  auto [one, many] = Both(omScreen, kNumbering);
+  EXPECT_GT(many.out.size(), 100000u * 10);
+  EXPECT_EQ(many.out.substr(0, 9), "1: in0 0 ");
+}
+
+// Proof that the runs overlap at all: the first input's run waits for a
+// file that only the second input's run makes. One after another, the wait
+// would time out.
+TEST_F(ParallelJob, RunsReallyOverlap) {
+  fs::path go = dir / "go";
+  std::string program = "FNR == 1 && FILENAME ~ /in0/ { r = system(\"i=0; while [ ! -e '" + go.string() +
+                        "' ] && [ $i -lt 300 ]; do sleep 0.01; i=$((i+1)); done; [ -e '" + go.string() +
+                        "' ]\"); if (r) print \"no overlap\" > \"/dev/stderr\" } "
+                        "FNR == 1 && FILENAME ~ /in1/ { printf \"\" > \"" + go.string() + "\" } { print }";
+  TJobRecord r = Record(omScreen, program, 2);
+  Reset();
+  Result many = RunJob(r, dir.path());
+  EXPECT_EQ(many.err, "");
+}
+
+TEST_F(ParallelJob, ErrorInTheThirdOfEightLeavesWhatOneAfterAnotherLeaves) {
+  // The third input fails; the large first one finishes last.
+  const std::string program = std::string(kNumbering) + " FNR == 2 && FILENAME ~ /in2/ { print \"bad\" > \"/dev/stderr\" }";
+  for (int mode : {omFilesNew, omFileOverwrite, omFileAppend, omScreen, omClipboard, omNull}) {
+    auto [one, many] = Both(mode, program);
+    EXPECT_EQ(one, many) << "mode " << mode;
+    EXPECT_EQ(many.err, "bad\n");
+    EXPECT_EQ(many.progress.size(), 3u);
+    EXPECT_TRUE(many.clipboard.empty());
+    if (mode == omFilesNew) {
+      EXPECT_TRUE(many.files.count("new_in2.txt"));
+      EXPECT_FALSE(many.files.count("new_in3.txt"));
+      EXPECT_EQ(many.files["new_in5.txt"], "stale output\n");  // never touched
+    }
+  }
+}
+
+TEST_F(ParallelJob, OutputThatCannotBeCreatedStopsInOrder) {
+  inputs[3] = (dir / "missing" / "in3.txt").string();
+  auto [one, many] = Both(omFilesNew, kNumbering);
+  EXPECT_EQ(one, many);
+  EXPECT_EQ(many.err, Sj("出力ファイルの作成に失敗しました。"));
+  EXPECT_FALSE(many.files.count("new_in4.txt"));
+}
+
+// An input that is an earlier run's output is read only once written, as
+// one after another does; the job keeps to that order.
+TEST_F(ParallelJob, InputMadeByAnEarlierRunIsReadAfterIt) {
+  inputs = {inputs[1], (dir / "new_in1.txt").string(), inputs[2]};
+  auto [one, many] = Both(omFilesNew, "{ print \"x\" $0 }");
+  EXPECT_EQ(one, many);
+  EXPECT_EQ(many.files["new_new_in1.txt"], "xxin1 0" + Sj(" 表 ソ") + "\nxxin1 1" + Sj(" 表 ソ") + "\n");
+}
+
+TEST_F(ParallelJob, CancelLeavesNoGawkAndNoOutputAfterIt) {
+  Reset();
+  fs::path pids = dir / "pids";
+  // Every run records its pid and then never ends.
+  TJobRecord r = Record(omFilesNew, "BEGIN { print PROCINFO[\"pid\"] >> \"" + pids.string() +
+                                        "\"; close(\"" + pids.string() + "\"); while (1) { } }", 2);
+  test::RecordingHost host;
+  std::string out, err;
+  TThreadDoJob job(r, host, out, err);
+  job.Start();
+  auto started = [&] {
+    std::string s = ReadBytes(pids);
+    return std::count(s.begin(), s.end(), '\n');
+  };
+  ASSERT_TRUE(test::WaitUntil([&] { return started() >= 2; }, 10s));
+  std::this_thread::sleep_for(100ms);
+  job.Terminate();
+  ASSERT_TRUE(host.WaitEnded(20s));
+  job.WaitFor();
+  std::string list = ReadBytes(pids);
+  std::istringstream ids(list);
+  int seen = 0;
+  for (pid_t pid; ids >> pid; ++seen) EXPECT_TRUE(test::ProcessGone(pid)) << pid;
+  EXPECT_EQ(seen, 2);  // two at once, and none started after the cancel
+  EXPECT_EQ(err, CancelledMessage());
+  for (int i = 0; i < 8; ++i) {
+    auto name = "new_in" + std::to_string(i) + ".txt";
+    if (i == 5) EXPECT_EQ(ReadBytes(dir / name), "stale output\n");
+    else EXPECT_FALSE(fs::exists(dir / name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace tolvan
