@@ -85,8 +85,15 @@ QStringList ExpandCommandLineParameter(const QString& parameter, QStringList* le
     return out;
   }
   if (fi.exists()) return {parameter};
-  // Bytes that are not UTF-8 reach us as U+FFFD, so such a path cannot be found.
-  if (leftOut && parameter.contains(QChar(QChar::ReplacementCharacter))) *leftOut << parameter;
+  // Bytes that are not UTF-8 reach us as U+FFFD, so such a path cannot be
+  // found; the entries of its folder that read the same way show its name.
+  if (leftOut && parameter.contains(QChar(QChar::ReplacementCharacter))) {
+    QString folder = fi.path(), name = fi.fileName();
+    int before = leftOut->size();
+    for (const TNonUtf8Entry& e : NonUtf8Entries(folder))
+      if (!e.folder && QFile::decodeName(e.name) == name) *leftOut << JoinPath(folder, ShowNonUtf8Name(e.name));
+    if (leftOut->size() == before) *leftOut << parameter;
+  }
   return {};
 }
 

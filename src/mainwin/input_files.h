@@ -41,7 +41,8 @@ QStringList ExpandDroppedUrl(const QUrl& url, QStringList* leftOut);
 // folder (hidden files included); a file that exists gives itself; a path
 // that names nothing gives nothing. A parameter or folder entry whose name
 // is not UTF-8 goes to *leftOut (Qt has already turned the parameter's
-// undecodable bytes into U+FFFD, so it is shown that way).
+// undecodable bytes into U+FFFD; the entry on disk that reads the same way
+// is shown instead when there is one).
 QStringList ExpandCommandLineParameter(const QString& parameter, QStringList* leftOut = nullptr);
 
 // Joins a folder and a name with exactly one "/".

@@ -137,3 +137,24 @@ TEST(HomeTrash, FailuresLeaveTheFileWhereItWas) {
   EXPECT_EQ(MoveToHomeTrash(dir / "missing.awk"), ENOENT);
   EXPECT_FALSE(fs::exists(dir / "ok"));
 }
+
+TEST(HomeTrash, AFileOnAnotherFileSystemIsCopiedInAndRemoved) {
+  TempDir dir;
+  fs::path other = fs::path("/dev/shm") / ("tolvan_trash_" + std::to_string(::getpid()));
+  struct stat a {}, b {};
+  if (::stat(dir.path().c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
+    GTEST_SKIP() << "no second file system to trash from";
+  fs::create_directories(other);
+  ASSERT_TRUE(WriteFileAtomically(other / "far.awk", "far"));
+  ::chmod((other / "far.awk").c_str(), 0640);
+  EnvVar xdg("XDG_DATA_HOME", (dir / "data").string());
+  int result = MoveToHomeTrash(other / "far.awk");
+  bool left = fs::exists(other / "far.awk");
+  fs::remove_all(other);
+  ASSERT_EQ(result, 0);
+  EXPECT_FALSE(left);
+  fs::path trashed = dir / "data" / "Trash" / "files" / "far.awk";
+  EXPECT_EQ(Slurp(trashed), "far");
+  EXPECT_EQ(Mode(trashed), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_TRUE(fs::exists(dir / "data" / "Trash" / "info" / "far.awk.trashinfo"));
+}

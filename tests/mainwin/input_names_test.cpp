@@ -112,12 +112,15 @@ class InputNamesTest : public QObject {
     // path reaches the program with U+FFFD in place of its bytes.
     env.messages.Clear();
     QString mangled = QFile::decodeName(QFile::encodeName(in) + "/\x83\x5C.txt");
-    w = env.Open({in, mangled, in + "/missing.txt"});
+    QString gone = QFile::decodeName(QFile::encodeName(in) + "/\x83\x5Cgone.txt");
+    w = env.Open({in, mangled, gone, in + "/missing.txt"});
     list = Child<QListWidget>(w.get(), "lstInputFiles");
     QCOMPARE(ListTexts(list), QStringList{in + "/ok.txt"});
     QCOMPARE(env.messages.Texts(), QStringList{});  // told once the window is up
     QTRY_COMPARE(env.messages.Texts().size(), 1);
-    QCOMPARE(env.messages.Texts()[0], U(kInputsLeftOut) + "\n" + in + U("/.表\n") + in + U("/ソ.txt\n") + mangled);
+    // The file on disk is shown by its name; one that is not there as it came.
+    QCOMPARE(env.messages.Texts()[0], U(kInputsLeftOut) + "\n" + in + U("/.表\n") + in + U("/ソ.txt\n") + in +
+                                          U("/ソ.txt\n") + gone);
   }
 
   void scriptNamesThatAreNotUtf8AreToldOncePerListing() {
