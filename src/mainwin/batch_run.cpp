@@ -1,0 +1,276 @@
+#include "mainwin/batch_run.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+#include "core/filename_check.h"
+#include "core/qt/qtext.h"
+#include "job/command_line.h"
+#include "job/job_record.h"
+#include "job/thread_do_job.h"
+#include "mainwin/input_files.h"
+#include "settings/settings.h"
+
+namespace tolvan {
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+void Write(std::FILE* f, const std::string& bytes) {
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fflush(f);
+}
+
+void Say(std::FILE* f, const QString& text) { Write(f, (text + "\n").toStdString()); }
+
+// A host with no window: progress shows nothing; the end is waited for.
+class BatchHost : public TJobHost {
+ public:
+  void JobProgress(const std::string&, const std::string&) override {}
+  void JobBusyCursor(bool) override {}
+  void JobPutClipboard(const std::string&) override {}  // no clipboard output in batch mode
+  void JobException(const std::string& utf8Message) override {
+    std::lock_guard<std::mutex> lock(mu_);
+    exception_ = utf8Message;
+  }
+  void JobEnded() override {
+    std::lock_guard<std::mutex> lock(mu_);
+    ended_ = true;
+    cv_.notify_all();
+  }
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mu_);
+    cv_.wait(lock, [&] { return ended_; });
+  }
+  std::string Exception() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return exception_;
+  }
+
+ private:
+  std::mutex mu_;
+  std::condition_variable cv_;
+  bool ended_ = false;
+  std::string exception_;
+};
+
+struct BatchOptions {
+  std::optional<QString> script, oneLiner, prefix, out, option;
+  QString quote = "single", input = "files", output = "screen";
+  bool singleCommandLine = false;
+  std::optional<int> parallel;
+  QStringList inputs;
+  bool help = false;
+};
+
+// Reads the options; an empty answer means they were understood.
+QString ParseOptions(const QStringList& args, BatchOptions& o) {
+  const QStringList withValue = {"--script", "--one-liner", "--quote", "--input", "--output",
+                                 "--prefix", "--out",       "--option", "--parallel"};
+  bool optionsEnded = false;
+  for (int i = 0; i < args.size(); ++i) {
+    QString a = args[i];
+    if (optionsEnded || !a.startsWith("-") || a == "-") {
+      o.inputs << a;
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+      continue;
+    }
+    if (a == "--single-command-line") {
+      o.singleCommandLine = true;
+      continue;
+    }
+    QString name = a, value;
+    bool hasValue = false;
+    int eq = a.indexOf('=');
+    if (a.startsWith("--") && eq > 2) {
+      name = a.left(eq);
+      value = a.mid(eq + 1);
+      hasValue = true;
+    }
+    if (!withValue.contains(name)) return U("不明なオプションです: %1").arg(a);
+    if (!hasValue) {
+      if (i + 1 >= args.size()) return U("%1 には値が必要です").arg(name);
+      value = args[++i];
+    }
+    auto oneOf = [&](const QStringList& allowed, QString& into) {
+      if (!allowed.contains(value)) return U("%1 の値は %2 のどれかです: %3").arg(name, allowed.join("|"), value);
+      into = value;
+      return QString();
+    };
+    QString bad;
+    if (name == "--script") o.script = value;
+    else if (name == "--one-liner") o.oneLiner = value;
+    else if (name == "--prefix") o.prefix = value;
+    else if (name == "--out") o.out = value;
+    else if (name == "--option") o.option = value;
+    else if (name == "--quote") bad = oneOf({"single", "double"}, o.quote);
+    else if (name == "--input") bad = oneOf({"files", "null"}, o.input);
+    else if (name == "--output") bad = oneOf({"new", "overwrite", "append", "screen", "null"}, o.output);
+    else if (name == "--parallel") {
+      bool ok = false;
+      int n = value.toInt(&ok);
+      if (!ok || n < 1) return U("--parallel の値は 1 以上の整数です: %1").arg(value);
+      o.parallel = n;
+    }
+    if (!bad.isEmpty()) return bad;
+  }
+  if (o.script && o.oneLiner) return U("--script と --one-liner は同時に指定できません");
+  if (o.input == "null" && !o.inputs.isEmpty()) return U("--input null のときは入力ファイルを指定できません");
+  return QString();
+}
+
+// A script of the scripts folder (with the extension added when the name
+// has none there), or a path.
+QString ResolveScript(const ProgramPaths& paths, const QString& name, const std::string& ext) {
+  const QString scripts = QFile::decodeName(paths.ScriptsFolder().c_str());
+  if (name.contains('/') && QFileInfo::exists(name)) return name;
+  const QString inFolder = JoinPath(scripts, name);
+  if (QFileInfo::exists(inFolder)) return inFolder;
+  const QString withExt = inFolder + ToQString(ext);
+  if (!ext.empty() && QFileInfo::exists(withExt)) return withExt;
+  return name.contains('/') ? name : inFolder;  // gawk says what is missing
+}
+
+}  // namespace
+
+bool IsBatchCommandLine(int argc, char** argv) { return argc > 1 && std::strcmp(argv[1], "--run") == 0; }
+
+QString BatchUsage() {
+  return U(
+      "使い方: tolvan --run [オプション] [入力ファイルまたはフォルダ...]\n"
+      "ウィンドウを出さずにジョブを1つ実行します。\n"
+      "  --script 名前           scripts フォルダのスクリプト(拡張子は省略可)、またはパス\n"
+      "  --one-liner テキスト    一行スクリプト\n"
+      "  --quote single|double   一行スクリプトを囲む引用符(既定 single)\n"
+      "  --input files|null      入力(既定 files): 入力ファイルは残りの引数、フォルダはその中のファイル\n"
+      "  --output new|overwrite|append|screen|null\n"
+      "                          出力(既定 screen): 1 Files(new)、2 File(単一上書)、3 File(単一追加)、4 Screen、6 Null\n"
+      "  --prefix テキスト       new のときの PreFix(既定は設定ファイルの Pref)\n"
+      "  --out ファイル          overwrite と append の出力ファイル\n"
+      "  --option テキスト       gawk のオプション\n"
+      "  --single-command-line   すべての入力ファイルを1回の gawk 実行に渡す\n"
+      "  --parallel 数           同時に動かす gawk の数(既定 1、最大はコア数)\n"
+      "  --                      これより後はすべて入力ファイル\n"
+      "gawk の場所、拡張子、PreFix、ロケールは設定ファイル(実行ファイル + .INI)から読みます。\n"
+      "4 Screen と 6 Null の出力は標準出力へ、エラーの内容は標準エラーへ出します。\n"
+      "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り。");
+}
+
+int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE* out, std::FILE* err) {
+  BatchOptions o;
+  QString wrong = ParseOptions(arguments, o);
+  if (o.help && wrong.isEmpty()) {
+    Say(out, BatchUsage());
+    return kBatchOk;
+  }
+  if (!wrong.isEmpty()) {
+    Say(err, wrong);
+    Say(err, U("tolvan --run --help で使い方を表示します"));
+    return kBatchRefused;
+  }
+  auto refuse = [&](const QString& text) {
+    Say(err, text);
+    return kBatchRefused;
+  };
+
+  IniFile ini(paths.SettingsFile());
+  const MainSettings settings = LoadMainSettings(ini);
+  const int outputIndex = QStringList{"new", "overwrite", "append", "screen", "clipboard", "null"}.indexOf(o.output);
+  const int inputIndex = o.input == "null" ? imNull : imFile;
+
+  // The checks of Run, in their order.
+  if (settings.Path.empty()) return refuse(U("awk.exeが指定されていません"));
+  const bool oneLiner = o.oneLiner.has_value();
+  if (!oneLiner && o.script.value_or(QString()).isEmpty()) return refuse(U("スクリプトファイルが指定されていません"));
+  if (oneLiner && o.oneLiner->isEmpty()) return refuse(U("スクリプトが指定されていません"));
+
+  CommandLineInputs in;
+  in.AwkPath = Native(ToQString(settings.Path));
+  in.OneLiner = oneLiner;
+  in.DoubleQuote = o.quote == "double";
+  QString failed;
+  auto options = ToCp932(o.option.value_or(QString()), &failed);
+  std::optional<std::string> oneLinerText;
+  if (oneLiner && options) oneLinerText = ToCp932(*o.oneLiner, &failed);
+  if (!options || (oneLiner && !oneLinerText))
+    return refuse(U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed));
+  in.Options = *options;
+  if (oneLiner) in.OneLinerText = *oneLinerText;
+  else in.ScriptPath = Native(ResolveScript(paths, *o.script, settings.Ext));
+  ComposeResult composed = ComposeBaseCommandLine(in);
+  if (!composed.Ok) return refuse(QString::fromStdString(composed.Error));
+
+  // Inputs as the window takes command-line parameters, but nothing is
+  // dropped without a word: a job over fewer files than named is refused.
+  QStringList inputs, leftOut, missing;
+  for (const QString& parameter : o.inputs) {
+    QStringList got = ExpandCommandLineParameter(parameter, &leftOut);
+    if (got.isEmpty() && !QFileInfo(parameter).isDir()) missing << parameter;
+    inputs << got;
+  }
+  if (!leftOut.isEmpty())
+    return refuse(U("次のファイルは名前がUTF-8でないので、入力ファイルに加えられません。名前をUTF-8に変えてください：\n") +
+                  leftOut.join("\n"));
+  if (!missing.isEmpty()) return refuse(U("入力ファイルがありません：\n") + missing.join("\n"));
+
+  const QString prefix = o.prefix.value_or(ToQString(settings.Pref));
+  const QString outputFile = o.out.value_or(QString());
+  auto needOutputName = [&]() { return (outputIndex == 1 || outputIndex == 2) && outputFile.isEmpty(); };
+  if (inputIndex == imFile) {
+    if (inputs.isEmpty()) return refuse(U("入力ファイルが指定されていません！"));
+    if (outputIndex == 0) {
+      if (prefix.isEmpty()) return refuse(U("出力ファイルに付加するPreFixが空白です"));
+      if (prefix.contains('/')) return refuse(U(kBadFileNameMessage));
+      if (!ToCp932(prefix, &failed)) return refuse(U("「%1」はShift-JISで表せない文字なので、PreFixに使えません").arg(failed));
+    }
+    if (needOutputName()) return refuse(U("出力ファイル名が指定されていません！"));
+  } else {
+    if (outputIndex == 0) return refuse(U("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません"));
+    if (needOutputName()) return refuse(U("出力ファイル名が指定されていません！"));
+  }
+  if (inputIndex == imFile && (outputIndex == 1 || outputIndex == 2) && OutputIsAnInput(outputFile, inputs))
+    return refuse(U("出力ファイルと入力ファイルを同じにすることはできません"));
+  if (o.singleCommandLine && outputIndex == 0)
+    return refuse(U("単一コマンドラインを選択しているとき、出力にFiles(new)は選べません"));
+
+  TJobRecord record;
+  record.Base = composed.Line;
+  record.OutputMode = outputIndex;
+  record.InputMode = inputIndex;
+  record.SingleCommandLine = o.singleCommandLine;
+  record.OutputName = outputIndex == 0 ? Native(prefix) : Native(outputFile);
+  for (const QString& p : inputs) record.InputList.push_back(Native(p));
+  record.Locale = LoadAwkLocale(ini);
+  record.Parallel = ClampParallel(o.parallel.value_or(1));
+
+  BatchHost host;
+  std::string outText, errText;
+  {
+    TThreadDoJob job(std::move(record), host, outText, errText);
+    job.Start();
+    host.Wait();
+    job.WaitFor();
+  }
+  if (outputIndex == omScreen || outputIndex == omNull) Write(out, outText);
+  Write(err, errText);
+  const std::string exception = host.Exception();
+  if (!exception.empty()) Say(err, QString::fromStdString(exception));
+  return errText.empty() && exception.empty() ? kBatchOk : kBatchJobFailed;
+}
+
+}  // namespace tolvan

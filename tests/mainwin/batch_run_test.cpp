@@ -1,0 +1,226 @@
+// "tolvan --run": exit codes, messages and outputs, without a window.
+#include "mainwin/batch_run.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "core/codepage.h"
+#include "core/files.h"
+#include "support/temp_dir.h"
+
+namespace tolvan {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Sj(const char* utf8) { return cp932::FromUtf8(utf8).bytes; }
+
+std::string Read(const fs::path& p) {
+  std::string s;
+  if (!ReadWholeFile(p, s)) return "<missing>";
+  return s;
+}
+
+void Put(const fs::path& p, const std::string& bytes) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+struct Outcome {
+  int code = -1;
+  std::string out, err;
+};
+
+// A program folder with its settings file, and the batch run on it.
+class Batch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Settings("[AWKEXE]\r\nPath=/usr/bin/gawk\r\nPref=pre_\r\nExt=.awk\r\n");
+    a = (dir / "in" / "a.txt").string();
+    b = (dir / "in" / "b.txt").string();
+    Put(a, "a1\na2\n");
+    Put(b, "b1\n");
+  }
+  void Settings(const std::string& ini) { Put(dir / "tolvan.INI", ini); }
+  Outcome Run(const QStringList& args) {
+    Outcome o;
+    char *outBuf = nullptr, *errBuf = nullptr;
+    std::size_t outLen = 0, errLen = 0;
+    std::FILE* out = ::open_memstream(&outBuf, &outLen);
+    std::FILE* err = ::open_memstream(&errBuf, &errLen);
+    o.code = RunBatch(ProgramPaths(dir / "tolvan"), args, out, err);
+    std::fclose(out);
+    std::fclose(err);
+    o.out.assign(outBuf, outLen);
+    o.err.assign(errBuf, errLen);
+    std::free(outBuf);
+    std::free(errBuf);
+    return o;
+  }
+  static QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+  test::TempDir dir;
+  std::string a, b;
+};
+
+TEST_F(Batch, EachOutputMode) {
+  const QString prog = "{ print FNR \":\" $0 }";
+  Outcome screen = Run({"--one-liner", prog, Q(a), Q(b)});
+  EXPECT_EQ(screen.code, 0);
+  EXPECT_EQ(screen.out, "1:a1\n2:a2\n1:b1\n");
+  EXPECT_EQ(screen.err, "");
+
+  // Files(new) with the prefix from the settings file, then from --prefix;
+  // a folder is expanded as a command-line folder parameter is.
+  Outcome made = Run({"--one-liner", prog, "--output", "new", Q((dir / "in").string())});
+  EXPECT_EQ(made.code, 0);
+  EXPECT_EQ(made.out + made.err, "");
+  EXPECT_EQ(Read(dir / "in" / "pre_a.txt"), "1:a1\n2:a2\n");
+  EXPECT_EQ(Read(dir / "in" / "pre_b.txt"), "1:b1\n");
+  EXPECT_EQ(Run({"--one-liner", prog, "--output=new", "--prefix", "x_", Q(a)}).code, 0);
+  EXPECT_EQ(Read(dir / "in" / "x_a.txt"), "1:a1\n2:a2\n");
+
+  const std::string outFile = (dir / "out.txt").string();
+  Put(outFile, "old\n");
+  EXPECT_EQ(Run({"--one-liner", prog, "--output", "overwrite", "--out", Q(outFile), Q(a), Q(b)}).code, 0);
+  EXPECT_EQ(Read(outFile), "1:b1\n");
+  Put(outFile, "old\n");
+  EXPECT_EQ(Run({"--one-liner", prog, "--output", "append", "--out", Q(outFile), Q(a), Q(b)}).code, 0);
+  EXPECT_EQ(Read(outFile), "old\n1:a1\n2:a2\n1:b1\n");
+  // One command line over all inputs.
+  Outcome single = Run({"--one-liner", "END { print NR }", "--single-command-line", Q(a), Q(b)});
+  EXPECT_EQ(single.out, "3\n");
+
+  // Null: nothing to show, or what was printed.
+  Outcome quiet = Run({"--one-liner", "BEGIN { }", "--input", "null", "--output", "null"});
+  EXPECT_EQ(quiet.code, 0);
+  EXPECT_EQ(quiet.out + quiet.err, "");
+  EXPECT_EQ(Run({"--one-liner", "BEGIN { print 7 }", "--input", "null", "--output", "null"}).out, "7\n");
+
+  // Several runs at once give the same.
+  Outcome many = Run({"--one-liner", prog, "--parallel", "2", Q(a), Q(b)});
+  EXPECT_EQ(many.code, 0);
+  EXPECT_EQ(many.out, screen.out);
+}
+
+TEST_F(Batch, ErrorTextFailsTheJob) {
+  Outcome o = Run({"--one-liner", "{ print } FILENAME ~ /a.txt/ { print \"bad\" > \"/dev/stderr\"; exit }", Q(a), Q(b)});
+  EXPECT_EQ(o.code, 1);
+  EXPECT_EQ(o.out, "a1\n");  // b never ran
+  EXPECT_EQ(o.err, "bad\n");
+  Outcome missingScript = Run({"--script", "nothing_here", Q(a)});
+  EXPECT_EQ(missingScript.code, 1);
+  EXPECT_NE(missingScript.err.find("nothing_here"), std::string::npos) << missingScript.err;
+}
+
+TEST_F(Batch, ScriptsOfTheScriptsFolderOrAPath) {
+  Put(dir / "scripts" / "up.awk", "{ print toupper($0) }\n");
+  Put(dir / "scripts" / "sub" / "count.awk", "END { print NR }\n");
+  EXPECT_EQ(Run({"--script", "up.awk", Q(b)}).out, "B1\n");
+  EXPECT_EQ(Run({"--script", "up", Q(b)}).out, "B1\n");  // the extension of the settings file
+  EXPECT_EQ(Run({"--script", "sub/count.awk", Q(a)}).out, "2\n");
+  EXPECT_EQ(Run({"--script", Q((dir / "scripts" / "up.awk").string()), Q(a)}).out, "A1\nA2\n");
+}
+
+TEST_F(Batch, OneLinerWithJapaneseText) {
+  // ソ and 表 end in the byte 0x5C, which gawk would otherwise take as an escape.
+  Outcome o = Run({"--one-liner", QString::fromUtf8("BEGIN { s = \"日本語ソ表\"; print s, length(s) }"), "--quote",
+                   "double", "--input", "null"});
+  EXPECT_EQ(o.code, 0);
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.out, Sj("日本語ソ表 10\n"));
+  Put(dir / "in" / "j.txt", Sj("表示\nテスト\n"));
+  Outcome grep = Run({"--one-liner", QString::fromUtf8("/表/ { print \"見つかった:\" $0 }"), Q((dir / "in" / "j.txt").string())});
+  EXPECT_EQ(grep.out, Sj("見つかった:表示\n"));
+  Outcome bad = Run({"--one-liner", QString::fromUtf8("BEGIN { print \"😀\" }"), "--input", "null"});
+  EXPECT_EQ(bad.code, 2);
+  EXPECT_EQ(bad.err, "「😀」はShift-JISで表せない文字なので、gawkに渡せません\n");
+}
+
+// Each refusal of Run, with its message and nothing run.
+TEST_F(Batch, ChecksRefuseInTheirOrder) {
+  struct Case {
+    QStringList args;
+    const char* message;
+  };
+  const std::string outFile = (dir / "out.txt").string();
+  const std::vector<Case> cases = {
+      {{"--input", "null"}, "スクリプトファイルが指定されていません"},
+      {{"--one-liner", "", "--input", "null"}, "スクリプトが指定されていません"},
+      {{"--one-liner", "1", "--option", "'-F"}, "オプションの引用符が閉じていません"},
+      {{"--one-liner", "1"}, "入力ファイルが指定されていません！"},
+      {{"--one-liner", "1", "--output", "new", "--prefix", "", Q(a)}, "出力ファイルに付加するPreFixが空白です"},
+      {{"--one-liner", "1", "--output", "new", "--prefix", "../", Q(a)}, "ファイル名には、\\/:,;*?<>| などは使えません"},
+      {{"--one-liner", "1", "--output", "overwrite", Q(a)}, "出力ファイル名が指定されていません！"},
+      {{"--one-liner", "1", "--input", "null", "--output", "new"},
+       "入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません"},
+      {{"--one-liner", "1", "--input", "null", "--output", "append"}, "出力ファイル名が指定されていません！"},
+      {{"--one-liner", "1", "--output", "append", "--out", Q(a), Q(b), Q(a)},
+       "出力ファイルと入力ファイルを同じにすることはできません"},
+      {{"--one-liner", "1", "--output", "new", "--single-command-line", Q(a)},
+       "単一コマンドラインを選択しているとき、出力にFiles(new)は選べません"},
+      {{"--one-liner", "1", Q((dir / "in" / "nope.txt").string())},
+       "入力ファイルがありません：\n"},
+  };
+  for (const Case& c : cases) {
+    Outcome o = Run(c.args);
+    EXPECT_EQ(o.code, 2) << c.message;
+    EXPECT_EQ(o.err.rfind(c.message, 0), 0u) << o.err;
+    EXPECT_EQ(o.out, "");
+  }
+  EXPECT_EQ(Read(a), "a1\na2\n");
+  EXPECT_FALSE(fs::exists(dir / "in" / "pre_a.txt"));
+
+  // No awk path: that message alone, before anything else is looked at.
+  Settings("[AWKEXE]\r\nPath=\r\n");
+  Outcome noAwk = Run({});
+  EXPECT_EQ(noAwk.code, 2);
+  EXPECT_EQ(noAwk.err, "awk.exeが指定されていません\n");
+}
+
+TEST_F(Batch, WrongOptionsAndHelp) {
+  for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"--output", "clipboard"},
+                                  QStringList{"--script"}, QStringList{"--parallel", "0"},
+                                  QStringList{"--script", "x", "--one-liner", "y"},
+                                  QStringList{"--one-liner", "1", "--input", "null", "x.txt"}}) {
+    Outcome o = Run(args);
+    EXPECT_EQ(o.code, 2) << args.join(' ').toStdString();
+    EXPECT_NE(o.err.find("--help"), std::string::npos);
+    EXPECT_EQ(o.out, "");
+  }
+  Outcome help = Run({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_EQ(help.out.rfind("使い方: tolvan --run", 0), 0u);
+  EXPECT_NE(help.out.find("--single-command-line"), std::string::npos);
+}
+
+// The real program: batch mode needs no display, and an input after "--"
+// may begin with "-".
+TEST_F(Batch, TheProgramRunsWithoutADisplay) {
+  fs::path exe = dir / "tolvan";
+  std::error_code ec;
+  fs::create_hard_link(TOLVAN_EXECUTABLE, exe, ec);
+  if (ec) fs::copy_file(TOLVAN_EXECUTABLE, exe);
+  Put(dir / "-dash.txt", "d1\n");
+  const std::string cmd = "cd '" + dir.path().string() +
+                          "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ./tolvan --run "
+                          "--one-liner '{ print \"<\" $0 \">\" }' -- -dash.txt > stdout.txt 2> stderr.txt";
+  int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << Read(dir / "stderr.txt");
+  EXPECT_EQ(Read(dir / "stdout.txt"), "<d1>\n");
+  EXPECT_EQ(Read(dir / "stderr.txt"), "");
+  status = std::system(("cd '" + dir.path().string() + "' && ./tolvan --run --one-liner 1 > /dev/null 2> stderr.txt").c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_EQ(Read(dir / "stderr.txt"), "入力ファイルが指定されていません！\n");
+}
+
+}  // namespace
+}  // namespace tolvan
