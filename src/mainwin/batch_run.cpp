@@ -9,12 +9,12 @@
 #include <mutex>
 #include <optional>
 
-#include "core/filename_check.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
 #include "job/job_record.h"
 #include "job/thread_do_job.h"
 #include "mainwin/input_files.h"
+#include "mainwin/run_checks.h"
 #include "settings/settings.h"
 
 namespace tolvan {
@@ -230,23 +230,15 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
 
   const QString prefix = o.prefix.value_or(ToQString(settings.Pref));
   const QString outputFile = o.out.value_or(QString());
-  auto needOutputName = [&]() { return (outputIndex == 1 || outputIndex == 2) && outputFile.isEmpty(); };
-  if (inputIndex == imFile) {
-    if (inputs.isEmpty()) return refuse(U("入力ファイルが指定されていません！"));
-    if (outputIndex == 0) {
-      if (prefix.isEmpty()) return refuse(U("出力ファイルに付加するPreFixが空白です"));
-      if (prefix.contains('/')) return refuse(U(kBadFileNameMessage));
-      if (!ToCp932(prefix, &failed)) return refuse(U("「%1」はShift-JISで表せない文字なので、PreFixに使えません").arg(failed));
-    }
-    if (needOutputName()) return refuse(U("出力ファイル名が指定されていません！"));
-  } else {
-    if (outputIndex == 0) return refuse(U("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません"));
-    if (needOutputName()) return refuse(U("出力ファイル名が指定されていません！"));
-  }
-  if (inputIndex == imFile && (outputIndex == 1 || outputIndex == 2) && OutputIsAnInput(outputFile, inputs))
-    return refuse(U("出力ファイルと入力ファイルを同じにすることはできません"));
-  if (o.singleCommandLine && outputIndex == 0)
-    return refuse(U("単一コマンドラインを選択しているとき、出力にFiles(new)は選べません"));
+  RunTargets targets;
+  targets.Input = inputIndex;
+  targets.Output = outputIndex;
+  targets.Inputs = inputs;
+  targets.Prefix = prefix;
+  targets.OutputFile = outputFile;
+  targets.SingleCommandLine = o.singleCommandLine;
+  QString refusal = CheckRunTargets(targets);
+  if (!refusal.isEmpty()) return refuse(refusal);
 
   TJobRecord record;
   record.Base = composed.Line;

@@ -17,7 +17,6 @@
 
 #include <cstring>
 
-#include "core/filename_check.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -32,6 +31,7 @@
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
+#include "mainwin/run_checks.h"
 #include "mainwin/script_catalogue.h"
 
 namespace tolvan {
@@ -97,44 +97,19 @@ bool TForm1::RunChecks() {
   baseCommandLine_ = composed.Line.Text;
   composedLine_ = composed.Line;
 
-  auto needOutputName = [&]() {
-    if (outputIndex_ == 1 || outputIndex_ == 2) {
-      outputFileName_ = edtOutFName->text();
-      if (outputFileName_.isEmpty()) return refuse(U("出力ファイル名が指定されていません！"));
-    }
-    return true;
-  };
-
-  if (inputIndex_ == 0) {
-    if (lstInputFiles->count() == 0) return refuse(U("入力ファイルが指定されていません！"));
-    if (outputIndex_ == 0) {
-      QString prefix = memPreFix->text();
-      if (prefix.isEmpty()) return refuse(U("出力ファイルに付加するPreFixが空白です"));
-      // A prefix is part of a file name: "../" would write into other folders.
-      if (prefix.contains('/')) return refuse(U(kBadFileNameMessage));
-      // The prefix is kept in the settings file, which holds CP932 only.
-      if (!ToCp932(prefix, &failed)) return refuse(U("「%1」はShift-JISで表せない文字なので、PreFixに使えません").arg(failed));
-    }
-    if (!needOutputName()) return false;
-  } else {
-    if (inputIndex_ == 1) {
-      if (QApplication::clipboard()->text().isEmpty()) return refuse(U("クリップボードにテキストがありません！"));
-      if (!WriteClipboardFile()) return refuse(U("クリップボードからテキストが取得できませんでした"));
-    }
-    if (outputIndex_ == 0) return refuse(U("入力がNull または Clipboard の時は出力に「1 Files(new)」は選べません"));
-    if (!needOutputName()) return false;
+  if (inputIndex_ == 1) {
+    if (QApplication::clipboard()->text().isEmpty()) return refuse(U("クリップボードにテキストがありません！"));
+    if (!WriteClipboardFile()) return refuse(U("クリップボードからテキストが取得できませんでした"));
   }
-
-  if (inputIndex_ == 0 && (outputIndex_ == 1 || outputIndex_ == 2)) {
-    QStringList inputs;
-    for (int i = 0; i < lstInputFiles->count(); ++i) inputs << lstInputFiles->item(i)->text();
-    if (OutputIsAnInput(outputFileName_, inputs))
-      return refuse(U("出力ファイルと入力ファイルを同じにすることはできません"));
-  }
-
-  singleCommandLine_ = chkSCmdLn->isChecked();
-  if (singleCommandLine_ && outputIndex_ == 0)
-    return refuse(U("単一コマンドラインを選択しているとき、出力にFiles(new)は選べません"));
+  RunTargets targets;
+  targets.Input = inputIndex_;
+  targets.Output = outputIndex_;
+  for (int i = 0; i < lstInputFiles->count(); ++i) targets.Inputs << lstInputFiles->item(i)->text();
+  targets.Prefix = memPreFix->text();
+  targets.OutputFile = outputFileName_ = edtOutFName->text();
+  targets.SingleCommandLine = singleCommandLine_ = chkSCmdLn->isChecked();
+  QString refusal = CheckRunTargets(targets);
+  if (!refusal.isEmpty()) return refuse(refusal);
   return true;
 }
 
