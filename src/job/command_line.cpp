@@ -75,7 +75,8 @@ void UpdateOptionHistory(std::vector<std::string>& history, const std::string& o
 
 std::string InputArgument(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
-  if (path == "-") return "./-";
+  // gawk reads "-" as standard input and, after "-f script", "-name" as options.
+  if (path[0] == '-') return "./" + path;
   if (IsIdentStart(path[0])) {
     std::size_t i = 1;
     while (i < path.size() && IsIdentChar(path[i])) ++i;

@@ -62,8 +62,9 @@ CommandLine WithAllInputs(const BaseCommandLine& base, const std::vector<std::st
 CommandLine WithoutInput(const BaseCommandLine& base);
 
 // The argument that makes gawk open path as a file: a relative name that
-// gawk would read as standard input ("-") or as a variable assignment
-// ("name=value") gets "./" in front; every other path is passed as it is.
+// gawk would read as standard input ("-"), as options ("-name", after
+// "-f script") or as a variable assignment ("name=value") gets "./" in
+// front; every other path is passed as it is.
 std::string InputArgument(const std::string& path);
 
 }  // namespace tolvan

@@ -18,6 +18,7 @@ void RunOptionRunner(const std::string& awkPath, const std::string& locale, std:
   sinks.OnCycle = onCycle;
   ProcessResult r = DefaultProcessLauncher().Run(req, sinks);
   if (r.Outcome == ProcessOutcome::NotStarted) errBytes += CannotStartMessage(awkPath, r.StartError);
+  if (r.Signal != 0) errBytes += KilledBySignalMessage(awkPath, r.Signal);
 }
 
 }  // namespace tolvan

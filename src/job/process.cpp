@@ -172,13 +172,18 @@ class ChildGuard {
   ChildGuard(const ChildGuard&) = delete;
   ChildGuard& operator=(const ChildGuard&) = delete;
   pid_t pid() const { return pid_; }
+  // The signal that ended the reaped child, or 0.
+  int Signal() const { return signal_; }
   // Non-blocking unless wait is true. True once reaped.
   bool Reap(bool wait) {
     if (reaped_) return true;
     int st;
     for (;;) {
       pid_t r = ::waitpid(pid_, &st, wait ? 0 : WNOHANG);
-      if (r == pid_) break;
+      if (r == pid_) {
+        if (WIFSIGNALED(st)) signal_ = WTERMSIG(st);
+        break;
+      }
       if (r == 0) return false;
       if (errno == EINTR) continue;
       if (errno == ECHILD) break;  // someone else reaped it; it is gone all the same
@@ -191,6 +196,7 @@ class ChildGuard {
  private:
   pid_t pid_;
   bool reaped_ = false;
+  int signal_ = 0;
 };
 
 }  // namespace
@@ -231,8 +237,17 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     }
   };
   check(::posix_spawn_file_actions_adddup2(&setup.actions_, inRead.get(), 0), "posix_spawn");
-  check(::posix_spawn_file_actions_adddup2(&setup.actions_, outMem ? outMem->fd() : req.StdoutFd, 1),
-        "posix_spawn");
+  // A caller started with a standard descriptor closed may hand us its
+  // output as 0..2, which the dup2 onto 0 would overwrite before it is
+  // copied to 1: such a descriptor goes through a copy above 2.
+  Fd outCopy;
+  int outFd = outMem ? outMem->fd() : req.StdoutFd;
+  if (outFd < 3) {
+    outCopy = Fd(::fcntl(outFd, F_DUPFD_CLOEXEC, 3));
+    if (!outCopy.valid()) ThrowSys("fcntl");
+    outFd = outCopy.get();
+  }
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, outFd, 1), "posix_spawn");
   check(::posix_spawn_file_actions_adddup2(&setup.actions_, errWrite.get(), 2), "posix_spawn");
   // The child holds nothing of ours but its three standard descriptors.
   check(::posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3), "posix_spawn");
@@ -338,6 +353,7 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   }
 
   result.Outcome = killed ? ProcessOutcome::Cancelled : ProcessOutcome::Finished;
+  if (!killed) result.Signal = child.Signal();
   return result;
 }
 

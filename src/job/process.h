@@ -43,6 +43,9 @@ enum class ProcessOutcome {
 struct ProcessResult {
   ProcessOutcome Outcome = ProcessOutcome::Finished;
   std::string StartError;  // the system's reason, in English, when NotStarted
+  // Finished: the signal that ended the child (the out-of-memory killer, a
+  // crash, SIGXFSZ), 0 when it exited by itself.
+  int Signal = 0;
 };
 
 class TProcessLauncher {

@@ -1,6 +1,8 @@
 #include "job/runners.h"
 
 #include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <stdexcept>
@@ -26,6 +28,25 @@ std::string CannotStartMessage(const std::string& program, const std::string& re
   return head + program + ": " + reason + "\r\n";
 }
 
+std::string PathForText(const std::string& path) {
+  cp932::EncodeResult r = cp932::FromUtf8(path);
+  return r.ok ? r.bytes : path;
+}
+
+std::string KilledBySignalMessage(const std::string& program, int signal) {
+  static const std::string head = cp932::FromUtf8("プログラムがシグナルで終了しました: ").bytes;
+  const char* abbrev = ::sigabbrev_np(signal);
+  const char* descr = ::sigdescr_np(signal);  // English whatever the locale
+  std::string name = abbrev ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
+  if (descr) name += std::string(" (") + descr + ")";
+  return head + PathForText(program) + ": " + name + "\r\n";
+}
+
+std::string NotRegularOutputMessage(const std::string& path) {
+  static const std::string head = cp932::FromUtf8("出力ファイルが通常のファイルではありません: ").bytes;
+  return head + PathForText(path) + "\r\n";
+}
+
 namespace {
 
 void Launch(const CommandLine& line, ProcessRequest& req, ProcessSinks& sinks, RunnerContext& ctx) {
@@ -39,6 +60,9 @@ void Launch(const CommandLine& line, ProcessRequest& req, ProcessSinks& sinks, R
   if (ctx.Script) ctx.Script->RestoreScriptPath(*ctx.Err, errStart);
   switch (r.Outcome) {
     case ProcessOutcome::Finished:
+      // Death by a signal is a failure even when the child wrote nothing
+      // on standard error; the output it left is cut short.
+      if (r.Signal != 0) *ctx.Err += KilledBySignalMessage(line.Argv.empty() ? std::string() : line.Argv[0], r.Signal);
       break;
     case ProcessOutcome::Cancelled:
       // After everything the child wrote, so the message ends the text.
@@ -63,9 +87,29 @@ void RunPipeRunner(const CommandLine& line, RunnerContext& ctx) {
 
 int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
   if (!ctx.Err) throw std::invalid_argument("runner: no error text");
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (createAnew ? O_TRUNC : O_APPEND);
+  // Nothing is opened, let alone emptied, for a run that will not start.
+  if (ctx.Cancel && ctx.Cancel->load()) {
+    *ctx.Err += CancelledMessage();
+    return -1;
+  }
+  struct stat st {};
+  if (::stat(outputPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    *ctx.Err = NotRegularOutputMessage(outputPath);
+    return -1;
+  }
+  // Without blocking, in case it became a named pipe meanwhile.
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (createAnew ? O_TRUNC : O_APPEND);
   int fd = ::open(outputPath.c_str(), flags, 0666);
-  if (fd < 0) *ctx.Err = OutputFileFailedMessage();
+  if (fd < 0) {
+    *ctx.Err = OutputFileFailedMessage();
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    *ctx.Err = NotRegularOutputMessage(outputPath);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 

@@ -20,6 +20,13 @@ const std::string& CancelledMessage();      // "\r\nユーザーによって処�
 const std::string& OutputFileFailedMessage();  // "出力ファイルの作成に失敗しました。"
 // "プログラムを起動できません: <program>: <reason>\r\n"
 std::string CannotStartMessage(const std::string& program, const std::string& reason);
+// "プログラムがシグナルで終了しました: <program>: SIGKILL (Killed)\r\n"
+std::string KilledBySignalMessage(const std::string& program, int signal);
+// "出力ファイルが通常のファイルではありません: <path>\r\n"
+std::string NotRegularOutputMessage(const std::string& path);
+// A file-system path as it is put into the CP932 error text: converted when
+// CP932 can hold it, else its bytes as they are.
+std::string PathForText(const std::string& path);
 
 struct RunnerContext {
   TProcessLauncher* Launcher = &DefaultProcessLauncher();
@@ -37,7 +44,10 @@ void RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
 
 // Standard input /dev/null; standard output into outputPath, created or
 // emptied (createAnew) or appended to. When the file cannot be opened the
-// error text becomes exactly OutputFileFailedMessage() and nothing starts.
+// error text becomes exactly OutputFileFailedMessage() and nothing starts;
+// when it is not a regular file (a named pipe would block the open) it
+// becomes NotRegularOutputMessage(). A run cancelled before it starts
+// leaves the file untouched.
 void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
 
 // The file runner's output file, opened as the file runner opens it. -1

@@ -18,6 +18,7 @@
 
 #include "core/codepage.h"
 #include "job/memory_file.h"
+#include "job/job_files.h"
 #include "job/script_prep.h"
 
 namespace tolvan {
@@ -114,6 +115,12 @@ void TThreadDoJob::Execute() {
 
 void TThreadDoJob::DoWork() {
   if (record_.Base.Argv.empty()) throw std::runtime_error("the gawk command line is empty");
+  // Before anything is read, opened or emptied.
+  std::string refused = CheckJobFiles(record_);
+  if (!refused.empty()) {
+    err_ = refused;
+    return;
+  }
   TPreparedScript script(record_.Base);
   script_ = &script;
   struct Reset {

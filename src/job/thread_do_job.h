@@ -27,6 +27,9 @@ class TThreadDoJob {
   TThreadDoJob(const TThreadDoJob&) = delete;
   TThreadDoJob& operator=(const TThreadDoJob&) = delete;
 
+  // The job as it was started; the window's choices may have changed since.
+  const TJobRecord& Record() const { return record_; }
+
   void Start();
   void Terminate();
   bool Terminated() const;

@@ -177,10 +177,11 @@ void TForm1::ShowProgress(const QString& label, const QString& count) {
 void TForm1::EndOfJob() {
   if (closing_ || !job_) return;
   job_->WaitFor();
+  const int outputMode = job_->Record().OutputMode;  // not the window's choice now
   job_.reset();
   RestoreCursor();
   if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_);
-  else if (!outputText_.empty() || cmbOutput->currentIndex() == 3) frmError_->ShowStandardOutputForm(outputText_);
+  else if (!outputText_.empty() || outputMode == omScreen) frmError_->ShowStandardOutputForm(outputText_);
   else ShowDoneWindow();
   lblNN->hide();
   lblProc_fname->hide();

@@ -178,7 +178,9 @@ TEST(CommandLineTails, InputArgumentKeepsGawkFromMisreadingNames) {
   EXPECT_EQ(InputArgument("9x=1"), "9x=1");  // not an assignment to gawk
   EXPECT_EQ(InputArgument("a-b=1"), "a-b=1");
   EXPECT_EQ(InputArgument("/d/x=1.txt"), "/d/x=1.txt");
-  EXPECT_EQ(InputArgument("-dash.txt"), "-dash.txt");  // an operand after the program
+  EXPECT_EQ(InputArgument("-dash.txt"), "./-dash.txt");  // options after "-f script"
+  EXPECT_EQ(InputArgument("-notes.txt"), "./-notes.txt");
+  EXPECT_EQ(InputArgument("/d/-x"), "/d/-x");
   EXPECT_EQ(InputArgument("/d/new\nline"), "/d/new\nline");
 }
 
