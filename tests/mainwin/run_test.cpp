@@ -158,6 +158,33 @@ class RunTest : public QObject {
     QCOMPARE(Slurp(env.Folder() + "/cmdopt.dat"), std::string("-v A=1\r\n-v B=1\r\n"));
   }
 
+  // The end of a job follows the output choice the job ran with, not the
+  // one the window shows when it ends.
+  void endOfJobFollowsTheJobsOwnOutputChoice() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    UseOneLiner(w.get(), "BEGIN{}");
+    auto* out = Child<QComboBox>(w.get(), "cmbOutput");
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    out->setCurrentIndex(3);
+    w->RunScript();
+    QVERIFY(w->JobRunning());
+    out->setCurrentIndex(5);  // the end of the job needs this thread, so it cannot have run yet
+    w->WaitForJob();
+    QVERIFY(w->OutputWindow()->isVisible());  // "4 Screen" shows even an empty output
+    QCOMPARE(w->OutputWindow()->Heading(), QString("STANDARD OUTPUT"));
+    QVERIFY(w->DoneWindow() == nullptr);
+
+    w->OutputWindow()->hide();
+    w->RunScript();  // now "6 Null", switched to "4 Screen" while it runs
+    QVERIFY(w->JobRunning());
+    out->setCurrentIndex(3);
+    w->WaitForJob();
+    QVERIFY(!w->OutputWindow()->isVisible());
+    QVERIFY(w->DoneWindow() != nullptr);
+  }
+
   void screenShowsTheOutputWindow() {
     MainWindowEnv env;
     env.WriteSettings();
