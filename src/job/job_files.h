@@ -1,8 +1,7 @@
 // The files a job reads and writes, checked before anything runs. An output
 // that is an existing input or the script would be emptied before gawk
-// reads it; an
-// output or a script that is not a regular file (a named pipe) could block
-// the job thread where cancel cannot reach it.
+// reads it; an output or a script that is not a regular file (a named
+// pipe) could block the job thread where cancel cannot reach it.
 #pragma once
 
 #include <string>
