@@ -193,7 +193,7 @@ TEST(CommandLineTails, AllInputsAreProtectedAsOneInputIs) {
   EXPECT_EQ(all.Text, "gawk  -f \"/s/a.awk\" \"-\" \"x=1.txt\" \"_a9=b\" \"9x=1\" \"a-b=1\" "
                       "\"/d/x=1.txt\" \"-dash.txt\" \"b.txt\" ");
   EXPECT_EQ(all.Argv, (Words{"gawk", "-f", "/s/a.awk", "./-", "./x=1.txt", "./_a9=b", "9x=1", "a-b=1",
-                             "/d/x=1.txt", "-dash.txt", "b.txt"}));
+                             "/d/x=1.txt", "./-dash.txt", "b.txt"}));
   for (std::size_t i = 0; i < names.size(); ++i)
     EXPECT_EQ(all.Argv[3 + i], WithInputFile(file, names[i]).Argv.back()) << names[i];
 }
