@@ -1,6 +1,5 @@
 #include "job/thread_do_job.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,7 +7,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -17,6 +15,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/files.h"
 #include "job/memory_file.h"
 #include "job/job_files.h"
 #include "job/script_prep.h"
@@ -35,17 +34,6 @@ bool Collected(int om) { return om == omScreen || om == omClipboard || om == omN
 // the runs that may always go ahead (as many as run at once), more start
 // only while the waiting output stays below this.
 constexpr std::size_t kWaitingBudget = 256u << 20;
-
-// The names under which a path's file may be met: its resolved path, and
-// device and inode once it exists.
-void AddFileIdentities(const std::string& path, std::set<std::string>& ids) {
-  std::error_code ec;
-  auto resolved = std::filesystem::weakly_canonical(std::filesystem::path(path), ec);
-  ids.insert("p:" + (ec ? path : resolved.string()));
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0)
-    ids.insert("i:" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino));
-}
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -212,24 +200,16 @@ bool TThreadDoJob::RunsInParallel() const {
   if (record_.Parallel <= 1 || record_.InputMode != imFile || record_.SingleCommandLine) return false;
   if (record_.InputList.size() < 2) return false;
   if (om == omFilesNew || ToFile(om)) {
-    std::set<std::string> read;
-    for (const std::string& in : record_.InputList) AddFileIdentities(in, read);
+    // Outputs that are existing inputs or the script were refused before
+    // anything ran; what is left is an input, not there yet, that an
+    // earlier run writes.
+    std::set<FileIdentity> read;
+    for (const std::string& in : record_.InputList) read.insert(IdentifyFile(in));
     const BaseCommandLine& base = record_.Base;
     if (base.ScriptIsFile && base.ScriptIndex >= 0 && base.ScriptIndex < static_cast<int>(base.Argv.size()))
-      AddFileIdentities(base.Argv[static_cast<std::size_t>(base.ScriptIndex)], read);
-    auto clashes = [&](const std::string& out) {
-      std::set<std::string> ids;
-      AddFileIdentities(out, ids);
-      for (const std::string& id : ids)
-        if (read.count(id)) return true;
-      return false;
-    };
-    if (om == omFilesNew) {
-      for (const std::string& in : record_.InputList)
-        if (clashes(NewFileOutputPath(in, record_.OutputName))) return false;
-    } else if (clashes(record_.OutputName)) {
-      return false;
-    }
+      read.insert(IdentifyFile(base.Argv[static_cast<std::size_t>(base.ScriptIndex)]));
+    for (const std::string& out : JobOutputPaths(record_))
+      if (read.count(IdentifyFile(out))) return false;
     return true;
   }
   return Collected(om);
