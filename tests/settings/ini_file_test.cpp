@@ -207,11 +207,13 @@ TEST(IniFileWrite, EveryValueReadsBackAsWritten) {
   // What is stored elsewhere keeps reading as before.
   EXPECT_NE(Slurp(d / "q.INI").find("k0=\"\"-F\" \":\"\"\r\n"), std::string::npos);
   EXPECT_NE(Slurp(d / "q.INI").find("k1=''x''\r\n"), std::string::npos);
-  Put(d / "w.INI", "[AWKEXE]\r\nOption=\"-F:\"\r\nPlain=-F:\r\n");
+  Put(d / "w.INI", "[AWKEXE]\r\nOption=\"-F:\"\r\nPlain=-F:\r\nEmpty=\"\"\r\nOne='\r\n");
   IniFile windows(d / "w.INI");
   EXPECT_EQ(windows.ReadString("AWKEXE", "Option", ""), "-F:");
+  EXPECT_EQ(windows.ReadString("AWKEXE", "Empty", "x"), "");
+  EXPECT_EQ(windows.ReadString("AWKEXE", "One", ""), "'");
   EXPECT_EQ(windows.ReadString("AWKEXE", "Plain", ""), "-F:");
   // A plain value is written as it always was.
   ASSERT_TRUE(windows.WriteString("AWKEXE", "Plain", "-v a=\"b\""));
-  EXPECT_EQ(Slurp(d / "w.INI"), "[AWKEXE]\r\nOption=\"-F:\"\r\nPlain=-v a=\"b\"\r\n");
+  EXPECT_EQ(Slurp(d / "w.INI"), "[AWKEXE]\r\nOption=\"-F:\"\r\nPlain=-v a=\"b\"\r\nEmpty=\"\"\r\nOne='\r\n");
 }
