@@ -25,9 +25,9 @@ class TMemoryFile {
   std::size_t Size() const;
 
   // Appends the bytes from offset `from` to the present end to sink, at
-  // most limit of them, and answers how many. With release, the pages taken
-  // are given back to the system as the copy goes, so the bytes are never
-  // held twice.
+  // most limit of them, and answers how many. Once sealed the bytes are
+  // copied from a mapping; before, they are read a slice at a time and,
+  // with release, the pages taken are given back as the copy goes.
   std::size_t AppendTo(std::string& sink, std::size_t from, std::size_t limit, bool release);
 
   // From now on nobody can write or add to it: a background grandchild that
@@ -44,6 +44,7 @@ class TMemoryFile {
 
   int fd_ = -1;
   std::size_t released_ = 0;
+  bool sealed_ = false;
 };
 
 // Grows s to hold want more bytes, doubling as std::string would; a large

@@ -27,6 +27,19 @@ TEST(MemoryFile, AppendsFromAnOffsetUpToALimit) {
   EXPECT_EQ(m.AppendTo(sink, 4095, SIZE_MAX, true), bytes.size() - 4095);
   EXPECT_EQ(sink, bytes.substr(4095));
   EXPECT_EQ(m.AppendTo(sink, bytes.size(), SIZE_MAX, true), 0u);
+
+  // Sealed, the same ranges come from a mapping.
+  TMemoryFile s;
+  Write(s.fd(), bytes);
+  s.Seal();
+  for (std::size_t from : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096}, std::size_t{299999}}) {
+    std::string got = "x";
+    EXPECT_EQ(s.AppendTo(got, from, 70000, false), std::min<std::size_t>(70000, bytes.size() - from));
+    EXPECT_EQ(got, "x" + bytes.substr(from, 70000)) << from;
+  }
+  std::string all;
+  EXPECT_EQ(s.AppendTo(all, 0, SIZE_MAX, false), bytes.size());
+  EXPECT_EQ(all, bytes);
 }
 
 TEST(MemoryFile, SealedRefusesMoreBytes) {
