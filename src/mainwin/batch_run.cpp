@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -46,9 +49,9 @@ class BatchHost : public TJobHost {
     ended_ = true;
     cv_.notify_all();
   }
-  void Wait() {
-    std::unique_lock<std::mutex> lock(mu_);
-    cv_.wait(lock, [&] { return ended_; });
+  bool Ended() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return ended_;
   }
   std::string Exception() {
     std::lock_guard<std::mutex> lock(mu_);
@@ -253,10 +256,23 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   BatchHost host;
   std::string outText, errText;
   {
+    // Ctrl+C, a hang-up or a kill from a scheduler cancels the job as the
+    // window's cancel button does: the gawk runs are in process groups of
+    // their own, so the terminal's signal never reaches them, and leaving
+    // here without stopping them would leave them running. The signals are
+    // blocked before the job's threads exist, so only this wait takes them.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
     TThreadDoJob job(std::move(record), host, outText, errText);
     job.Start();
-    host.Wait();
+    while (!host.Ended()) {
+      const timespec cycle{0, 50 * 1000 * 1000};
+      if (sigtimedwait(&stops, nullptr, &cycle) > 0) job.Terminate();
+    }
     job.WaitFor();
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
   if (outputIndex == omScreen || outputIndex == omNull) Write(out, outText);
   Write(err, errText);

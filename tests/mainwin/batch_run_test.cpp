@@ -1,6 +1,7 @@
 // "tolvan --run": exit codes, messages and outputs, without a window.
 #include "mainwin/batch_run.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -220,6 +221,44 @@ TEST_F(Batch, TheProgramRunsWithoutADisplay) {
   status = std::system(("cd '" + dir.path().string() + "' && ./tolvan --run --one-liner 1 > /dev/null 2> stderr.txt").c_str());
   EXPECT_EQ(WEXITSTATUS(status), 2);
   EXPECT_EQ(Read(dir / "stderr.txt"), "入力ファイルが指定されていません！\n");
+}
+
+// Ctrl+C or a kill ends the job the way cancel does: no gawk is left
+// running, and the error text says the job was cancelled.
+TEST_F(Batch, ASignalCancelsTheJob) {
+  fs::path exe = dir / "tolvan";
+  std::error_code ec;
+  fs::create_hard_link(TOLVAN_EXECUTABLE, exe, ec);
+  if (ec) fs::copy_file(TOLVAN_EXECUTABLE, exe);
+  const fs::path pidFile = dir / "gawk.pid";
+  for (int sig : {SIGINT, SIGTERM}) {
+    fs::remove(pidFile);
+    const std::string prog = "BEGIN { print PROCINFO[\"pid\"] > \"" + pidFile.string() + "\"; close(\"" +
+                             pidFile.string() + "\"); while (1) { } }";
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::freopen((dir / "stderr.txt").c_str(), "w", stderr);
+      ::execl(exe.c_str(), "tolvan", "--run", "--one-liner", prog.c_str(), "--input", "null", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    auto gawkPid = [&] {
+      std::string s = Read(pidFile);
+      return s == "<missing>" || s.empty() ? 0 : std::atoi(s.c_str());
+    };
+    for (int i = 0; i < 500 && gawkPid() == 0; ++i) ::usleep(10000);
+    const pid_t gawk = gawkPid();
+    ASSERT_GT(gawk, 0);
+    ::kill(child, sig);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(Read(dir / "stderr.txt"), Sj("\r\nユーザーによって処理は中断されました"));
+    const bool left = ::kill(gawk, 0) == 0;
+    EXPECT_FALSE(left) << "gawk " << gawk << " still running";
+    if (left) ::kill(gawk, SIGKILL);
+  }
 }
 
 }  // namespace
