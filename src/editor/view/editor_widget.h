@@ -1,0 +1,169 @@
+// The editor control on screen: a thin Qt view over TEditor. It implements
+// the core's platform interface (metrics, invalidation, scrolling, scroll
+// bars, the caret, cursors, the input method, the clipboard) and turns Qt
+// events into core calls; painting goes through TEditorRenderer. It decides
+// nothing the core decides.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QFont>
+#include <QPoint>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "editor/control/editor.h"
+#include "editor/view/edit_actions.h"
+#include "editor/view/editor_renderer.h"
+
+class QMenu;
+
+namespace tolvan {
+
+class TEditorPopupMenu;
+
+// Shows an exception that left an event of the control.
+void ShowEditorException(QWidget* parent, const char* what);
+
+// MIME names of the clipboard formats: the box marker of this program, the
+// empty marker other Linux editors set for rectangular copies, and the CP932
+// bytes of a copy made here (so a paste back keeps bytes Unicode cannot).
+inline constexpr char kBoxMime[] = "application/x-teditor-box-type";
+inline constexpr char kRectangularMime[] = "text/x-rectangular-marker";
+inline constexpr char kCp932Mime[] = "application/x-tolvan-cp932";
+
+class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
+  Q_OBJECT
+ public:
+  explicit TEditorWidget(QWidget* parent = nullptr);
+  ~TEditorWidget() override;
+
+  TEditor& Editor() { return *core_; }
+  const TEditor& Editor() const { return *core_; }
+  TEditorRenderer& Renderer() { return *renderer_; }
+
+  // The font as stored (the name is kept even when another family serves).
+  void SetEditorFont(const QString& family, int height, TFontStyles styles);
+  const QString& FontName() const { return fontName_; }
+  int FontHeightSetting() const { return fontHeight_; }
+  TFontStyles FontStyles() const { return fontStyles_; }
+  const QFont& EditorFont() const { return renderer_->Font(); }
+
+  // The context menu: the control's own, or a host's replacement (not owned).
+  TEditorPopupMenu* PopupMenu() const { return popup_.get(); }
+  void SetContextMenu(QMenu* menu) { hostMenu_ = menu; }
+
+  // The host may take the wheel; returning false leaves it to the control.
+  std::function<bool(QWheelEvent*)> OnMouseWheel;
+  // A double click; the default selects the word under the pointer.
+  std::function<void(QPoint)> OnDoubleClick;
+
+  // Runs f, showing an exception that leaves it through the message service.
+  template <class F>
+  void Guard(F&& f) noexcept;
+
+  // ---- TEditorPlatform ----
+  bool HandleAllocated() const override { return true; }
+  bool Focused() const override { return hasFocus(); }
+  TFontMetrics FontMetrics() const override { return metrics_; }
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  int ScrollBarSize(TScrollBarKind) const override { return 0; }  // bars lie outside the viewport
+  void Invalidate(const TRect& rect) override;
+  void ScrollRect(int dx, int dy, const TRect& clip) override;
+  void SetScrollBar(TScrollBarKind kind, int min, int max, int page, int pos) override;
+  void SetScrollPos(TScrollBarKind kind, int pos) override;
+  void ShowScrollBar(TScrollBarKind kind, bool show) override;
+  void CreateCaret(int width, int height) override;
+  void DestroyCaret() override;
+  void SetCaretPos(int x, int y) override;
+  void ShowCaret() override;
+  void HideCaret() override;
+  void SetCursor(TEditorMouseCursorState state) override;
+  void SetCompositionWindow(int x, int y) override;
+  void UnderlineChanged() override;
+  void Beep() override;
+  bool ReadClipboard(std::string& text, bool& box) override;
+  bool ClipboardHasText() override;
+  void WriteClipboard(std::string_view text, bool box) override;
+
+  // The caret as drawn now (for tests): its rectangle and whether it shows.
+  QRect CaretRect() const { return QRect(caretPos_, caretSize_); }
+  bool CaretVisible() const { return caretShown_ && caretOn_ && hasFocus(); }
+  // The preedit text of a composition in progress.
+  const QString& Preedit() const { return preedit_; }
+
+ signals:
+  void textChanged();
+  void selectionChanged();
+  void caretMoved();
+
+ protected:
+  bool event(QEvent* e) override;
+  bool viewportEvent(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
+  bool focusNextPrevChild(bool next) override;
+  void scrollContentsBy(int, int) override {}
+
+ private:
+  // The control's own shortcuts (those of its context menu); true when taken.
+  bool ControlShortcut(QKeyEvent* e, bool perform);
+  void BarValueChanged(TScrollBarKind kind, int value);
+  void InvalidateCaret();
+  void AfterCaretMoved();
+
+  std::unique_ptr<TEditor> core_;
+  std::unique_ptr<TEditorRenderer> renderer_;
+  std::unique_ptr<TEditorPopupMenu> popup_;
+  QMenu* hostMenu_ = nullptr;
+  QString fontName_;
+  int fontHeight_ = -12;
+  TFontStyles fontStyles_ = 0;
+  TFontMetrics metrics_;
+  bool settingBars_ = false;
+  // caret
+  QPoint caretPos_;
+  QSize caretSize_{2, 16};
+  bool caretCreated_ = false;
+  bool caretShown_ = false;
+  bool caretOn_ = true;
+  QBasicTimer blink_;
+  QString preedit_;
+  int lastCaretRow_ = -1;
+  int lastCaretCol_ = -1;
+};
+
+template <class F>
+void TEditorWidget::Guard(F&& f) noexcept {
+  try {
+    f();
+  } catch (const std::exception& ex) {
+    ShowEditorException(this, ex.what());
+  } catch (...) {
+    ShowEditorException(this, "unknown error");
+  }
+}
+
+// The edit actions' target function for the editor control; registered at
+// start like the one for plain edit boxes.
+bool EditorEditTarget(TMeAction* action, QObject* target, TMeTargetCode code, TMeTargetKind kind);
+void RegisterEditorEditTarget();
+void UnregisterEditorEditTarget();
+
+}  // namespace tolvan
