@@ -5,6 +5,7 @@
 #include "app/program_icon.h"
 #include "app/single_instance.h"
 #include "editor/view/edit_actions.h"
+#include "editor/view/editor_widget.h"
 
 namespace tolvan {
 
@@ -22,6 +23,7 @@ int RunApplication(int argc, char** argv, const MainWindowFactory& createMainWin
   }
 
   RegisterStandardEditTarget();
+  RegisterEditorEditTarget();
   try {
     std::unique_ptr<QWidget> window =
         createMainWindow(ProgramPaths::FromRunningExecutable(), QApplication::arguments().mid(1));
@@ -41,6 +43,7 @@ int RunApplication(int argc, char** argv, const MainWindowFactory& createMainWin
   } catch (...) {
     TApplication::ShowException(std::current_exception());
   }
+  UnregisterEditorEditTarget();
   UnregisterStandardEditTarget();
   instance.Release();
   return 0;
