@@ -92,6 +92,7 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   // The caret as drawn now (for tests): its rectangle and whether it shows.
   QRect CaretRect() const { return QRect(caretPos_, caretSize_); }
   bool CaretVisible() const { return caretShown_ && caretOn_ && hasFocus(); }
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   // The preedit text of a composition in progress.
   const QString& Preedit() const { return preedit_; }
 
@@ -108,7 +109,6 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
-  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
