@@ -321,6 +321,7 @@ class TEditor : public TEditorClient {
   int RowIndex(int Row) const;  // first row counted for SetSelIndex after an edit
   void ClearHit();
   void DropOutsideSelection();
+  void ReplaceSelection(std::string_view S);
   void RecomputeSelection();
   void InvalidateSelection();
   void SelectionText(std::string& out) const;

@@ -390,26 +390,7 @@ void TEditor::PutStringToLine(std::string_view S) {
   UnderlineScope underline(*this);
   DropOutsideSelection();
   if (Selected()) {
-    TEditorStringList rows;
-    SelDeletedList(rows);
-    const int sr = selStr_.Sr;
-    const int er = std::min(selStr_.Er, list_->Count() - 1);
-    const int at = static_cast<int>(reinterpret_cast<std::intptr_t>(rows.Data(0))) - 1;
-    std::string first(rows.Get(0));
-    first.insert(static_cast<std::size_t>(at), S);
-    rows.Put(0, first);
-    std::string text;
-    for (int i = 0; i < rows.Count(); ++i) {
-      text += rows.Get(i);
-      if (rows.Rows(i) == raCrlf) text += "\r\n";
-    }
-    const int from = RowIndex(sr);
-    const int index = GetSelIndex(from, sr, 0) + selStr_.Sc + static_cast<int>(S.size());
-    selState_ = sstNone;
-    list_->UpdateList(sr, er - sr + 1, text);
-    InvalidateSelection();
-    SetSelIndex(from, index);
-    if (OnSelectionChange) OnSelectionChange(selState_);
+    ReplaceSelection(S);
     return;
   }
   ClearHit();

@@ -229,6 +229,24 @@ void TEditor::DeleteSelection() {
   SetSelIndex(from, index);
 }
 
+// The selection's rows without the selection, S put where it began: one
+// UpdateList, the caret after S.
+void TEditor::ReplaceSelection(std::string_view S) {
+  TEditorStringList rows;
+  SelDeletedList(rows);
+  const int sr = selStr_.Sr;
+  const int er = std::min(selStr_.Er, list_->Count() - 1);
+  const int at = FromData(rows.Data(0)) - 1;
+  std::string first(rows.Get(0));
+  first.insert(static_cast<std::size_t>(at), S);
+  rows.Put(0, first);
+  const int from = RowIndex(sr);
+  const int index = GetSelIndex(from, sr, 0) + at + static_cast<int>(S.size());
+  CleanSelection();
+  list_->UpdateList(sr, er - sr + 1, JoinRows(rows));
+  SetSelIndex(from, index);
+}
+
 void TEditor::SetSelTextBuf(std::string_view S) {
   if (readOnly_) return;
   if (S.empty()) {
@@ -242,19 +260,7 @@ void TEditor::SetSelTextBuf(std::string_view S) {
   UnderlineScope underline(*this);
   DropOutsideSelection();
   if (Selected()) {
-    TEditorStringList rows;
-    SelDeletedList(rows);
-    const int sr = selStr_.Sr;
-    const int er = std::min(selStr_.Er, list_->Count() - 1);
-    const int at = FromData(rows.Data(0)) - 1;
-    std::string first(rows.Get(0));
-    first.insert(static_cast<std::size_t>(at), S);
-    rows.Put(0, first);
-    const int from = RowIndex(sr);
-    const int index = GetSelIndex(from, sr, 0) + at + static_cast<int>(S.size());
-    CleanSelection();
-    list_->UpdateList(sr, er - sr + 1, JoinRows(rows));
-    SetSelIndex(from, index);
+    ReplaceSelection(S);
     return;
   }
   ClearHit();
