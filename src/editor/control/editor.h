@@ -88,6 +88,7 @@ class TEditor : public TEditorClient {
   const TEditorLeftbar& Leftbar() const { return *leftbar_; }
   const TEditorRuler& Ruler() const { return *ruler_; }
   const TEditorSpeed& Speed() const { return *speed_; }
+  const TEditorViewInfo& View() const { return *view_; }
   TFountain* Fountain() const { return fountain_; }
   // The scheme in use (not owned); null: the built-in one.
   void SetFountain(TFountain* f);

@@ -59,6 +59,7 @@ class TEditorRenderer {
   std::function<void(QPainter&, const TDrawLineInfo&)> OnDrawLine;
 
  private:
+  friend class TEditorPaint;
   struct Impl;
   const TEditor& editor_;
   QFont font_;

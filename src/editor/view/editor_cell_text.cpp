@@ -1,0 +1,125 @@
+#include "editor/view/editor_cell_text.h"
+
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPainter>
+
+#include "core/codepage.h"
+#include "editor/view/editor_font.h"
+
+namespace tolvan {
+
+TCellText::TCellText() { SetFont(QFont(QString::fromLatin1(kEditorFallbackFamily))); }
+
+void TCellText::SetFont(const QFont& font) {
+  font_ = font;
+  const QFontMetrics fm(font);
+  ascent_ = fm.ascent();
+  strikeOut_ = fm.strikeOutPos();
+  for (Face& f : faces_) f = Face{};
+}
+
+TCellText::Face& TCellText::FaceFor(TFontStyles style) {
+  const bool bold = style & FontStyleBit(fsBold);
+  const bool italic = style & FontStyleBit(fsItalic);
+  Face& f = faces_[(bold ? 1 : 0) | (italic ? 2 : 0)];
+  if (f.loaded) return f;
+  QFont font = font_;
+  font.setBold(bold);
+  font.setItalic(italic);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  f.primary = QRawFont::fromFont(font);
+  QFont fb(QString::fromLatin1(kEditorFallbackFamily));
+  fb.setPixelSize(std::max(1, static_cast<int>(f.primary.pixelSize() + 0.5)));
+  fb.setBold(bold);
+  fb.setItalic(italic);
+  f.fallback = QRawFont::fromFont(fb);
+  // Families without a bold or italic face get them made up, as the
+  // system's text drawing would.
+  f.fakeBold = bold && f.primary.weight() < QFont::DemiBold;
+  f.fakeItalic = italic && f.primary.style() == QFont::StyleNormal;
+  f.table.assign(0x10000, kUnknown);
+  f.loaded = true;
+  return f;
+}
+
+std::uint32_t TCellText::Lookup(Face& f, std::string_view s, std::size_t pos, unsigned code) {
+  const char32_t cp = cp932::DecodeChar(s, pos);
+  std::uint32_t g = kNoInk;
+  if (cp > 0x20 && cp != 0x7F && cp != 0x3000 && cp <= 0xFFFF) {
+    const QChar ch(static_cast<char16_t>(cp));
+    quint32 idx = 0;
+    int n = 1;
+    if (f.primary.isValid() && f.primary.glyphIndexesForChars(&ch, 1, &idx, &n) && n == 1 && idx != 0) {
+      g = idx;
+    } else if (f.fallback.isValid() && f.fallback.glyphIndexesForChars(&ch, 1, &idx, &n) && n == 1 &&
+               idx != 0) {
+      g = idx | kFallbackBit;
+    } else {
+      g = 0;  // the font's box for a missing character
+    }
+  }
+  f.table[code] = g;
+  return g;
+}
+
+void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t from, std::size_t to,
+                     int colWidth, TFontStyles style, const QColor& fg, int clipLeft, int clipRight) {
+  to = std::min(to, s.size());
+  if (from >= to || clipLeft >= clipRight || colWidth <= 0) return;
+  Face& f = FaceFor(style);
+  for (auto& v : glyphs_) v.clear();
+  for (auto& v : points_) v.clear();
+  const qreal base = y + ascent_;
+  // One column of slack on each side for glyphs that reach over their cell.
+  const int lo = clipLeft - colWidth, hi = clipRight + colWidth;
+  int firstX = -1, lastX = -1;
+  std::size_t i = from;
+  if (x + static_cast<long long>(i) * colWidth < lo - 2 * colWidth) {
+    // Walk quickly to the first visible character, keeping character starts.
+    while (i < to && x + static_cast<long long>(i + 2) * colWidth <= lo)
+      i += (cp932::IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1;
+  }
+  for (; i < to;) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    const bool dbl = cp932::IsLeadByte(b) && i + 1 < s.size();
+    const int cx = x + static_cast<int>(i) * colWidth;
+    if (cx >= hi) break;
+    const std::size_t n = dbl ? 2 : 1;
+    if (cx + static_cast<int>(n) * colWidth > lo) {
+      const unsigned code = dbl ? (b << 8) | static_cast<unsigned char>(s[i + 1]) : b;
+      std::uint32_t g = f.table[code];
+      if (g == kUnknown) g = Lookup(f, s, i, code);
+      if (g != kNoInk) {
+        const int k = (g & kFallbackBit) ? 1 : 0;
+        glyphs_[k].push_back(g & ~kFallbackBit);
+        points_[k].push_back(QPointF(cx, base));
+      }
+      if (firstX < 0) firstX = cx;
+      lastX = cx + static_cast<int>(n) * colWidth;
+    }
+    i += n;
+  }
+  p.setPen(fg);
+  for (int k = 0; k < 2; ++k) {
+    if (glyphs_[k].empty()) continue;
+    QGlyphRun run;
+    run.setRawFont(k ? f.fallback : f.primary);
+    run.setGlyphIndexes(glyphs_[k]);
+    run.setPositions(points_[k]);
+    const bool transformed = f.fakeItalic || f.fakeBold;
+    if (transformed) p.save();
+    if (f.fakeItalic) p.setTransform(QTransform(1, 0, -0.2, 1, 0.2 * base, 0), true);  // slant about the baseline
+    p.drawGlyphRun(QPointF(0, 0), run);
+    if (f.fakeBold) {
+      p.translate(1, 0);
+      p.drawGlyphRun(QPointF(0, 0), run);
+    }
+    if (transformed) p.restore();
+  }
+  if ((style & FontStyleBit(fsStrikeOut)) && firstX >= 0)
+    p.fillRect(QRect(firstX, static_cast<int>(base) - strikeOut_, lastX - firstX, 1), fg);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,62 @@
+// Draws CP932 text cell by cell: every byte one column wide, a double-byte
+// character two, whatever the font's own advances are. Glyphs are looked up
+// once per character code and drawn as glyph runs, one per font, so a row
+// costs one or two draw calls however many characters it holds.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "colouring/persistent.h"
+
+class QPainter;
+
+namespace tolvan {
+
+class TCellText {
+ public:
+  TCellText();
+  // The control's font; its styles are the default style of the text.
+  void SetFont(const QFont& font);
+  int Ascent() const { return ascent_; }
+
+  // Draws bytes [from, to) of s, byte i at x + i * colWidth with its top at
+  // y, in fg and the given style, skipping characters whose cells lie
+  // outside [clipLeft, clipRight) (the painter's clip does the exact cut).
+  // Underline is not drawn here (the control draws a dotted line instead).
+  void Draw(QPainter& p, int x, int y, std::string_view s, std::size_t from, std::size_t to, int colWidth,
+            TFontStyles style, const QColor& fg, int clipLeft, int clipRight);
+
+ private:
+  struct Face {
+    bool loaded = false;
+    QRawFont primary, fallback;
+    bool fakeBold = false, fakeItalic = false;
+    // Glyph per character code (a byte, or lead << 8 | trail); kUnknown until
+    // looked up. Bit 31: from the fallback font; kNoInk: nothing to draw.
+    std::vector<std::uint32_t> table;
+  };
+  static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
+  static constexpr std::uint32_t kNoInk = 0xFFFFFFFEu;
+  static constexpr std::uint32_t kFallbackBit = 0x80000000u;
+
+  Face& FaceFor(TFontStyles style);
+  std::uint32_t Lookup(Face& f, std::string_view s, std::size_t pos, unsigned code);
+
+  QFont font_;
+  int ascent_ = 12;
+  int strikeOut_ = 4;
+  std::array<Face, 4> faces_;  // index: bold | italic << 1
+  QList<quint32> glyphs_[2];
+  QList<QPointF> points_[2];
+};
+
+}  // namespace tolvan
