@@ -32,6 +32,7 @@
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
 #include "colouring/scheme_store.h"
+#include "editorwin/editor_window.h"
 #include "editorwin/new_script_dialog.h"
 #include "job/thread_do_job.h"
 
@@ -106,10 +107,12 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
   bridge_->onEnded = [this] { EndOfJob(); };
 
   // Editor windows that come to the front refresh their commands.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+  focusHook_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     if (!now) return;
     if (TEditorWindowRef* w = editorWindows_.FindByWidget(now->window())) w->RefreshCommands();
   });
+
+  SetUpEditorWindows();
 
   frmError_ = new TfrmError(this);
   TellLeftOut(leftOut, false);
@@ -144,7 +147,18 @@ void TForm1::ShowLeftOut(QStringList shown, bool scripts) {
   Messages().Show(this, QMessageBox::Warning, QString(), text);
 }
 
-TForm1::~TForm1() { StopJobForGood(); }
+TForm1::~TForm1() {
+  StopJobForGood();
+  // Editor windows still open go first, while the table they were in exists.
+  disconnect(focusHook_);
+  editorWindows_.SetFactory(nullptr);
+  for (int i = 0; i < TEditorWindows::kSlots; ++i) {
+    if (TEditorWindowRef* w = editorWindows_.At(i)) {
+      editorWindows_.UnregisterEditor(w);
+      delete w->Window();
+    }
+  }
+}
 
 void TForm1::StopJobForGood() {
   // The job must not outlive the texts it writes to; with the bridge closed

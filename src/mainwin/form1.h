@@ -40,6 +40,7 @@ class TThreadDoJob;
 class TRemoveButton;
 class TInputList;
 class TElidedLabel;
+class TEditorWindowHost;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -97,6 +98,8 @@ class TForm1 : public QMainWindow {
   void OpenEnvironmentDialog();
   void ShowAbout();
   void LoadColouringScheme(IniFile& ini, bool settingsFileExisted);
+  // The editor windows' factory and what they ask of this window.
+  void SetUpEditorWindows();
 
   // Script catalogue.
   void SetUpCatalogue();
@@ -155,6 +158,8 @@ class TForm1 : public QMainWindow {
   TLineFile optionHistoryFile_{paths_.OptionHistoryFile()};
   TEditorWindows editorWindows_;
   QStringList findHistory_, replaceHistory_;
+  std::unique_ptr<TEditorWindowHost> editorHost_;
+  QMetaObject::Connection focusHook_;
 
   // Job values.
   int outputIndex_ = 0, inputIndex_ = 0;

@@ -1,0 +1,587 @@
+#include "editorwin/editor_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStyle>
+#include <QToolBar>
+#include <QWheelEvent>
+
+#include <cerrno>
+#include <cstring>
+
+#include "colouring/scheme_store.h"
+#include "core/files.h"
+#include "core/qt/message_service.h"
+#include "core/qt/qtext.h"
+#include "editor/view/editor_font.h"
+#include "editorwin/editor_window_logic.h"
+#include "settings/settings.h"
+
+#if __has_include("editorwin/find_replace.h")
+#include "editorwin/find_replace.h"
+#define TOLVAN_HAVE_FIND_REPLACE 1
+#else
+namespace tolvan {
+class TFindReplace {};
+}  // namespace tolvan
+#endif
+#if __has_include("editorwin/font_dialog.h")
+#include "editorwin/font_dialog.h"
+#define TOLVAN_HAVE_FONT_DIALOG 1
+#endif
+
+namespace tolvan {
+
+// ---------------------------------------------------------------- choosers
+
+QString TEditorFileChoosers::ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
+                                            const QString& initialPath) {
+  QFileDialog dlg(parent);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  dlg.setOption(QFileDialog::HideNameFilterDetails, true);
+  dlg.setNameFilters(filters);
+  dlg.setDefaultSuffix(defaultSuffix);
+  if (!initialPath.isEmpty()) dlg.selectFile(initialPath);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  return dlg.selectedFiles().first();
+}
+
+QString TEditorFileChoosers::ChooseOpenFile(QWidget* parent, const QString& folder, const QString& defaultSuffix) {
+  QFileDialog dlg(parent);
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setFileMode(QFileDialog::ExistingFile);
+  dlg.setDirectory(folder);
+  dlg.setDefaultSuffix(defaultSuffix);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  return dlg.selectedFiles().first();
+}
+
+namespace {
+
+TEditorFileChoosers* g_choosers = nullptr;
+
+std::filesystem::path FsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString Suffix(const QString& ext) { return ext.startsWith('.') ? ext.mid(1) : ext; }
+
+QFont Styled(QFont font, TFontStyles styles) {
+  font.setBold(styles & FontStyleBit(fsBold));
+  font.setItalic(styles & FontStyleBit(fsItalic));
+  font.setUnderline(styles & FontStyleBit(fsUnderline));
+  font.setStrikeOut(styles & FontStyleBit(fsStrikeOut));
+  return font;
+}
+
+}  // namespace
+
+TEditorFileChoosers& EditorFileChoosers() {
+  static TEditorFileChoosers real;
+  return g_choosers ? *g_choosers : real;
+}
+
+void SetEditorFileChoosers(TEditorFileChoosers* choosers) { g_choosers = choosers; }
+
+// ---------------------------------------------------------------- creation
+
+TfrmEditor* TfrmEditor::Create(TEditorWindowHost& host, const QString& path, QWidget* owner) {
+  auto* w = new TfrmEditor(host, path, owner);
+  if (!w->LoadFile()) {
+    delete w;
+    return nullptr;
+  }
+  return w;
+}
+
+TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* owner)
+    : QMainWindow(owner), host_(host), filePath_(path), scriptExt_(host.ScriptExt()) {
+  setObjectName("frmEditor");
+  setAttribute(Qt::WA_DeleteOnClose, true);
+  setWindowTitle("frmEditor");
+  editor_ = new TEditorWidget(this);
+  editor_->setObjectName("Editor1");
+  setCentralWidget(editor_);
+  BuildMenusAndToolBar();
+
+  LoadSettingsScheme();
+  BuildDisplayScheme();
+  editor_->Editor().SetFountain(displayScheme_.get());
+  ConfigureControl();
+
+  IniFile ini(host_.SettingsFile());
+  const EditorSettings keys = LoadEditorSettings(ini);
+  ApplyEditorKeys(ToQString(keys.FontName), keys.FontSize, keys.LineSpace, keys.TabSpace);
+  resize(keys.Width, keys.Height);
+
+  editor_->Renderer().OnDrawLine = [this](QPainter& p, const TDrawLineInfo& info) { DrawLine(p, info); };
+  editor_->OnMouseWheel = [this](QWheelEvent* e) {
+    // One line per wheel event; Shift+wheel does nothing here.
+    if (!(e->modifiers() & Qt::ShiftModifier)) {
+      const int delta = e->angleDelta().y();
+      if (delta != 0) editor_->Editor().VScroll(delta > 0 ? SB_LINEUP : SB_LINEDOWN);
+    }
+    e->accept();
+    return true;
+  };
+  editor_->OnDoubleClick = [this](QPoint) { editor_->Editor().SelectTokenFromCaret(); };
+
+#ifdef TOLVAN_HAVE_FIND_REPLACE
+  findReplace_ = std::make_unique<TFindReplace>(*editor_, host_.FindHistory(), host_.ReplaceHistory(), this);
+#endif
+
+  connect(editor_, &TEditorWidget::textChanged, this, &TfrmEditor::RefreshCommands);
+  connect(editor_, &TEditorWidget::selectionChanged, this, &TfrmEditor::RefreshCommands);
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TfrmEditor::RefreshCommands);
+}
+
+TfrmEditor::~TfrmEditor() {
+  findReplace_.reset();
+  // The control goes with the window's children, after the schemes.
+  editor_->Renderer().OnDrawLine = nullptr;
+  editor_->Editor().SetFountain(nullptr);
+}
+
+void TfrmEditor::LoadSettingsScheme() {
+  settingsScheme_ = CreateEditorSettingsGawkScheme();
+  IniFile ini(host_.SettingsFile());
+  try {
+    LoadStoredGawkScheme(ini, *settingsScheme_);
+  } catch (const std::exception&) {
+    // The main window reported a damaged stored scheme at start; the
+    // factory values serve.
+  }
+  TStringList& words = settingsScheme_->ReserveWordList();
+  for (const char* w : kGawkExtraWords) words.Add(w);
+}
+
+void TfrmEditor::BuildDisplayScheme() {
+  displayScheme_ = std::make_unique<TGawkFountain>();
+  displayScheme_->SetName("GawkFountain2");
+  const TGawkFountain& s = *settingsScheme_;
+  displayScheme_->Field().SetColor(s.Field().Color());
+  displayScheme_->Field().SetStyle(s.Field().Style());
+  displayScheme_->Reserve().SetColor(s.Reserve().Color());
+  displayScheme_->Reserve().SetStyle(s.Reserve().Style());
+  // Comments and strings are coloured by the row hook.
+  displayScheme_->Comment().SetColor(0);
+  displayScheme_->Comment().SetStyle(0);
+  displayScheme_->Str().SetColor(0);
+  displayScheme_->Str().SetStyle(0);
+  displayScheme_->SetReserveWordList(s.ReserveWordList());
+}
+
+void TfrmEditor::ConfigureControl() {
+  TEditor& c = editor_->Editor();
+  std::vector<std::string> lines(std::begin(kScriptTemplateLines), std::end(kScriptTemplateLines));
+  c.Lines().Assign(lines);
+  c.SetReadOnly(false);
+  c.SetWantReturns(true);
+  c.SetWantTabs(true);
+  c.SetWordWrap(false);
+  TEditorWrapOption& wrap = c.WrapOption();
+  wrap.SetWrapByte(80);
+  wrap.SetFollowStr(ToCp932Lossy(QString::fromUtf8(
+      "、。，．・？！゛゜ヽヾゝゞ々ー）］｝」』!),.:;?]}｡｣､･ｰﾞﾟ")));
+  wrap.SetLeadStr(ToCp932Lossy(QString::fromUtf8("（［｛「『([{｢")));
+  wrap.SetPunctuationStr(ToCp932Lossy(QString::fromUtf8("、。，．,.｡､")));
+  wrap.SetFollowRetMark(false);
+  wrap.SetFollowPunctuation(false);
+  wrap.SetLeading(false);
+  wrap.SetWordBreak(false);
+  c.SetUndoListMax(64);
+
+  TEditorCaret& caret = c.Caret();
+  caret.SetAutoIndent(true);
+  caret.SetBackSpaceUnIndent(true);
+  caret.SetFreeCaret(true);
+  caret.SetFreeRow(false);
+  caret.SetInTab(false);
+  caret.SetKeepCaret(false);
+  caret.SetLockScroll(false);
+  caret.SetNextLine(false);
+  caret.SetPrevSpaceIndent(false);
+  caret.SetRowSelect(true);
+  caret.SetSelDragMode(dmAutomatic);
+  caret.SetSelMove(true);
+  caret.SetSoftTab(false);
+  caret.SetTabIndent(false);
+  caret.SetTokenEndStop(false);
+  caret.SetTabSpaceCount(8);
+  caret.SetAutoCursor(true);
+  caret.Cursors().SetDefaultCursor(crIBeam);
+  caret.Cursors().SetDragSelCursor(crDrag);
+  caret.Cursors().SetInSelCursor(crArrow);
+
+  c.SetHitStyle(hsSelect);
+  TEditorMargin& m = c.Margin();
+  m.SetLeft(7);
+  m.SetTop(2);
+  m.SetLine(2);
+  m.SetCharacter(0);
+
+  TEditorLeftbar& lb = c.Leftbar();
+  lb.SetVisible(true);
+  lb.SetShowNumber(true);
+  lb.SetShowNumberMode(nmLine);
+  lb.SetColumn(4);
+  lb.SetBkColor(clWhite);
+  lb.SetColor(clBlack);
+  lb.SetEdge(true);
+  lb.SetLeftMargin(8);
+  lb.SetRightMargin(4);
+  lb.SetZeroBase(false);
+  lb.SetZeroLead(false);
+
+  TEditorRuler& ruler = c.Ruler();
+  ruler.SetVisible(true);
+  ruler.SetBkColor(clWhite);
+  ruler.SetColor(clBlack);
+  ruler.SetMarkColor(clBlack);
+  ruler.SetEdge(true);
+  ruler.SetGaugeRange(10);
+
+  TEditorImagebar& ib = c.Imagebar();
+  ib.SetVisible(true);
+  ib.SetDigitWidth(8);
+  ib.SetLeftMargin(0);
+  ib.SetMarkWidth(0);
+  ib.SetRightMargin(0);
+
+  TEditorMarks& marks = c.Marks();
+  for (TEditorMark* mark : {&marks.EofMark(), &marks.RetMark(), &marks.WrapMark(), &marks.HideMark(), &marks.Underline()}) {
+    mark->SetVisible(false);
+    mark->SetColor(clGray);
+  }
+
+  TEditorViewInfo& view = c.View();
+  view.SetUrl(false);
+  view.SetMail(false);
+  view.SetControlCode(false);
+  view.Colors().Select().SetColor(clWhite);
+  view.Colors().Select().SetBkColor(clNavy);
+
+  c.SetScrollBars(ssBoth);
+  c.Speed().SetCaretVerticalAc(2);
+  c.Speed().SetPageVerticalRange(2);
+  c.Speed().SetPageVerticalRangeAc(2);
+  editor_->Renderer().SetColor(clWhite);
+  editor_->Renderer().SetFontColor(clBlack);
+}
+
+void TfrmEditor::ApplyEditorKeys(const QString& fontName, int fontSize, int lineSpace, int tabSpace) {
+  fontSize_ = fontSize;
+  // The size is in points; the stored name stays even when another family serves.
+  editor_->SetEditorFont(fontName, fontSize, editor_->FontStyles());
+  TEditor& c = editor_->Editor();
+  c.Margin().SetLine(lineSpace);
+  c.Caret().SetTabSpaceCount(tabSpace);
+}
+
+bool TfrmEditor::LoadFile() {
+  if (!filePath_.isEmpty()) {
+    try {
+      editor_->Editor().Lines().LoadFromFile(FsPath(filePath_));
+    } catch (const std::exception& e) {
+      Messages().Exception(parentWidget(), QFile::decodeName(e.what()));
+      return false;
+    }
+    setWindowTitle(filePath_);
+  } else {
+    setWindowTitle(QString::fromUtf8("新規ファイル"));
+  }
+  editor_->Editor().SetModified(false);
+  RefreshCommands();
+  return true;
+}
+
+// ---------------------------------------------------------------- menus
+
+void TfrmEditor::BuildMenusAndToolBar() {
+  auto act = [this](QMenu* menu, const char* name, const char* caption, auto slot) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  mnuFile = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
+  mnuFile->setObjectName("mnuFile");
+  mnuFileNew = act(mnuFile, "mnuFileNew", "新規ファイル作成(&N)", [this] { FileNew(); });
+  mnuFileOpen = act(mnuFile, "mnuFileOpen", "開く(&O)", [this] { FileOpen(); });
+  mnuFileSave = act(mnuFile, "mnuFileSave", "保存(&S)", [this] { Save(); });
+  mnuFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  mnuFileSaveAs = act(mnuFile, "mnuFileSaveAs", "別名で保存(&A)", [this] { SaveAs(); });
+  mnuFileClose = act(mnuFile, "mnuFileClose", "閉じる(&C)", [this] { close(); });
+  connect(mnuFile, &QMenu::aboutToShow, this, &TfrmEditor::RefreshCommands);
+
+  TEditor& c = editor_->Editor();
+  mnuEdit = menuBar()->addMenu(QString::fromUtf8("編集(&E)"));
+  mnuEdit->setObjectName("mnuEdit");
+  mnuEditUndo = act(mnuEdit, "mnuEditUndo", "元に戻す(&U)", [this] { editor_->Guard([&] { editor_->Editor().Undo(); }); });
+  mnuEditCut = act(mnuEdit, "mnuEditCut", "切り取り(&T)", [this] { editor_->Guard([&] { editor_->Editor().CutToClipboard(); }); });
+  mnuEditCopy = act(mnuEdit, "mnuEditCopy", "コピー(&C)", [this] { editor_->Guard([&] { editor_->Editor().CopyToClipboard(); }); });
+  mnuEditPaste = act(mnuEdit, "mnuEditPaste", "貼り付け(&P)", [this] { editor_->Guard([&] { editor_->Editor().PasteFromClipboard(); }); });
+  mnuEditDel = act(mnuEdit, "mnuEditDel", "削除", [this] { editor_->Guard([&] { editor_->Editor().ClearSelection(); }); });
+  mnuEditSelectAll = act(mnuEdit, "mnuEditSelectAll", "すべて選択(&L)", [this] { editor_->Guard([&] { editor_->Editor().SelectAll(); }); });
+  (void)c;
+  connect(mnuEdit, &QMenu::aboutToShow, this, &TfrmEditor::RefreshCommands);
+
+  QMenu* mnuFind = menuBar()->addMenu(QString::fromUtf8("検索(&S)"));
+  mnuFind->setObjectName("mnuFind");
+  mnuFindFind = act(mnuFind, "mnuFindFind", "検索(&F)", [this] { Find(); });
+  mnuFindFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  mnuFindNext = act(mnuFind, "mnuFindNext", "次を検索(&S)", [this] { FindNext(); });
+  mnuFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+  mnuFindReplace = act(mnuFind, "mnuFindReplace", "置換(&R)", [this] { Replace(); });
+  mnuFindReplace->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  mnuFindReplaceNext = act(mnuFind, "mnuFindReplaceNext", "次を置換", [this] { ReplaceNext(); });
+  mnuFindReplaceNext->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+
+  QMenu* tool = menuBar()->addMenu(QString::fromUtf8("ツール(&T)"));
+  tool->setObjectName("Tool1");
+  mnuToolToUnk1 = act(tool, "mnuToolToUnk1", "To# Un#(&k)", [this] { ToggleCommentOfSelection(); });
+
+  QMenu* setting = menuBar()->addMenu(QString::fromUtf8("設定"));
+  setting->setObjectName("mnuSetting");
+  mnuSettingColor = act(setting, "mnuSettingColor", "エディタ設定", [this] { ShowFontDialog(); });
+
+  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  auto button = [this](const char* name, const QIcon& icon, const char* text, auto slot) {
+    QAction* a = ToolBar1->addAction(icon, QString::fromUtf8(text));
+    a->setObjectName(name);
+    a->setToolTip(QString::fromUtf8(text));
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  auto themed = [this](const char* theme, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(theme), style()->standardIcon(fallback));
+  };
+  auto themedOnly = [](const char* theme) { return QIcon::fromTheme(QString::fromLatin1(theme)); };
+  btnOpen = button("btnOpen", themed("document-open", QStyle::SP_DialogOpenButton), "開く", [this] { FileOpen(); });
+  btnSave = button("btnSave", themed("document-save", QStyle::SP_DialogSaveButton), "保存", [this] { Save(); });
+  ToolBar1->addSeparator();
+  btnCut = button("btnCut", themedOnly("edit-cut"), "切り取り", [this] { editor_->Guard([&] { editor_->Editor().CutToClipboard(); }); });
+  btnCopy = button("btnCopy", themedOnly("edit-copy"), "コピー", [this] { editor_->Guard([&] { editor_->Editor().CopyToClipboard(); }); });
+  btnPaste = button("btnPaste", themedOnly("edit-paste"), "貼り付け", [this] { editor_->Guard([&] { editor_->Editor().PasteFromClipboard(); }); });
+  ToolBar1->addSeparator();
+  btnFind = button("btnFind", themedOnly("edit-find"), "検索", [this] { Find(); });
+  btnFindNext = button("btnFindNext", themed("go-down", QStyle::SP_ArrowDown), "次を検索", [this] { FindNext(); });
+  btnFindUp = button("btnFindUp", themed("go-up", QStyle::SP_ArrowUp), "上へ検索", [this] { FindUp(); });
+  ToolBar1->addSeparator();
+  btnComment = button("btnComment", QIcon(), "#", [this] { ToggleCommentOfSelection(); });
+  btnComment->setToolTip(QString::fromUtf8("コメント化/コード化"));
+}
+
+void TfrmEditor::RefreshCommands() {
+  if (!editor_) return;
+  const TEditor& c = editor_->Editor();
+  const bool selected = c.SelLength() > 0;
+  const bool clip = editor_->ClipboardHasText();
+  btnCut->setEnabled(selected);
+  btnCopy->setEnabled(selected);
+  btnComment->setEnabled(selected);
+  btnPaste->setEnabled(clip);
+  btnSave->setEnabled(c.Modified());
+  mnuFileSave->setEnabled(c.Modified());
+  mnuEditCut->setEnabled(selected);
+  mnuEditCopy->setEnabled(selected);
+  mnuEditDel->setEnabled(selected);
+  mnuEditPaste->setEnabled(clip);
+}
+
+void TfrmEditor::ShowAndRaise() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
+void TfrmEditor::ActivateAndRestore() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
+// ---------------------------------------------------------------- commands
+
+void TfrmEditor::FileNew() { host_.OpenEditor(QString()); }
+
+void TfrmEditor::FileOpen() {
+  const QString path = EditorFileChoosers().ChooseOpenFile(this, host_.ScriptsFolder(), Suffix(scriptExt_));
+  if (!path.isEmpty()) host_.OpenEditor(path);
+}
+
+bool TfrmEditor::WriteTo(const QString& path) {
+  // A temporary file renamed over the target: a failed write leaves the
+  // file as it was, and a symbolic link keeps naming the file it named.
+  const std::string bytes = editor_->Editor().Lines().GetTextStr();
+  if (WriteFileAtomically(FsPath(path), bytes)) return true;
+  const int err = errno;
+  Messages().Exception(this, QString::fromUtf8("Cannot create file \"") + path + "\". " +
+                                 QString::fromLocal8Bit(std::strerror(err)));
+  return false;
+}
+
+void TfrmEditor::SetFileName(const QString& path) {
+  filePath_ = path;
+  setWindowTitle(path);
+}
+
+bool TfrmEditor::Save() {
+  if (filePath_.isEmpty()) return SaveAs();
+  if (!WriteTo(filePath_)) return false;
+  editor_->Editor().SetModified(false);
+  RefreshCommands();
+  return true;
+}
+
+bool TfrmEditor::SaveAs() {
+  const QString ext = host_.ScriptExt();
+  const QString path = EditorFileChoosers().ChooseSaveFile(this, ScriptNameFilters(ext), Suffix(ext), filePath_);
+  if (path.isEmpty()) return false;
+  if (!WriteTo(path)) return false;
+  SetFileName(path);
+  editor_->Editor().SetModified(false);
+  RefreshCommands();
+  return true;
+}
+
+void TfrmEditor::ToggleCommentOfSelection() {
+  editor_->Guard([&] {
+    TEditor& c = editor_->Editor();
+    const std::string selected = c.GetSelText();
+    if (selected.empty()) return;
+    c.SetSelText(ToggleComment(selected));
+  });
+}
+
+void TfrmEditor::Find() {
+#ifdef TOLVAN_HAVE_FIND_REPLACE
+  findReplace_->Find();
+#endif
+}
+void TfrmEditor::FindNext() {
+#ifdef TOLVAN_HAVE_FIND_REPLACE
+  findReplace_->FindNext();
+#endif
+}
+void TfrmEditor::FindUp() {
+#ifdef TOLVAN_HAVE_FIND_REPLACE
+  findReplace_->FindUp();
+#endif
+}
+void TfrmEditor::Replace() {
+#ifdef TOLVAN_HAVE_FIND_REPLACE
+  findReplace_->Replace();
+#endif
+}
+void TfrmEditor::ReplaceNext() {
+#ifdef TOLVAN_HAVE_FIND_REPLACE
+  findReplace_->ReplaceNext();
+#endif
+}
+
+void TfrmEditor::ShowFontDialog() {
+#ifdef TOLVAN_HAVE_FONT_DIALOG
+  QString name = editor_->FontName();
+  int fontSize = fontSize_;
+  int lineSpace = editor_->Editor().Margin().Line();
+  int tabSpace = editor_->Editor().Caret().TabSpaceCount();
+  TfrmFont dlg(this, *settingsScheme_, name, fontSize, lineSpace, tabSpace, size(), host_.SettingsFile());
+  const bool accepted = dlg.exec() == QDialog::Accepted;
+  AfterFontDialog(accepted, name, fontSize, lineSpace, tabSpace);
+#endif
+}
+
+void TfrmEditor::AfterFontDialog(bool accepted, const QString& fontName, int fontSize, int lineSpace, int tabSpace) {
+  IniFile ini(host_.SettingsFile());
+  if (accepted) {
+    EditorSettings keys = LoadEditorSettings(ini);
+    if (auto name = KeepOrEncode(fontName, keys.FontName)) keys.FontName = *name;
+    keys.FontSize = fontSize;
+    keys.LineSpace = lineSpace;
+    keys.TabSpace = tabSpace;
+    const bool stored = StoreGawkScheme(ini, *settingsScheme_);
+    if (!SaveEditorFontSettings(ini, keys) || !stored)
+      Messages().Error(this, QString::fromUtf8("設定ファイルを書き込めませんでした：") +
+                                 QFile::decodeName(host_.SettingsFile().c_str()));
+    ApplyEditorKeys(fontName, fontSize, lineSpace, tabSpace);
+  } else {
+    // Changes made in the dialog are dropped: what is stored (or the
+    // factory values) comes back.
+    LoadSettingsScheme();
+  }
+  editor_->viewport()->update();
+}
+
+void TfrmEditor::closeEvent(QCloseEvent* event) {
+  if (Modified()) {
+    const auto answer = Messages().Ask(this, QMessageBox::Question, QString(),
+                                       QString::fromUtf8("このファイルの変更を保存しますか"),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel) {
+      event->ignore();
+      return;
+    }
+    // A save that was cancelled or failed keeps the window and its text.
+    if (answer == QMessageBox::Yes && !Save()) {
+      event->ignore();
+      return;
+    }
+  }
+  host_.UnregisterEditor(this);
+  event->accept();
+}
+
+// ---------------------------------------------------------------- row hook
+
+void TfrmEditor::DrawLine(QPainter& painter, const TDrawLineInfo& info) {
+  if (info.Selected) return;
+  const std::vector<TOverdrawRun> runs = OverdrawRuns(info.LineStr);
+  if (runs.empty()) return;
+  const TEditorRenderer& r = editor_->Renderer();
+  const int w = editor_->Editor().ColWidth();
+  const QColor text = ToQColor(r.FontColor());
+  const QColor background = ToQColor(r.Color());
+  auto colour = [&](TColor c) { return c == clNone ? text : ToQColor(c); };
+  painter.save();
+  for (const TOverdrawRun& run : runs) {
+    QColor pen = Qt::black;
+    QColor brush = background;  // back to the row's background after a red cell
+    TFontStyles style = 0;
+    switch (run.Kind) {
+      case TOverdrawKind::Dbcs:
+        pen = colour(displayScheme_->DBCS().Color());
+        brush = Qt::red;
+        style = displayScheme_->DBCS().Style();
+        break;
+      case TOverdrawKind::Comment:
+        pen = colour(settingsScheme_->Comment().Color());
+        style = settingsScheme_->Comment().Style();
+        break;
+      case TOverdrawKind::Str:
+        pen = colour(settingsScheme_->Str().Color());
+        style = settingsScheme_->Str().Style();
+        break;
+      case TOverdrawKind::Plain:
+        break;
+    }
+    painter.setFont(Styled(r.Font(), style));
+    painter.setPen(pen);
+    painter.setBrush(brush);
+    r.DrawTextRect(painter, info.Rect, info.X + run.Pos * w, info.Y,
+                   info.LineStr.substr(static_cast<std::size_t>(run.Pos), static_cast<std::size_t>(run.Len)), true);
+  }
+  painter.restore();
+}
+
+}  // namespace tolvan

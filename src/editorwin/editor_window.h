@@ -1,0 +1,159 @@
+// The script editor window: one awk script in the editor control, with its
+// menus and tool bar, saving, the comment toggle, the row hook that colours
+// comments, strings, regular expressions and stray "$" signs and flags
+// double-byte characters in code, and the entries of find/replace and of
+// the font and colour dialog. The main window opens it through its table.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <memory>
+
+#include "editor/view/editor_widget.h"
+#include "mainwin/editor_windows.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace tolvan {
+
+class TGawkFountain;
+class TFindReplace;
+
+// What an editor window needs of the main window.
+class TEditorWindowHost {
+ public:
+  virtual ~TEditorWindowHost() = default;
+  virtual std::filesystem::path SettingsFile() const = 0;
+  virtual QString ScriptsFolder() const = 0;
+  // The script extension with its dot, as set now.
+  virtual QString ScriptExt() const = 0;
+  // Brings the window of path forward or opens one (empty: untitled).
+  virtual void OpenEditor(const QString& path) = 0;
+  virtual void UnregisterEditor(TEditorWindowRef* window) = 0;
+  // Shared by every editor window, for the find and replace boxes.
+  virtual QStringList& FindHistory() = 0;
+  virtual QStringList& ReplaceHistory() = 0;
+};
+
+// The editor window's file choosers, replaceable so tests never block on a
+// modal dialog. Each answers an empty text when cancelled.
+class TEditorFileChoosers {
+ public:
+  virtual ~TEditorFileChoosers() = default;
+  // Asks before replacing an existing file; defaultSuffix has no dot.
+  virtual QString ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
+                                 const QString& initialPath);
+  virtual QString ChooseOpenFile(QWidget* parent, const QString& folder, const QString& defaultSuffix);
+};
+TEditorFileChoosers& EditorFileChoosers();
+// nullptr restores the real choosers; the caller keeps ownership.
+void SetEditorFileChoosers(TEditorFileChoosers* choosers);
+
+class TfrmEditor : public QMainWindow, public TEditorWindowRef {
+  Q_OBJECT
+ public:
+  // Makes the window for path (empty: untitled, showing the template). A
+  // file that cannot be read is reported and no window is made (nullptr):
+  // a window showing the template would write it over that file.
+  static TfrmEditor* Create(TEditorWindowHost& host, const QString& path, QWidget* owner);
+  ~TfrmEditor() override;
+
+  // ---- TEditorWindowRef ----
+  QString FilePath() const override { return filePath_; }
+  QString Caption() const override { return windowTitle(); }
+  void ShowAndRaise() override;
+  void ActivateAndRestore() override;
+  // The tool bar and the Edit and File menus follow the selection, the
+  // clipboard and Modified.
+  void RefreshCommands() override;
+  QWidget* Window() override { return this; }
+
+  TEditorWidget& Editor1() { return *editor_; }
+  TGawkFountain& SettingsScheme() { return *settingsScheme_; }
+  TGawkFountain& DisplayScheme() { return *displayScheme_; }
+  bool Modified() const { return editor_->Editor().Modified(); }
+
+  // Commands.
+  void FileNew();
+  void FileOpen();
+  // False when nothing was written (cancelled or failed; the failure is shown).
+  bool Save();
+  bool SaveAs();
+  void ToggleCommentOfSelection();
+  void Find();
+  void FindNext();
+  void FindUp();
+  void Replace();
+  void ReplaceNext();
+  void ShowFontDialog();
+  // The steps after the font and colour dialog: confirmed, the scheme and
+  // the Editor keys are stored and applied; cancelled, the stored scheme is
+  // read again. The control is repainted either way.
+  void AfterFontDialog(bool accepted, const QString& fontName, int fontSize, int lineSpace, int tabSpace);
+
+  // The row hook: redraws the runs of OverdrawRuns over a painted row.
+  void DrawLine(QPainter& painter, const TDrawLineInfo& info);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* owner);
+  void BuildMenusAndToolBar();
+  void ConfigureControl();
+  void LoadSettingsScheme();
+  void BuildDisplayScheme();
+  void ApplyEditorKeys(const QString& fontName, int fontSize, int lineSpace, int tabSpace);
+  bool LoadFile();
+  bool WriteTo(const QString& path);
+  void SetFileName(const QString& path);
+
+  TEditorWindowHost& host_;
+  QString filePath_;
+  QString scriptExt_;
+  int fontSize_ = 12;
+  // Schemes before the control: the control must never outlive its scheme.
+  std::unique_ptr<TGawkFountain> settingsScheme_;
+  std::unique_ptr<TGawkFountain> displayScheme_;
+  TEditorWidget* editor_ = nullptr;
+  std::unique_ptr<TFindReplace> findReplace_;
+
+ public:
+  // Menus and tool buttons (object names as the commands are known).
+  QMenu* mnuFile = nullptr;
+  QMenu* mnuEdit = nullptr;
+  QAction* mnuFileNew = nullptr;
+  QAction* mnuFileOpen = nullptr;
+  QAction* mnuFileSave = nullptr;
+  QAction* mnuFileSaveAs = nullptr;
+  QAction* mnuFileClose = nullptr;
+  QAction* mnuEditUndo = nullptr;
+  QAction* mnuEditCut = nullptr;
+  QAction* mnuEditCopy = nullptr;
+  QAction* mnuEditPaste = nullptr;
+  QAction* mnuEditDel = nullptr;
+  QAction* mnuEditSelectAll = nullptr;
+  QAction* mnuFindFind = nullptr;
+  QAction* mnuFindNext = nullptr;
+  QAction* mnuFindReplace = nullptr;
+  QAction* mnuFindReplaceNext = nullptr;
+  QAction* mnuToolToUnk1 = nullptr;
+  QAction* mnuSettingColor = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QAction* btnOpen = nullptr;
+  QAction* btnSave = nullptr;
+  QAction* btnCut = nullptr;
+  QAction* btnCopy = nullptr;
+  QAction* btnPaste = nullptr;
+  QAction* btnFind = nullptr;
+  QAction* btnFindNext = nullptr;
+  QAction* btnFindUp = nullptr;
+  QAction* btnComment = nullptr;
+};
+
+}  // namespace tolvan

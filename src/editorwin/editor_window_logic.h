@@ -1,0 +1,52 @@
+// The script editor window's decisions that need no window: the comment
+// toggle, the runs the row hook redraws, the save dialog's filters and the
+// words every window adds to the awk scheme.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvan {
+
+// What an untitled window shows.
+extern const char* const kScriptTemplateLines[7];
+// Words added to the settings scheme's reserved words when a window opens.
+extern const char* const kGawkExtraWords[22];
+
+// Each line of the selected text: an empty line becomes "#", a line that
+// starts with "#" loses it, any other line gets "#" in front. Every line of
+// the result ends with CR LF; a line break ending the text ends its last
+// line rather than making another one. An empty text gives an empty text.
+std::string ToggleComment(std::string_view selected);
+
+// How the row hook redraws a run of bytes.
+enum class TOverdrawKind {
+  Dbcs,     // a double-byte character in code: the text colour on red
+  Comment,  // the settings scheme's comment colour and style
+  Str,      // the settings scheme's string colour and style
+  Plain,    // black, no style (quotes, slashes, regular expressions, a stray $)
+};
+
+struct TOverdrawRun {
+  int Pos = 0;  // first byte (0-based) of the run in the row
+  int Len = 0;
+  TOverdrawKind Kind = TOverdrawKind::Plain;
+  bool operator==(const TOverdrawRun&) const = default;
+};
+
+// The runs redrawn over a painted row of CP932 bytes, in order: double-byte
+// characters in code, "#" to the end of the row, string bodies between
+// double quotes, regular expressions between slashes (a backslash escapes
+// the byte after it; double-byte characters are whole inside them too), and
+// a "$" that is last or not followed by a digit, a letter or "(".
+std::vector<TOverdrawRun> OverdrawRuns(std::string_view row);
+
+// The save dialog's filters for a script extension with its dot: shown as
+// "awk スクリプト(*.awk)" matching *.AWK (any letter case), and all files.
+QStringList ScriptNameFilters(const QString& ext);
+
+}  // namespace tolvan
