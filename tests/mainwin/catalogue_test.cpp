@@ -69,9 +69,9 @@ class CatalogueTest : public QObject {
     QCOMPARE(env.messages.Texts().last(), QString::fromUtf8("そのスクリプト名は既に存在します"));
   }
 
-  void editOpensWithTheDesktopUntilAnEditorWindowExists() {
+  void editOpensWithTheDesktopWithExEditor() {
     MainWindowEnv env;
-    env.WriteSettings();
+    env.WriteSettings("[Editor]\r\nExEditor=1\r\n");
     env.WriteScript("x.awk", "");
     auto w = env.Open();
     QTest::mouseClick(Child<QToolButton>(w.get(), "btnEdit"), Qt::LeftButton);
@@ -86,7 +86,7 @@ class CatalogueTest : public QObject {
 
   void pickingAScriptOpensItOnlyWithClickToOpen() {
     MainWindowEnv env;
-    env.WriteSettings("SClickOpen=1\r\n");
+    env.WriteSettings("SClickOpen=1\r\n[Editor]\r\nExEditor=1\r\n");
     env.WriteScript("p.awk", "");
     auto w = env.Open();
     auto* files = Child<QComboBox>(w.get(), "cmbFile");

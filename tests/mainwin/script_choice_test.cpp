@@ -52,7 +52,7 @@ class ScriptChoiceTest : public QObject {
  private slots:
   void onlyListedFoldersCanBeChosen() {
     MainWindowEnv env;
-    env.WriteSettings();
+    env.WriteSettings("[Editor]\r\nExEditor=1\r\n");
     env.WriteScript("top.awk", "{print}\n");
     std::filesystem::create_directories(env.dir.path() / "scripts" / "sub");
     WriteFileAtomically(env.dir.path() / "scripts" / "sub" / "s.awk", "");

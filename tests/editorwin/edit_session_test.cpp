@@ -1,0 +1,135 @@
+// Editor windows opened from the main window: a whole edit session, the
+// table of 32, bringing an open file forward, and the main window's close
+// refusal with real windows.
+#include <QAction>
+#include <QPointer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "editorwin/editor_window.h"
+#include "editorwin/editor_window_fixture.h"
+#include "mainwin/mainwin_fixture.h"
+
+using namespace tolvan;
+using namespace tolvan::test;
+
+namespace {
+
+TfrmEditor* EditorAt(TForm1& f, int slot) { return dynamic_cast<TfrmEditor*>(f.EditorWindows().At(slot)); }
+
+}  // namespace
+
+class EditSessionTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void wholeEditSession() {
+    MainWindowEnv env;
+    FakeChoosers choosers;
+    env.WriteSettings();
+    env.WriteScript("s.awk", "BEGIN{\r\n}\r\n");
+    auto w = env.Open();
+    w->show();
+    QTest::mouseClick(Child<QToolButton>(w.get(), "btnEdit"), Qt::LeftButton);
+    QCOMPARE(w->EditorWindows().OccupiedCount(), 1);
+    QPointer<TfrmEditor> ed = EditorAt(*w, 0);
+    QVERIFY(ed);
+    const QString path = env.Folder() + "/scripts/s.awk";
+    QCOMPARE(ed->FilePath(), path);
+    QCOMPARE(ed->windowTitle(), path);
+    QVERIFY(ed->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(ed));
+    ed->Editor1().setFocus();
+    QTest::keyClicks(&ed->Editor1(), "x = 1");
+    QTest::keyClick(&ed->Editor1(), Qt::Key_Return);
+    QVERIFY(ed->Modified());
+    QTest::keyClick(ed, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!ed->Modified());
+    QCOMPARE(Slurp(path), std::string("x = 1\r\nBEGIN{\r\n}\r\n"));
+    // While it is open the main window does not close.
+    QVERIFY(!w->close());
+    QCOMPARE(env.messages.Texts(), QStringList{QString::fromUtf8("先にエディタウィンドウを閉じてください")});
+    // Edit again finds the window by its caption instead of opening another.
+    QTest::mouseClick(Child<QToolButton>(w.get(), "btnEdit"), Qt::LeftButton);
+    QCOMPARE(w->EditorWindows().OccupiedCount(), 1);
+    ed->mnuFileClose->trigger();
+    QCOMPARE(w->EditorWindows().OccupiedCount(), 0);
+    QTRY_VERIFY(ed.isNull());  // a closed window is gone, never reused
+    QCOMPARE(Slurp(path), std::string("x = 1\r\nBEGIN{\r\n}\r\n"));
+    QVERIFY(w->close());
+  }
+
+  void openPathIsBroughtForwardByExactName() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    env.WriteScript("a.awk", "a\r\n");
+    env.WriteScript("A.awk", "A\r\n");
+    auto w = env.Open();
+    TEditorWindows& table = w->EditorWindows();
+    const QString lower = env.Folder() + "/scripts/a.awk";
+    TEditorWindowRef* first = table.OpenEditor(lower);
+    QVERIFY(first);
+    QCOMPARE(table.OpenEditor(lower), first);
+    QCOMPARE(table.OccupiedCount(), 1);
+    // Another letter case is another file.
+    TEditorWindowRef* upper = table.OpenEditor(env.Folder() + "/scripts/A.awk");
+    QVERIFY(upper && upper != first);
+    QCOMPARE(EditorAt(*w, 1)->Editor1().Editor().Lines().GetTextStr(), std::string("A\r\n"));
+    // New from a window while an untitled one is open brings it forward.
+    EditorAt(*w, 0)->FileNew();
+    QCOMPARE(table.OccupiedCount(), 3);
+    EditorAt(*w, 1)->mnuFileNew->trigger();
+    QCOMPARE(table.OccupiedCount(), 3);
+    // Two windows open: two refusals.
+    env.messages.Clear();
+    QVERIFY(!w->close());
+    QCOMPARE(env.messages.Texts().size(), 3);
+    for (int i = 2; i >= 0; --i) QVERIFY(EditorAt(*w, i)->close());
+    QCOMPARE(table.OccupiedCount(), 0);
+  }
+
+  void thirtyTwoWindowsAtMost() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    for (int i = 0; i < 33; ++i) env.WriteScript(std::to_string(i) + ".awk", "");
+    auto w = env.Open();
+    TEditorWindows& table = w->EditorWindows();
+    auto path = [&](int i) { return env.Folder() + QString("/scripts/%1.awk").arg(i); };
+    for (int i = 0; i < 32; ++i) QVERIFY(table.OpenEditor(path(i)));
+    QCOMPARE(table.OccupiedCount(), 32);
+    QVERIFY(table.OpenEditor(path(32)) == nullptr);
+    QCOMPARE(env.messages.Texts(), QStringList{QString::fromUtf8("エディタウィンドは３２個までしか開けません")});
+    // The window in the last slot leaves it when it closes; the next request fills it.
+    QPointer<TfrmEditor> last = EditorAt(*w, 31);
+    QVERIFY(last->close());
+    QVERIFY(table.At(31) == nullptr);
+    QVERIFY(table.OpenEditor(path(32)));
+    QCOMPARE(table.At(31)->FilePath(), path(32));
+    // The main window goes with its windows open (destroyed, not closed).
+    w.reset();
+    QTRY_VERIFY(last.isNull());
+  }
+
+  void unreadableScriptOpensNoWindowFromTheMainWindow() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    std::filesystem::create_directories(env.dir.path() / "scripts" / "dir.awk");
+    env.WriteScript("ok.awk", "");
+    auto w = env.Open();
+    QVERIFY(w->EditorWindows().OpenEditor(env.Folder() + "/scripts/dir.awk") == nullptr);
+    QCOMPARE(w->EditorWindows().OccupiedCount(), 0);
+    QCOMPARE(env.messages.Texts().size(), 1);
+  }
+
+  void exEditorOpensWithTheDesktop() {
+    MainWindowEnv env;
+    env.WriteSettings("[Editor]\r\nExEditor=1\r\n");
+    env.WriteScript("x.awk", "");
+    auto w = env.Open();
+    QTest::mouseClick(Child<QToolButton>(w.get(), "btnEdit"), Qt::LeftButton);
+    QCOMPARE(env.desktop.opened, QStringList{env.Folder() + "/scripts/x.awk"});
+    QCOMPARE(w->EditorWindows().OccupiedCount(), 0);
+  }
+};
+
+QTEST_MAIN(EditSessionTest)
+#include "edit_session_test.moc"
