@@ -45,7 +45,9 @@ class FakeHost : public TEditorWindowHost {
  public:
   explicit FakeHost(const std::filesystem::path& folder) : folder_(folder) {}
   ~FakeHost() override {
-    for (TfrmEditor* w : made) delete w;
+    const std::vector<TfrmEditor*> open = std::move(made);
+    made.clear();
+    for (TfrmEditor* w : open) delete w;
   }
   std::filesystem::path SettingsFile() const override { return folder_ / "tolvan.INI"; }
   QString ScriptsFolder() const override { return QString::fromStdString((folder_ / "scripts").string()); }

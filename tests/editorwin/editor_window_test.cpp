@@ -62,7 +62,7 @@ class EditorWindowTest : public QObject {
     EditorEnv env;
     TfrmEditor* w = env.host.Open();
     QVERIFY(w);
-    QCOMPARE(Text(w), std::string("BEGIN{\r\n\r\n}\r\n{\r\n}\r\nEND{\r\n}"));
+    QCOMPARE(Text(w), std::string("BEGIN{\r\n\r\n}\r\n{\r\n}\r\nEND{\r\n}\r\n"));
     QCOMPARE(w->windowTitle(), QString::fromUtf8("新規ファイル"));
     QVERIFY(!w->Modified());
     QCOMPARE(w->FilePath(), QString());
@@ -284,7 +284,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(!w->btnComment->isEnabled());
     w->mnuToolToUnk1->trigger();
     QVERIFY(!w->Modified());
-    c.Perform(EM_SETSEL, 0, 10);  // a, #b and the empty line with their breaks
+    c.Perform(EM_SETSEL, 0, 9);  // a, #b and the empty line with their breaks
     QVERIFY(w->btnComment->isEnabled());
     w->btnComment->trigger();
     QCOMPARE(Text(w), std::string("#a\r\nb\r\n#\r\nc\r\n"));
@@ -314,7 +314,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(w->mnuEditUndo->isEnabled() && w->mnuEditSelectAll->isEnabled());
     w->btnCopy->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(clip->text(), QString("abc\n"));
+    QCOMPARE(clip->text(), QString("abc\r\n"));
     QVERIFY(w->btnPaste->isEnabled());
     emit w->mnuEdit->aboutToShow();
     QVERIFY(w->mnuEditPaste->isEnabled());
@@ -376,6 +376,8 @@ class EditorWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(w));
     TEditor& c = w->Editor1().Editor();
     const QPoint at(c.LeftMargin() + 7 * c.ColWidth() + c.ColWidth() / 2, c.TopMargin() + c.FontHeight() / 2);
+    // A double click is a click and then the double click.
+    QTest::mouseClick(w->Editor1().viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(w->Editor1().viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QCOMPARE(c.GetSelText(), std::string("foo"));
   }
