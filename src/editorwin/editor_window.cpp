@@ -101,6 +101,7 @@ TfrmEditor* TfrmEditor::Create(TEditorWindowHost& host, const QString& path, QWi
 TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* owner)
     : QMainWindow(owner), host_(host), filePath_(path), scriptExt_(host.ScriptExt()) {
   setObjectName("frmEditor");
+  ExecDialog = [](QDialog& d) { return d.exec(); };
   setAttribute(Qt::WA_DeleteOnClose, true);
   setWindowTitle("frmEditor");
   editor_ = new TEditorWidget(this);
@@ -496,8 +497,13 @@ void TfrmEditor::ShowFontDialog() {
   int fontSize = fontSize_;
   int lineSpace = editor_->Editor().Margin().Line();
   int tabSpace = editor_->Editor().Caret().TabSpaceCount();
-  TfrmFont dlg(this, *settingsScheme_, name, fontSize, lineSpace, tabSpace, size(), host_.SettingsFile());
-  const bool accepted = dlg.exec() == QDialog::Accepted;
+  bool accepted = false;
+  {
+    // Its sample editors show the settings scheme: the dialog goes before
+    // a cancel puts another scheme in that one's place.
+    TfrmFont dlg(this, *settingsScheme_, name, fontSize, lineSpace, tabSpace, size(), host_.SettingsFile());
+    accepted = ExecDialog(dlg) == QDialog::Accepted;
+  }
   AfterFontDialog(accepted, name, fontSize, lineSpace, tabSpace);
 #endif
 }

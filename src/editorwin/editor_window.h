@@ -10,12 +10,14 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "editor/view/editor_widget.h"
 #include "mainwin/editor_windows.h"
 
 class QAction;
+class QDialog;
 class QMenu;
 class QToolBar;
 
@@ -77,6 +79,10 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   TGawkFountain& SettingsScheme() { return *settingsScheme_; }
   TGawkFountain& DisplayScheme() { return *displayScheme_; }
   bool Modified() const { return editor_->Editor().Modified(); }
+  // Find and replace of this window (its texts; the histories are the main window's).
+  TFindReplace& FindReplace() { return *findReplace_; }
+  // Shows the font and colour dialog modally; tests replace it to drive the dialog.
+  std::function<int(QDialog&)> ExecDialog;
 
   // Commands.
   void FileNew();
