@@ -137,7 +137,11 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
 
   connect(editor_, &TEditorWidget::textChanged, this, &TfrmEditor::RefreshCommands);
   connect(editor_, &TEditorWidget::selectionChanged, this, &TfrmEditor::RefreshCommands);
-  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TfrmEditor::RefreshCommands);
+  clipboardHasText_ = editor_->ClipboardHasText();
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    clipboardHasText_ = editor_->ClipboardHasText();
+    RefreshCommands();
+  });
 }
 
 TfrmEditor::~TfrmEditor() {
@@ -385,7 +389,7 @@ void TfrmEditor::RefreshCommands() {
   if (!editor_) return;
   const TEditor& c = editor_->Editor();
   const bool selected = c.SelLength() > 0;
-  const bool clip = editor_->ClipboardHasText();
+  const bool clip = clipboardHasText_;
   btnCut->setEnabled(selected);
   btnCopy->setEnabled(selected);
   btnComment->setEnabled(selected);

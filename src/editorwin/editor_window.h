@@ -123,6 +123,9 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QString filePath_;
   QString scriptExt_;
   int fontSize_ = 12;
+  // Asked of the clipboard only when it changes: on X11 every question is a
+  // round trip to the program that owns it.
+  bool clipboardHasText_ = false;
   // Schemes before the control: the control must never outlive its scheme.
   std::unique_ptr<TGawkFountain> settingsScheme_;
   std::unique_ptr<TGawkFountain> displayScheme_;
