@@ -153,6 +153,7 @@ class RendererTest : public QObject {
   void streamSelectionCoversExactlyItsCells();
   void boxSelectionCoversTheTextOfEachRowOnly();
   void unsetSelectionColoursGiveInverseVideo();
+  void searchHitsFollowTheHitStyle();
   void returnAndWrapMarks();
   void eofMark();
   void longRowsStopAtAThousandColumnsWithTheHideMark();
@@ -376,6 +377,37 @@ void RendererTest::unsetSelectionColoursGiveInverseVideo() {
     QVERIFY(Count(img, v.Cell(0, c), IsLight) > 3);
   }
   QVERIFY(IsWhite(Dominant(img, v.Cell(0, 6))));
+}
+
+void RendererTest::searchHitsFollowTheHitStyle() {
+  View v("find the word\n");
+  v.e->View().Colors().Hit().SetBkColor(clRed);
+  v.e->View().Colors().Hit().SetColor(clBlue);
+  auto hit = [&](TEditorHitStyle style) {
+    v.e->CleanSelection();
+    v.e->SetHitStyle(style);
+    v.e->SetRowCol(0, 5);
+    v.e->SetHitSelLength(3);
+    return v.Paint();
+  };
+  // hsSelect: an ordinary selection in the selection colours.
+  QImage img = hit(hsSelect);
+  QVERIFY(IsNavy(Dominant(img, v.Cell(0, 5))));
+  QVERIFY(IsNavy(Dominant(img, v.Cell(0, 7))));
+  QVERIFY(IsWhite(Dominant(img, v.Cell(0, 8))));
+  // hsDraw: the hit colours.
+  img = hit(hsDraw);
+  QCOMPARE(v.e->SelectionState(), sstHitSelected);
+  QVERIFY(IsRed(Dominant(img, v.Cell(0, 5))));
+  QVERIFY(Count(img, v.Cell(0, 5), IsBlue) > 3);
+  QVERIFY(IsWhite(Dominant(img, v.Cell(0, 4))));
+  QVERIFY(IsWhite(Dominant(img, v.Cell(0, 8))));
+  // hsCaret: not painted as a selection at all.
+  img = hit(hsCaret);
+  QCOMPARE(v.e->SelectionState(), sstHitSelected);
+  for (int c = 4; c < 9; ++c) QVERIFY(IsWhite(Dominant(img, v.Cell(0, c))));
+  QCOMPARE(Count(img, v.Cell(0, 5, 3), IsNavy), 0);
+  QCOMPARE(Count(img, v.Cell(0, 5, 3), IsRed), 0);
 }
 
 void RendererTest::returnAndWrapMarks() {
