@@ -39,12 +39,23 @@ TCellText::Face& TCellText::FaceFor(TFontStyles style) {
   // system's text drawing would.
   f.fakeBold = bold && f.primary.weight() < QFont::DemiBold;
   f.fakeItalic = italic && f.primary.style() == QFont::StyleNormal;
-  f.table.assign(0x10000, kUnknown);
+  f.single.fill(kUnknown);
+  for (auto& block : f.pairs) block.reset();
   f.loaded = true;
   return f;
 }
 
-std::uint32_t TCellText::Lookup(Face& f, std::string_view s, std::size_t pos, unsigned code) {
+std::uint32_t& TCellText::Face::Slot(unsigned code) {
+  if (code < 0x100) return single[code];
+  auto& block = pairs[code >> 8];
+  if (!block) {
+    block = std::make_unique<std::array<std::uint32_t, 256>>();
+    block->fill(kUnknown);
+  }
+  return (*block)[code & 0xFF];
+}
+
+std::uint32_t TCellText::Lookup(Face& f, std::string_view s, std::size_t pos, std::uint32_t& slot) {
   const char32_t cp = cp932::DecodeChar(s, pos);
   std::uint32_t g = kNoInk;
   if (cp > 0x20 && cp != 0x7F && cp != 0x3000 && cp <= 0xFFFF) {
@@ -60,7 +71,7 @@ std::uint32_t TCellText::Lookup(Face& f, std::string_view s, std::size_t pos, un
       g = 0;  // the font's box for a missing character
     }
   }
-  f.table[code] = g;
+  slot = g;
   return g;
 }
 
@@ -89,8 +100,8 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
     const std::size_t n = dbl ? 2 : 1;
     if (cx + static_cast<int>(n) * colWidth > lo) {
       const unsigned code = dbl ? (b << 8) | static_cast<unsigned char>(s[i + 1]) : b;
-      std::uint32_t g = f.table[code];
-      if (g == kUnknown) g = Lookup(f, s, i, code);
+      std::uint32_t& slot = f.Slot(code);
+      const std::uint32_t g = slot == kUnknown ? Lookup(f, s, i, slot) : slot;
       if (g != kNoInk) {
         const int k = (g & kFallbackBit) ? 1 : 0;
         glyphs_[k].push_back(g & ~kFallbackBit);

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -40,16 +41,20 @@ class TCellText {
     bool loaded = false;
     QRawFont primary, fallback;
     bool fakeBold = false, fakeItalic = false;
-    // Glyph per character code (a byte, or lead << 8 | trail); kUnknown until
-    // looked up. Bit 31: from the fallback font; kNoInk: nothing to draw.
-    std::vector<std::uint32_t> table;
+    // Glyph per character: single bytes, and a block of 256 trails per lead
+    // byte made when the first character of that lead is drawn (a text uses
+    // few of them). kUnknown until looked up; bit 31: from the fallback
+    // font; kNoInk: nothing to draw.
+    std::array<std::uint32_t, 256> single;
+    std::array<std::unique_ptr<std::array<std::uint32_t, 256>>, 256> pairs;
+    std::uint32_t& Slot(unsigned code);
   };
   static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
   static constexpr std::uint32_t kNoInk = 0xFFFFFFFEu;
   static constexpr std::uint32_t kFallbackBit = 0x80000000u;
 
   Face& FaceFor(TFontStyles style);
-  std::uint32_t Lookup(Face& f, std::string_view s, std::size_t pos, unsigned code);
+  std::uint32_t Lookup(Face& f, std::string_view s, std::size_t pos, std::uint32_t& slot);
 
   QFont font_;
   int ascent_ = 12;

@@ -150,6 +150,7 @@ class RendererTest : public QObject {
   void reservedWordTakesItsSchemeColour();
   void charactersSitAtTheirColumns();
   void defaultColouredTokensAreNotDrawnAgain();
+  void underlinedTokensGetADottedLine();
   void streamSelectionCoversExactlyItsCells();
   void boxSelectionCoversTheTextOfEachRowOnly();
   void unsetSelectionColoursGiveInverseVideo();
@@ -304,6 +305,26 @@ void RendererTest::defaultColouredTokensAreNotDrawnAgain() {
   v.gawk.Ank().SetStyle(FontStyleBit(fsUnderline));
   QCOMPARE(draws().all, 3);
   QCOMPARE(draws().red, 0);
+}
+
+void RendererTest::underlinedTokensGetADottedLine() {
+  View v("x BEGIN y\n");
+  v.gawk.Reserve().SetColor(clRed);
+  v.gawk.Reserve().SetStyle(FontStyleBit(fsUnderline));
+  const QImage img = v.Paint();
+  // One pixel above the cell's bottom, every other pixel in the text colour,
+  // the ones between in the background, over exactly the token's columns.
+  const QRect cells = v.Cell(0, 2, 5);
+  const int y = cells.top() + v.e->FontHeight() - 1;
+  for (int x = cells.left(); x <= cells.right(); ++x) {
+    const QRgb c = img.pixel(x, y);
+    if ((x - cells.left()) % 2 == 0)
+      QVERIFY2(IsRed(c), qPrintable(QString::number(x)));
+    else
+      QVERIFY2(IsWhite(c), qPrintable(QString::number(x)));
+  }
+  QCOMPARE(Count(img, QRect(cells.left() - v.e->ColWidth(), y, v.e->ColWidth(), 1), IsRed), 0);
+  QCOMPARE(Count(img, QRect(cells.right() + 1, y, v.e->ColWidth(), 1), IsRed), 0);
 }
 
 void RendererTest::streamSelectionCoversExactlyItsCells() {
