@@ -2,7 +2,9 @@
 // coloured awk text, each step painted as the widget does it (the contents
 // moved, the uncovered strip repainted through the renderer), against the
 // same steps at row 10 of a 100-row text. Thread CPU time of the steps.
-// Prints "ratio <deep / shallow>": the cost must not grow with the text.
+// Prints "ratio <deep / shallow>": the cost must not grow with the text. The
+// same with word wrap on is printed before it (wrap_ratio), since numbering
+// logical lines then has to count line ends.
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -61,7 +63,7 @@ struct Setup {
   std::unique_ptr<TEditor> e;
   std::unique_ptr<TEditorRenderer> r;
 
-  Setup(int rowCount, const QFont& font) {
+  Setup(int rowCount, const QFont& font, bool wrap) {
     ColourGawk(gawk);
     p.metrics = EditorFontMetrics(font);
     p.width = 1200;
@@ -79,6 +81,7 @@ struct Setup {
     for (int i = 0; i < rowCount; ++i) text += rows[static_cast<std::size_t>(i % 1000)] + "\r\n";
     e->Lines().SetTextStr(text);
     e->SetRowCol(0, 0);
+    e->SetWordWrap(wrap);
     r = std::make_unique<TEditorRenderer>(*e);
     r->SetFont(font);
     p.renderer = r.get();
@@ -90,26 +93,21 @@ struct Setup {
   }
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  const QFont font = ResolveEditorFont(QStringLiteral("FixedSys"), -16, 0);
-
-  Setup deep(2000000, font);
+// The deep and shallow runs; returns deep / shallow.
+double Run(const QFont& font, bool wrap) {
+  std::printf("%s\n", wrap ? "word wrap on (line numbers by logical line):" : "word wrap off:");
+  Setup deep(2000000, font, wrap);
   const double j0 = ThreadMs();
   deep.Jump(1000000);
-  std::printf("rows %d; first paint at row 1,000,000: %.1f ms\n", deep.e->List().Count(), ThreadMs() - j0);
+  std::printf("  rows %d; first paint at row 1,000,000: %.1f ms\n", deep.e->List().Count(), ThreadMs() - j0);
   double deepMs = 0;
   for (int i = 0; i < kSteps; ++i) {
     const double t0 = ThreadMs();
     deep.e->VScroll(SB_LINEDOWN);
     deepMs += ThreadMs() - t0;
   }
-  std::printf("top row now %d\n", deep.e->TopRow());
 
-  Setup shallow(100, font);
+  Setup shallow(100, font, wrap);
   shallow.Jump(10);
   double shallowMs = 0;
   for (int i = 0; i < kSteps; ++i) {
@@ -118,9 +116,20 @@ int main(int argc, char** argv) {
     shallowMs += ThreadMs() - t0;
     shallow.e->VScroll(SB_LINEUP);  // back to row 10, not timed
   }
+  std::printf("  1,000 steps at row 1,000,000 of 2,000,000 lines: %.2f ms (%.3f ms a step)\n", deepMs, deepMs / kSteps);
+  std::printf("  1,000 steps at row 10 of 100: %.2f ms (%.3f ms a step)\n", shallowMs, shallowMs / kSteps);
+  return shallowMs > 0 ? deepMs / shallowMs : 0.0;
+}
 
-  std::printf("1,000 steps at row 1,000,000 of 2,000,000: %.2f ms (%.3f ms a step)\n", deepMs, deepMs / kSteps);
-  std::printf("1,000 steps at row 10 of 100: %.2f ms (%.3f ms a step)\n", shallowMs, shallowMs / kSteps);
-  std::printf("ratio %.3f\n", shallowMs > 0 ? deepMs / shallowMs : 0.0);
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const QFont font = ResolveEditorFont(QStringLiteral("FixedSys"), -16, 0);
+  const double wrapped = Run(font, true);
+  std::printf("wrap_ratio %.3f\n", wrapped);
+  const double plain = Run(font, false);
+  std::printf("ratio %.3f\n", plain);
   return 0;
 }

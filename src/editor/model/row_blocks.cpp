@@ -75,7 +75,30 @@ TRowEntry& TRowBlocks::At(int index) {
   std::size_t b;
   int o;
   Locate(index, b, o);
+  blocks_[b]->lineEnds = -1;  // the caller may change the fields
   return blocks_[b]->rows[static_cast<std::size_t>(o)];
+}
+
+int TRowBlocks::CountLineEndsBefore(int index) const {
+  index = std::max(0, std::min(index, count_));
+  if (index == 0) return 0;
+  std::size_t b = blocks_.size();
+  int o = 0;
+  if (index < count_) Locate(index, b, o);
+  auto ends = [](const TRowEntry& e) { return (e.Item & 3u) == 0 ? 1 : 0; };
+  int n = 0;
+  for (std::size_t i = 0; i < b; ++i) {
+    const Block& blk = *blocks_[i];
+    if (blk.lineEnds < 0) {
+      int c = 0;
+      for (const TRowEntry& e : blk.rows) c += ends(e);
+      blk.lineEnds = c;
+    }
+    n += blk.lineEnds;
+  }
+  if (b < blocks_.size())
+    for (int i = 0; i < o; ++i) n += ends(blocks_[b]->rows[static_cast<std::size_t>(i)]);
+  return n;
 }
 
 const TRowEntry& TRowBlocks::At(int index) const {
@@ -290,7 +313,10 @@ void TRowBlocks::Erase(int index, int n) {
   }
   blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b),
                 blocks_.begin() + static_cast<std::ptrdiff_t>(e));
-  if (left > 0) eraseRows(*blocks_[b], 0, left);
+  if (left > 0) {
+    eraseRows(*blocks_[b], 0, left);
+    blocks_[b]->lineEnds = -1;
+  }
   count_ -= n;
   if (blocks_[first]->rows.empty()) {
     blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(first));

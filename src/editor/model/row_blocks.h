@@ -101,6 +101,11 @@ class TRowBlocks {
   // its text but loses its Extra).
   void MoveRowFrom(int index, TRowBlocks& src, int srcIndex);
 
+  // Rows before index whose Item has its two low bits clear (the rows that
+  // end a line). Counts are kept per block and redone only for blocks
+  // changed since, so a query costs the number of blocks plus one block.
+  int CountLineEndsBefore(int index) const;
+
   // Calls fn(entry) for rows index .. index + n - 1, a block at a time.
   template <class Fn>
   void ForEach(int index, int n, Fn fn) {
@@ -109,6 +114,7 @@ class TRowBlocks {
     int o;
     Locate(index, b, o);
     while (n > 0 && b < blocks_.size()) {
+      blocks_[b]->lineEnds = -1;
       auto& rows = blocks_[b]->rows;
       const int k = std::min(n, static_cast<int>(rows.size()) - o);
       for (int i = o; i < o + k; ++i) fn(rows[static_cast<std::size_t>(i)]);
@@ -136,6 +142,8 @@ class TRowBlocks {
     std::shared_ptr<const char> owner;
     const char* base = nullptr;
     std::size_t shared = 0;
+    // Rows ending a line, or -1 when the rows' fields may have changed.
+    mutable int lineEnds = -1;
   };
   static const char* Base(const Block& b) { return b.owner ? b.base : b.text.data(); }
   static bool Inside(const Block& b, std::string_view s) {
@@ -147,6 +155,7 @@ class TRowBlocks {
   void Locate(int index, std::size_t& block, int& offset) const;
   void UpdateStarts() const;
   void MarkDirty(std::size_t block) {
+    if (block < blocks_.size()) blocks_[block]->lineEnds = -1;
     if (block < dirty_) dirty_ = block;
     cache_ = 0;
     cacheValid_ = false;

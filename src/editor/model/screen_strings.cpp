@@ -565,10 +565,9 @@ int TEditorScreenStrings::LinesToRow(int Line) const {
 
 int TEditorScreenStrings::RowToLines(int Row) const {
   if (!wordWrap_) return Row;
-  int lines = 0;
-  for (int r = 0; r < std::min(Row, Count()); ++r)
-    if (Rows(r) == raCrlf) ++lines;
-  return lines;
+  // raCrlf is 0: the rows whose attribute bits are clear.
+  static_assert(raCrlf == 0);
+  return rows_.CountLineEndsBefore(Row);
 }
 
 std::string TEditorScreenStrings::ListToStr() const {
