@@ -437,8 +437,10 @@ void TForm1::LoadSettings(bool settingsFileExisted) {
   IniFile ini(paths_.SettingsFile());
   LoadColouringScheme(ini, settingsFileExisted);
   settings_ = LoadMainSettings(ini);
-  // A first start finds gawk by itself, so a new user can run at once.
-  if (!settingsFileExisted && settings_.Path.empty()) {
+  // Until a Path is stored, gawk is found by itself, so a new user can run at
+  // once: also after a first session that ended without closing the window
+  // (the file then holds the scheme only). A Path stored empty stays empty.
+  if (!ini.KeyExists(kSectionAwkExe, "Path") && settings_.Path.empty()) {
     QString gawk = QStandardPaths::findExecutable("gawk");
     if (auto bytes = ToCp932(gawk)) settings_.Path = *bytes;
   }

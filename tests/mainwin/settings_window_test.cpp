@@ -39,6 +39,16 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(ini.ReadString("Editor", "ExEditor", ""), std::string("0"));
   }
 
+  void aFileWithoutAPathKeyStillFindsGawk() {
+    // A first session killed before it could close leaves the scheme only.
+    MainWindowEnv env;
+    env.Open().reset();
+    WriteFileAtomically(env.Paths().SettingsFile(), "[property]\r\nX=1\r\n");
+    auto w = env.Open();
+    QCOMPARE(QString::fromStdString(w->Settings().Path), QString("/usr/bin/gawk"));
+    QCOMPARE(QString::fromStdString(w->Settings().Ext), QString(".awk"));
+  }
+
   void presentButEmptyPathStaysEmpty() {
     MainWindowEnv env;
     WriteFileAtomically(env.Paths().SettingsFile(), "[AWKEXE]\r\nPath=\r\n");
