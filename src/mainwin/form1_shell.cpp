@@ -61,7 +61,10 @@ void TForm1::SetProgramPicture() {
 void TForm1::LoadColouringScheme(IniFile& ini, bool settingsFileExisted) {
   scheme_ = CreateMainWindowGawkScheme();
   if (!settingsFileExisted) {
-    StoreGawkScheme(ini, *scheme_);
+    // What a first start stores is what every editor window loads as the
+    // user's colours: the editor's own defaults, or a new user would never
+    // see a coloured script (the main window's scheme has no colours).
+    StoreGawkScheme(ini, *CreateEditorSettingsGawkScheme());
     return;
   }
   try {

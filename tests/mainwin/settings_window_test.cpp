@@ -4,6 +4,7 @@
 
 #include "mainwin/editor_windows.h"
 #include "mainwin_fixture.h"
+#include "colouring/scheme_store.h"
 #include "settings/ini_file.h"
 
 using namespace tolvan;
@@ -33,6 +34,12 @@ class SettingsWindowTest : public QObject {
     QVERIFY(ini.Exists());
     QVERIFY(ini.KeyExists("property", "GawkFountain_c"));
     QVERIFY(!ini.KeyExists("AWKEXE", "Path"));
+    // The stored scheme is the editor's default colouring, so a new user's
+    // first script shows reserved words in blue and comments in red.
+    auto stored = CreateMainWindowGawkScheme();
+    LoadStoredGawkScheme(ini, *stored);
+    QCOMPARE(stored->Reserve().Color(), clBlue);
+    QCOMPARE(stored->Comment().Color(), clRed);
     QCOMPARE(QString::fromStdString(w->Settings().Path), QString("/usr/bin/gawk"));
     w->close();
     QCOMPARE(ini.ReadString("AWKEXE", "Path", ""), std::string("/usr/bin/gawk"));
