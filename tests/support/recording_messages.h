@@ -17,7 +17,12 @@ class RecordingMessages : public MessageService {
     Icon icon = QMessageBox::NoIcon;
     QString caption;
     QString text;
+    // For a placed question: where a box of kPlacedBoxSize would stand.
+    QPoint pos{};
+    bool placed = false;
+    Buttons buttons{};  // of a question
   };
+  static constexpr QSize kPlacedBoxSize{300, 120};
 
   RecordingMessages() { SetMessageService(this); }
   ~RecordingMessages() override { SetMessageService(nullptr); }
@@ -26,12 +31,21 @@ class RecordingMessages : public MessageService {
   void Show(QWidget*, Icon icon, const QString& caption, const QString& text) override {
     entries.push_back({Entry::Show, icon, caption, text});
   }
-  Button Ask(QWidget*, Icon icon, const QString& caption, const QString& text, Buttons,
+  Button Ask(QWidget*, Icon icon, const QString& caption, const QString& text, Buttons buttons,
              Button) override {
     entries.push_back({Entry::Ask, icon, caption, text});
+    entries.back().buttons = buttons;
     if (answers.empty()) throw std::logic_error("unexpected question: " + text.toStdString());
     Button b = answers.front();
     answers.pop_front();
+    return b;
+  }
+
+  Button AskPlaced(QWidget* parent, Icon icon, const QString& caption, const QString& text, Buttons buttons,
+                   Button defaultButton, const Placement& place) override {
+    Button b = Ask(parent, icon, caption, text, buttons, defaultButton);
+    entries.back().pos = place(kPlacedBoxSize);
+    entries.back().placed = true;
     return b;
   }
 

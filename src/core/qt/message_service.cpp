@@ -21,6 +21,16 @@ class QtMessageService : public MessageService {
     return static_cast<Button>(box.exec());
   }
 
+  Button AskPlaced(QWidget* parent, Icon icon, const QString& caption, const QString& text, Buttons buttons,
+                   Button defaultButton, const Placement& place) override {
+    QMessageBox box(icon, Caption(caption), text, buttons, parent);
+    box.setDefaultButton(defaultButton);
+    box.adjustSize();
+    // A moved dialog is not centred again when it is shown.
+    box.move(place(box.size()));
+    return static_cast<Button>(box.exec());
+  }
+
  private:
   static QString Caption(const QString& caption) {
     return caption.isEmpty() ? QApplication::applicationName() : caption;

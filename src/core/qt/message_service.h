@@ -4,7 +4,11 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QPoint>
+#include <QSize>
 #include <QString>
+
+#include <functional>
 
 class QWidget;
 
@@ -25,6 +29,12 @@ class MessageService {
   // box offers).
   virtual Button Ask(QWidget* parent, Icon icon, const QString& caption, const QString& text,
                      Buttons buttons, Button defaultButton) = 0;
+  // A question placed before it is shown: place gets the box's size and
+  // answers its top-left corner in global coordinates. Buttons may include
+  // YesToAll, the "All" answer.
+  using Placement = std::function<QPoint(QSize)>;
+  virtual Button AskPlaced(QWidget* parent, Icon icon, const QString& caption, const QString& text,
+                           Buttons buttons, Button defaultButton, const Placement& place) = 0;
 
   // Shorthands for the common forms.
   void Error(QWidget* parent, const QString& text) { Show(parent, QMessageBox::Critical, QString(), text); }

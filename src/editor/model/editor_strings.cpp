@@ -359,6 +359,46 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   s.ClientsInitView();
 }
 
+void TEditorStrings::LoadFromText(std::shared_ptr<const std::string> Text) {
+  TEditorScreenStrings& s = Store();
+  UpdateScope scope(*this);
+  s.Clear();
+  TEditorStringList scratch;
+  if (Text && !Text->empty()) {
+    // The string's terminating zero is the readable byte after the text
+    // that the line cutter needs.
+    const char* text = Text->data();
+    const std::size_t n = Text->size();
+    std::shared_ptr<const char> owner(Text, text);
+    TRowBlocks& rows = scratch.Blocks();
+    std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
+    std::size_t lineStart = 0, blockStart = 0, from = 0;
+    int count = 0;
+    const auto flush = [&](std::size_t end) {
+      if (count == 0) return;
+      if (static_cast<long long>(rows.Count()) + count > 0x7FFFFFF0LL) throw EFOpenError("The text has too many lines");
+      rows.AppendShared(owner, text + blockStart, end - blockStart, spans.data(), count);
+      count = 0;
+      blockStart = end;
+    };
+    while (from < n) {
+      from = CutLines(text, from, n, blockStart, lineStart, spans.data(), count);
+      if (count == TRowBlocks::kBlockRows) flush(lineStart);
+    }
+    flush(lineStart);
+    if (lineStart < n) {  // the text after the last line end
+      spans[0] = {0, static_cast<std::uint32_t>(n - lineStart)};
+      count = 1;
+      flush(n);
+      rows.At(rows.Count() - 1).Item = raEof;
+    }
+  }
+  s.TakeFreshList(scratch);
+  if (s.WordWrap()) s.WrapLines();
+  s.InitBrackets();
+  s.ClientsInitView();
+}
+
 void TEditorStrings::SaveToFile(const std::filesystem::path& Name) const {
   if (!Store().ListToFile(Name)) ThrowOpen(Name, errno);
 }

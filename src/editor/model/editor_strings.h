@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ class TEditorStrings {
 
   // Reads the file once, in blocks of BlockSize bytes. Throws EFOpenError when it cannot be read (the store is cleared).
   void LoadFromFile(const std::filesystem::path& Name, std::size_t BlockSize = kLoadBlock);
+  // Shows Text without copying it: the rows read from it until they are
+  // edited, and it is kept alive as long as they do. Lines end at CR, LF or
+  // CR LF; every byte is kept (no end-of-file mark is taken off).
+  void LoadFromText(std::shared_ptr<const std::string> Text);
   // Writes the text (CR LF line ends) to a file; throws EFOpenError.
   void SaveToFile(const std::filesystem::path& Name) const;
 

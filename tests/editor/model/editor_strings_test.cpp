@@ -72,6 +72,47 @@ TEST_F(Lines, MissingFileThrowsAfterClearing) {
   EXPECT_EQ(f.store->Count(), 0);
 }
 
+// The loader from memory cuts lines as the file loader does, keeps every
+// byte (a final Ctrl-Z too) and reads from the text it was given.
+TEST_F(Lines, LoadFromTextKeepsBytesAndSharesTheText) {
+  auto load = [&](std::string bytes) {
+    lines.LoadFromText(std::make_shared<const std::string>(std::move(bytes)));
+    return f.store->ListToStr();
+  };
+  EXPECT_EQ(load("a\r\nb"), "a\r\nb");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|e"}));
+  EXPECT_EQ(load("a\nb\n"), "a\r\nb\r\n");
+  EXPECT_EQ(f.Rows(), V({"a|c", "b|c"}));
+  EXPECT_EQ(load("a\rb\r\rc"), "a\r\nb\r\n\r\nc");
+  EXPECT_EQ(load("\xFF\xED\x40\x1a"), "\xFF\xED\x40\x1a");
+  EXPECT_EQ(load(""), "");
+  EXPECT_EQ(f.store->Count(), 0);
+  lines.LoadFromText(nullptr);
+  EXPECT_EQ(f.store->Count(), 0);
+  // Many blocks of rows, a CR LF at every block edge: the same rows as
+  // splitting by hand, and the text stays alive with the rows alone.
+  std::string big;
+  std::vector<std::string> want;
+  for (int i = 0; i < 3 * TRowBlocks::kBlockRows + 7; ++i) {
+    want.push_back(std::string(static_cast<std::size_t>(i % 50), 'k') + std::to_string(i));
+    big += want.back() + (i % 2 ? "\r\n" : "\n");
+  }
+  big += "last";
+  want.push_back("last");
+  auto shared = std::make_shared<const std::string>(big);
+  std::weak_ptr<const std::string> watch = shared;
+  lines.LoadFromText(std::move(shared));
+  EXPECT_FALSE(watch.expired());
+  ASSERT_EQ(f.store->Count(), static_cast<int>(want.size()));
+  for (int r = 0; r < f.store->Count(); ++r) ASSERT_EQ(f.store->Get(r), want[static_cast<std::size_t>(r)]) << r;
+  EXPECT_EQ(f.store->Rows(f.store->Count() - 1), raEof);
+  f.store->Put(5, "edited");
+  EXPECT_EQ(f.store->Get(5), "edited");
+  EXPECT_EQ(f.store->Get(6), want[6]);
+  lines.Clear();
+  EXPECT_TRUE(watch.expired());
+}
+
 // Loaded rows read their text from the load's buffers until edited; edits
 // of every kind, rows copied from row to row included, keep each row's
 // text. Small reads put block and buffer edges everywhere.
