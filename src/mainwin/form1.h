@@ -57,7 +57,7 @@ class TForm1 : public QMainWindow {
   TfrmError* OutputWindow() const { return frmError_; }
   TfrmDone* DoneWindow() const { return frmDone_; }
   bool JobRunning() const { return job_ != nullptr; }
-  const std::string& OutputText() const { return outputText_; }
+  const std::string& OutputText() const { return shownOutput_ ? *shownOutput_ : outputText_; }
   const std::string& ErrorText() const { return errorText_; }
   const std::string& BaseCommandLineText() const { return baseCommandLine_; }
 
@@ -169,6 +169,7 @@ class TForm1 : public QMainWindow {
   std::string baseCommandLine_;
   BaseCommandLine composedLine_;
   std::string outputText_, errorText_;
+  std::shared_ptr<const std::string> shownOutput_;  // the output as the output window shows it
   std::unique_ptr<TJobBridge> bridge_;
   std::unique_ptr<TThreadDoJob> job_;
   int busyCursors_ = 0;

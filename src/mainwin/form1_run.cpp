@@ -142,6 +142,7 @@ bool TForm1::WriteClipboardFile() {
 
 void TForm1::StartJob() {
   outputText_.clear();
+  shownOutput_.reset();
   errorText_.clear();
   btnTerminate->show();
   btnTerminate->repaint();
@@ -181,7 +182,12 @@ void TForm1::EndOfJob() {
   job_.reset();
   RestoreCursor();
   if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_);
-  else if (!outputText_.empty() || outputMode == omScreen) frmError_->ShowStandardOutputForm(outputText_);
+  else if (!outputText_.empty() || outputMode == omScreen) {
+    // The output window reads the collected bytes where they are.
+    shownOutput_ = std::make_shared<const std::string>(std::move(outputText_));
+    outputText_.clear();
+    frmError_->ShowStandardOutputForm(shownOutput_);
+  }
   else ShowDoneWindow();
   lblNN->hide();
   lblProc_fname->hide();

@@ -6,14 +6,36 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 #include "core/qt/qtext.h"
+#include "editor/view/editor_font.h"
+#include "editor/view/editor_widget.h"
 
 namespace tolvan {
+
+namespace {
+
+// The output's text area: the editor control, read-only, where Ctrl+A
+// selects everything (the control's own Ctrl+A is redo).
+class TOutputText : public TEditorWidget {
+ public:
+  using TEditorWidget::TEditorWidget;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (mods == Qt::ControlModifier && e->key() == Qt::Key_A) {
+      Guard([this] { Editor().SelectAll(); });
+      return;
+    }
+    TEditorWidget::keyPressEvent(e);
+  }
+};
+
+}  // namespace
 
 TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   setObjectName("frmError");
@@ -29,29 +51,26 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   bold.setPointSize(bold.pointSize() + 2);
   Label1->setFont(bold);
 
-  Memo1 = new QPlainTextEdit(this);
+  Memo1 = new TOutputText(this);
   Memo1->setObjectName("Memo1");
-  Memo1->setReadOnly(true);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
-  auto* copy = new QAction(QString::fromUtf8("コピー(&C)"), Memo1);
+  TEditor& ed = Memo1->Editor();
+  ed.SetReadOnly(true);
+  ed.Ruler().SetVisible(false);
+  ed.Leftbar().SetVisible(false);
+  ed.SetScrollBars(ssBoth);
+  Memo1->SetEditorFont(kEditorFallbackFamily, 10, 0);
+  menu_ = new QMenu(this);
+  QAction* copy = menu_->addAction(QString::fromUtf8("コピー(&C)"));
+  copy->setObjectName("actCopy");
   copy->setShortcut(QKeySequence("Ctrl+C"));
-  copy->setShortcutContext(Qt::WidgetShortcut);
-  connect(copy, &QAction::triggered, Memo1, &QPlainTextEdit::copy);
-  auto* all = new QAction(QString::fromUtf8("すべて選択(&A)"), Memo1);
+  copy->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu; the control takes the key
+  connect(copy, &QAction::triggered, this, [this] { Memo1->Guard([this] { Memo1->Editor().CopyToClipboard(); }); });
+  QAction* all = menu_->addAction(QString::fromUtf8("すべて選択(&A)"));
+  all->setObjectName("actSelectAll");
   all->setShortcut(QKeySequence("Ctrl+A"));
   all->setShortcutContext(Qt::WidgetShortcut);
-  connect(all, &QAction::triggered, Memo1, &QPlainTextEdit::selectAll);
-  Memo1->addAction(copy);
-  Memo1->addAction(all);
-  connect(Memo1, &QWidget::customContextMenuRequested, this, [this, copy, all](const QPoint& pos) {
-    QMenu menu(Memo1);
-    menu.addAction(copy);
-    menu.addAction(all);
-    menu.exec(Memo1->mapToGlobal(pos));
-  });
+  connect(all, &QAction::triggered, this, [this] { Memo1->Guard([this] { Memo1->Editor().SelectAll(); }); });
+  Memo1->SetContextMenu(menu_);
 
   auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
   close->setObjectName("btnClose");
@@ -84,33 +103,43 @@ void TfrmError::Present() {
 
 void TfrmError::ShowErrorForm(const std::string& errorText) {
   SetHeading("ERROR", Qt::red);
-  Memo1->setPlainText(ToQString(errorText));
+  Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(errorText));
   Present();
 }
 
 void TfrmError::ShowStandardOutputForm(const std::string& outputText) {
+  ShowStandardOutputForm(std::make_shared<const std::string>(outputText));
+}
+
+void TfrmError::ShowStandardOutputForm(std::shared_ptr<const std::string> outputText) {
   SetHeading("STANDARD OUTPUT", QColor(0, 128, 0));
-  Memo1->setPlainText(ToQString(outputText));
+  Memo1->Editor().Lines().LoadFromText(std::move(outputText));
   Present();
 }
 
 void TfrmError::ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes) {
   if (!stderrBytes.empty()) {
     SetHeading("AWK Options", QColor(0, 128, 0));
-    Memo1->setPlainText(ToQString(stderrBytes));
+    Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(stderrBytes));
   } else {
-    Memo1->appendPlainText(ToQString(stdoutBytes));
+    // One more line after what the area holds.
+    std::string text = Memo1->Editor().Lines().GetTextStr();
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+    text += stdoutBytes;
+    if (text.empty() || (text.back() != '\n' && text.back() != '\r')) text += "\r\n";
+    Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(std::move(text)));
   }
   Present();
 }
 
 QString TfrmError::Heading() const { return Label1->text(); }
 QString TfrmError::HeadingColour() const { return Label1->palette().color(QPalette::WindowText).name(); }
-QString TfrmError::Text() const { return Memo1->toPlainText(); }
+QString TfrmError::Text() const { return ToQString(TextBytes()); }
+std::string TfrmError::TextBytes() const { return Memo1->Editor().Lines().GetTextStr(); }
 
 void TfrmError::HideAndClear() {
   hide();
-  Memo1->clear();
+  Memo1->Editor().Lines().Clear();
 }
 
 void TfrmError::closeEvent(QCloseEvent* event) {

@@ -5,12 +5,16 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
+class QAction;
 class QLabel;
-class QPlainTextEdit;
+class QMenu;
 
 namespace tolvan {
+
+class TEditorWidget;
 
 class TfrmError : public QDialog {
   Q_OBJECT
@@ -20,6 +24,8 @@ class TfrmError : public QDialog {
   // Texts are CP932 bytes, decoded only for showing.
   void ShowErrorForm(const std::string& errorText);
   void ShowStandardOutputForm(const std::string& outputText);
+  // The same without copying: the text area reads from outputText.
+  void ShowStandardOutputForm(std::shared_ptr<const std::string> outputText);
   // "AwkOptions": with standard error text, the options form holding it;
   // otherwise the standard output added as one more line.
   void ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes);
@@ -27,6 +33,9 @@ class TfrmError : public QDialog {
   QString Heading() const;
   QString HeadingColour() const;  // colour name of the heading, e.g. "#ff0000"
   QString Text() const;
+  // The text area's bytes, line ends as CR LF.
+  std::string TextBytes() const;
+  TEditorWidget* TextArea() const { return Memo1; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -38,7 +47,8 @@ class TfrmError : public QDialog {
   void HideAndClear();
 
   QLabel* Label1;
-  QPlainTextEdit* Memo1;
+  TEditorWidget* Memo1;
+  QMenu* menu_;
 };
 
 // The small window that says a job ended with nothing to show; it goes away

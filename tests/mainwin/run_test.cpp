@@ -289,7 +289,7 @@ class RunTest : public QObject {
     UseOneLiner(w.get(), "BEGIN{print \"bad\" > \"/dev/stderr\"}");
     RunAndWait(w.get());
     QCOMPARE(w->OutputWindow()->Heading(), QString("ERROR"));
-    QCOMPARE(w->OutputWindow()->Text(), QString("bad\n"));
+    QCOMPARE(w->OutputWindow()->TextBytes(), std::string("bad\r\n"));  // the text area's rows, CR LF ended
     // Null output with nothing printed: the done window.
     UseOneLiner(w.get(), "BEGIN{}");
     w->OutputWindow()->hide();
@@ -319,7 +319,7 @@ class RunTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!w->JobRunning(), 5000);
     QCOMPARE(env.messages.Texts(), (QStringList{U("強制終了しますか？"), U("強制終了しますか？")}));
     QCOMPARE(w->OutputWindow()->Heading(), QString("ERROR"));
-    QCOMPARE(w->OutputWindow()->Text(), U("\nユーザーによって処理は中断されました"));
+    QCOMPARE(w->OutputWindow()->Text(), U("\r\nユーザーによって処理は中断されました"));
   }
 
   void closingDuringAJobStopsItWithoutAHang() {

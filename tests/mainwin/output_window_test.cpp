@@ -1,0 +1,99 @@
+#include "mainwin/output_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QtTest>
+
+#include "editor/view/editor_widget.h"
+#include "support/recording_messages.h"
+
+using namespace tolvan;
+
+class OutputWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  // Bytes Unicode cannot carry (0xFF, an NEC-selected IBM code 0xED 0x40)
+  // reach the text area and the clipboard as they came.
+  void keepsTheOutputBytes() {
+    TfrmError w;
+    const std::string out("\xFF\xED\x40 x\n\x81\x5C\r\nlast", 14);
+    w.ShowStandardOutputForm(std::make_shared<const std::string>(out));
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.Heading(), QString("STANDARD OUTPUT"));
+    QCOMPARE(w.TextBytes(), std::string("\xFF\xED\x40 x\r\n\x81\x5C\r\nlast", 15));
+    TEditor& ed = w.TextArea()->Editor();
+    QCOMPARE(ed.Lines().GetCount(), 3);
+    w.TextArea()->setFocus();
+    QTest::keyClick(w.TextArea(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(ed.GetSelText(), w.TextBytes());
+    QTest::keyClick(w.TextArea(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    QVERIFY(mime);
+    QCOMPARE(mime->data(kCp932Mime).toStdString(), w.TextBytes());
+  }
+
+  void isReadOnly() {
+    test::RecordingMessages m;
+    TfrmError w;
+    w.ShowErrorForm("bad\n");
+    QCOMPARE(w.Heading(), QString("ERROR"));
+    QCOMPARE(w.HeadingColour(), QString("#ff0000"));
+    QApplication::clipboard()->setText("pasted");
+    w.TextArea()->setFocus();
+    QTest::keyClicks(w.TextArea(), "typed");
+    QTest::keyClick(w.TextArea(), Qt::Key_Delete);
+    QTest::keyClick(w.TextArea(), Qt::Key_Return);
+    QTest::keyClick(w.TextArea(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(w.TextArea(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w.TextArea(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(w.TextArea(), Qt::Key_Backspace);
+    QCOMPARE(w.TextBytes(), std::string("bad\r\n"));
+    QVERIFY(w.TextArea()->Editor().ReadOnly());
+    QVERIFY(!w.TextArea()->Editor().Ruler().Visible());
+    QVERIFY(!w.TextArea()->Editor().Leftbar().Visible());
+  }
+
+  void contextMenuCopiesAndSelectsAll() {
+    TfrmError w;
+    w.ShowStandardOutputForm(std::string("one\ntwo\n"));
+    auto* menu = w.findChild<QMenu*>();
+    QVERIFY(menu);
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0]->text(), QString::fromUtf8("コピー(&C)"));
+    QCOMPARE(actions[0]->shortcut(), QKeySequence("Ctrl+C"));
+    QCOMPARE(actions[1]->text(), QString::fromUtf8("すべて選択(&A)"));
+    QCOMPARE(actions[1]->shortcut(), QKeySequence("Ctrl+A"));
+    actions[1]->trigger();
+    QCOMPARE(w.TextArea()->Editor().GetSelText(), std::string("one\r\ntwo\r\n"));
+    QApplication::clipboard()->clear();
+    actions[0]->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QString("one\r\ntwo\r\n"));
+  }
+
+  // Each result replaces the last; hiding empties the area; the options
+  // form adds one line.
+  void resultsReplaceAndOptionsAdd() {
+    TfrmError w;
+    w.ShowStandardOutputForm(std::string("first\n"));
+    w.ShowErrorForm("second");
+    QCOMPARE(w.TextBytes(), std::string("second"));
+    w.close();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.TextBytes(), std::string());
+    w.ShowAwkOptions("", "");
+    QCOMPARE(w.TextArea()->Editor().Lines().GetCount(), 1);  // an empty added line
+    QCOMPARE(w.TextBytes(), std::string("\r\n"));
+    w.ShowAwkOptions("usage", "");
+    QCOMPARE(w.TextBytes(), std::string("\r\nusage\r\n"));
+    w.ShowAwkOptions("ignored", "Usage: gawk\n");
+    QCOMPARE(w.Heading(), QString("AWK Options"));
+    QCOMPARE(w.TextBytes(), std::string("Usage: gawk\r\n"));
+  }
+};
+
+QTEST_MAIN(OutputWindowTest)
+#include "output_window_test.moc"
