@@ -1,6 +1,8 @@
 #include "editorwin/find_replace.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -28,6 +30,7 @@ struct Session {
   // and then the named button clicked.
   void Drive(const char* find, const char* replace, const char* button) {
     fr.ExecDialog = [=, this](QDialog& d) {
+      d.show();
       seenFind = d.findChild<QComboBox*>("ComboBox1")->currentText();
       if (find) d.findChild<QComboBox*>("ComboBox1")->setEditText(U(find));
       if (replace) d.findChild<QComboBox*>("ComboBox2")->setEditText(U(replace));
