@@ -1,0 +1,129 @@
+// "4 Screen" with 74 MB of standard output (1,000,000 lines of 74 bytes):
+// from Run to the output window shown with its first rows painted, against
+// the same gawk writing to /dev/null. Prints the peak memory against the
+// output's size. Last line: ratio.
+#include <QApplication>
+#include <QComboBox>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/qt/message_service.h"
+#include "editor/view/editor_widget.h"
+#include "mainwin/form1.h"
+#include "mainwin/output_window.h"
+
+using namespace tolvan;
+
+namespace {
+
+// Nothing may wait for a person here.
+class PrintedMessages : public MessageService {
+ public:
+  void Beep() override {}
+  void Show(QWidget*, Icon, const QString&, const QString& text) override {
+    std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+  }
+  Button Ask(QWidget*, Icon, const QString&, const QString& text, Buttons, Button) override {
+    std::fprintf(stderr, "question: %s\n", text.toUtf8().constData());
+    return QMessageBox::Cancel;
+  }
+  Button AskPlaced(QWidget* p, Icon i, const QString& c, const QString& t, Buttons b, Button d,
+                   const Placement&) override {
+    return Ask(p, i, c, t, b, d);
+  }
+};
+
+long StatusKb(const char* key) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  const std::string k = std::string(key) + ":";
+  while (std::getline(in, line))
+    if (line.rfind(k, 0) == 0) return std::atol(line.c_str() + k.size());
+  return -1;
+}
+
+template <class F>
+double Seconds(F&& f) {
+  auto t0 = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  PrintedMessages messages;
+  SetMessageService(&messages);
+
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("tolvan_bench_output_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  {
+    std::ofstream ini(dir / "tolvan.INI", std::ios::binary);
+    ini << "[AWKEXE]\r\nPath=/usr/bin/gawk\r\n";
+  }
+  const char* program = "BEGIN { s = sprintf(\"%073d\", 0); for (i = 0; i < 1000000; i++) print s }";
+  const std::size_t expected = 74000000;
+  const std::string shell = std::string("/bin/sh -c 'LC_ALL=C /usr/bin/gawk '\\''") + program + "'\\'' > /dev/null'";
+
+  const long baseKb = StatusKb("VmHWM");
+  std::vector<double> runs, refs, shares;
+  long peakKb = 0;
+  {
+    TForm1 w(ProgramPaths(dir / "tolvan"), {});
+    w.findChild<QRadioButton*>("radioOneLiner")->setChecked(true);
+    w.findChild<QComboBox*>("cmbOneLiner")->setEditText(QString::fromUtf8(program));
+    w.findChild<QComboBox*>("cmbInput")->setCurrentIndex(2);
+    w.findChild<QComboBox*>("cmbOutput")->setCurrentIndex(3);
+    TfrmError* out = w.OutputWindow();
+    for (int round = 0; round < 3; ++round) {
+      runs.push_back(Seconds([&] {
+        w.RunScript();
+        w.WaitForJob();
+        // The first screen of rows, painted now rather than at the next turn of the loop.
+        out->TextArea()->viewport()->repaint();
+      }));
+      const std::size_t got = w.OutputText().size();
+      const bool shown = out->isVisible() && out->TextArea()->Editor().Lines().GetCount() == 1000000;
+      peakKb = std::max(peakKb, StatusKb("VmHWM"));
+      // The window's own share: the same bytes loaded and painted again.
+      // (Not owned here: the main window keeps the text alive meanwhile.)
+      std::shared_ptr<const std::string> again(std::shared_ptr<const std::string>(), &w.OutputText());
+      shares.push_back(Seconds([&] {
+        out->ShowStandardOutputForm(again);
+        out->TextArea()->viewport()->repaint();
+      }));
+      refs.push_back(Seconds([&] {
+        if (std::system(shell.c_str()) != 0) std::fprintf(stderr, "reference failed\n");
+      }));
+      std::printf("round %d: Run to painted %.3f s (loading and painting %.3f s), gawk > /dev/null %.3f s, %zu bytes%s\n",
+                  round + 1, runs.back(), shares.back(), refs.back(), got, shown ? "" : " (NOT SHOWN)");
+      if (got != expected || !shown) return 1;
+      out->close();  // the user closes it: the next run starts without the last text
+    }
+  }
+  std::filesystem::remove_all(dir);
+  const double mb = expected / 1e6;
+  std::printf("peak memory %.1f MB (%.1f MB before the first run), %.2f x the output's %.0f MB\n", peakKb / 1024.0,
+              baseKb / 1024.0, peakKb * 1024.0 / expected, mb);
+  std::printf("median Run to painted %.3f s, median reference %.3f s\n", Median(runs), Median(refs));
+  std::printf("ratio %.3f\n", Median(runs) / Median(refs));
+  return 0;
+}
