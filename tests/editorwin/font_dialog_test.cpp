@@ -58,6 +58,15 @@ struct Env {
   std::optional<QFont> pickFont;
 };
 
+// Pixels of a colour in what a sample shows.
+int PixelsOf(TEditorWidget* sample, QColor colour) {
+  const QImage img = sample->grab().toImage();
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) n += QColor(img.pixel(x, y)).rgb() == colour.rgb();
+  return n;
+}
+
 }  // namespace
 
 class FontDialogTest : public QObject {
@@ -155,9 +164,14 @@ class FontDialogTest : public QObject {
       Env env;  // nothing stored
       const std::vector<Look> before = Looks(*env.scheme);
       auto d = env.Open();
+      d->show();
+      QCOMPARE(PixelsOf(d->Cmt.sample, Qt::blue), 0);
+      QVERIFY(PixelsOf(d->Cmt.sample, Qt::red) > 0);
       env.ChangeEverything(*d);
       QVERIFY(Looks(*env.scheme) != before);
+      QVERIFY(PixelsOf(d->Cmt.sample, Qt::blue) > 0);  // previewed at once
       d->btnCancel->click();
+      QCOMPARE(PixelsOf(d->Cmt.sample, Qt::blue), 0);
       QCOMPARE(d->result(), int(QDialog::Rejected));
       QCOMPARE(Looks(*env.scheme), before);
       LoadStoredGawkScheme(env.ini, *env.scheme);  // what the window does next
