@@ -37,10 +37,6 @@ class PrintedMessages : public MessageService {
     std::fprintf(stderr, "question: %s\n", text.toUtf8().constData());
     return QMessageBox::Cancel;
   }
-  Button AskPlaced(QWidget* p, Icon i, const QString& c, const QString& t, Buttons b, Button d,
-                   const Placement&) override {
-    return Ask(p, i, c, t, b, d);
-  }
 };
 
 long StatusKb(const char* key) {

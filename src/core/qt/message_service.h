@@ -31,10 +31,13 @@ class MessageService {
                      Buttons buttons, Button defaultButton) = 0;
   // A question placed before it is shown: place gets the box's size and
   // answers its top-left corner in global coordinates. Buttons may include
-  // YesToAll, the "All" answer.
+  // YesToAll, the "All" answer. A service that does not place boxes asks
+  // as Ask does.
   using Placement = std::function<QPoint(QSize)>;
   virtual Button AskPlaced(QWidget* parent, Icon icon, const QString& caption, const QString& text,
-                           Buttons buttons, Button defaultButton, const Placement& place) = 0;
+                           Buttons buttons, Button defaultButton, const Placement&) {
+    return Ask(parent, icon, caption, text, buttons, defaultButton);
+  }
 
   // Shorthands for the common forms.
   void Error(QWidget* parent, const QString& text) { Show(parent, QMessageBox::Critical, QString(), text); }
