@@ -22,18 +22,8 @@
 #include "editorwin/editor_window_logic.h"
 #include "settings/settings.h"
 
-#if __has_include("editorwin/find_replace.h")
 #include "editorwin/find_replace.h"
-#define TOLVAN_HAVE_FIND_REPLACE 1
-#else
-namespace tolvan {
-class TFindReplace {};
-}  // namespace tolvan
-#endif
-#if __has_include("editorwin/font_dialog.h")
 #include "editorwin/font_dialog.h"
-#define TOLVAN_HAVE_FONT_DIALOG 1
-#endif
 
 namespace tolvan {
 
@@ -131,9 +121,7 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   };
   editor_->OnDoubleClick = [this](QPoint) { editor_->Editor().SelectTokenFromCaret(); };
 
-#ifdef TOLVAN_HAVE_FIND_REPLACE
   findReplace_ = std::make_unique<TFindReplace>(*editor_, host_.FindHistory(), host_.ReplaceHistory(), this);
-#endif
 
   connect(editor_, &TEditorWidget::textChanged, this, &TfrmEditor::RefreshCommands);
   connect(editor_, &TEditorWidget::selectionChanged, this, &TfrmEditor::RefreshCommands);
@@ -470,33 +458,22 @@ void TfrmEditor::ToggleCommentOfSelection() {
 }
 
 void TfrmEditor::Find() {
-#ifdef TOLVAN_HAVE_FIND_REPLACE
   findReplace_->Find();
-#endif
 }
 void TfrmEditor::FindNext() {
-#ifdef TOLVAN_HAVE_FIND_REPLACE
   findReplace_->FindNext();
-#endif
 }
 void TfrmEditor::FindUp() {
-#ifdef TOLVAN_HAVE_FIND_REPLACE
   findReplace_->FindUp();
-#endif
 }
 void TfrmEditor::Replace() {
-#ifdef TOLVAN_HAVE_FIND_REPLACE
   findReplace_->Replace();
-#endif
 }
 void TfrmEditor::ReplaceNext() {
-#ifdef TOLVAN_HAVE_FIND_REPLACE
   findReplace_->ReplaceNext();
-#endif
 }
 
 void TfrmEditor::ShowFontDialog() {
-#ifdef TOLVAN_HAVE_FONT_DIALOG
   QString name = editor_->FontName();
   int fontSize = fontSize_;
   int lineSpace = editor_->Editor().Margin().Line();
@@ -509,7 +486,6 @@ void TfrmEditor::ShowFontDialog() {
     accepted = ExecDialog(dlg) == QDialog::Accepted;
   }
   AfterFontDialog(accepted, name, fontSize, lineSpace, tabSpace);
-#endif
 }
 
 void TfrmEditor::AfterFontDialog(bool accepted, const QString& fontName, int fontSize, int lineSpace, int tabSpace) {
