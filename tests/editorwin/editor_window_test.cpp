@@ -12,11 +12,16 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QComboBox>
 #include <QtTest>
 
 #include "colouring/scheme_store.h"
 #include "editor/view/editor_font.h"
 #include "editorwin/editor_window_fixture.h"
+#include "editorwin/find_replace.h"
+#include "editorwin/font_dialog.h"
 #include "settings/settings.h"
 
 using namespace tolvan;
@@ -487,6 +492,56 @@ class EditorWindowTest : public QObject {
     w->SettingsScheme().Comment().SetColor(clNavy);
     w->AfterFontDialog(false, "X", 30, 7, 8);
     QCOMPARE(w->SettingsScheme().Comment().Color(), clGreen);
+  }
+
+  // The window's settings command with the real dialog: 設定 stores and
+  // applies tab width and spacing; キャンセル leaves the colours as they were.
+  void settingsDialogThroughTheWindow() {
+    EditorEnv env;
+    TfrmEditor* w = env.host.Open();
+    w->ExecDialog = [](QDialog& d) {
+      auto& f = static_cast<TfrmFont&>(d);
+      f.UpDown2->setValue(8);
+      f.UpDown1->setValue(5);
+      f.btnSet->click();
+      return d.result();
+    };
+    w->mnuSettingColor->trigger();
+    const EditorSettings keys = LoadEditorSettings(IniFile(env.host.SettingsFile()));
+    QCOMPARE(keys.TabSpace, 8);
+    QCOMPARE(keys.LineSpace, 5);
+    QCOMPARE(w->Editor1().Editor().Caret().TabSpaceCount(), 8);
+    QCOMPARE(w->Editor1().Editor().Margin().Line(), 5);
+    const TColor comment = w->SettingsScheme().Comment().Color();
+    w->ExecDialog = [](QDialog& d) {
+      auto& f = static_cast<TfrmFont&>(d);
+      f.ChooseColor = [](const QColor&) { return std::optional<QColor>(QColor(1, 2, 3)); };
+      f.Cmt.colour->click();
+      f.btnCancel->click();
+      return d.result();
+    };
+    w->mnuSettingColor->trigger();
+    QCOMPARE(w->SettingsScheme().Comment().Color(), comment);
+  }
+
+  // Replace all from the window's menu, the question answered All.
+  void replaceAllThroughTheWindow() {
+    EditorEnv env;
+    TfrmEditor* w = env.host.Open();
+    w->Editor1().Editor().Lines().SetTextStr("x = 1; x = 2\r\n");
+    w->Editor1().Editor().SetRowCol(0, 0);
+    w->FindReplace().ExecDialog = [](QDialog& d) {
+      auto& r = static_cast<TfrmReplace&>(d);
+      r.ComboBox1->setEditText("x");
+      r.ComboBox2->setEditText("y");
+      r.btnReplaceAll->click();
+      return d.result();
+    };
+    env.messages.answers = {QMessageBox::YesToAll};
+    w->mnuFindReplace->trigger();
+    QCOMPARE(w->Editor1().Editor().Lines().GetTextStr(), std::string("y = 1; y = 2\r\n"));
+    QCOMPARE(env.host.find, QStringList{"x"});
+    QCOMPARE(env.host.replace, QStringList{"y"});
   }
 };
 
