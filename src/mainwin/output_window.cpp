@@ -57,6 +57,9 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   ed.SetReadOnly(true);
   ed.Ruler().SetVisible(false);
   ed.Leftbar().SetVisible(false);
+  // Output has no row marks to show: text starts near the edge, as in a text box.
+  ed.Imagebar().SetVisible(false);
+  ed.Margin().SetLeft(4);
   ed.SetScrollBars(ssBoth);
   Memo1->SetEditorFont(kEditorFallbackFamily, 10, 0);
   menu_ = new QMenu(this);
