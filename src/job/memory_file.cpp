@@ -1,5 +1,7 @@
 #include "job/memory_file.h"
 
+#include "job/descriptors.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/sendfile.h>
@@ -21,10 +23,7 @@ constexpr std::size_t kSlice = 512 * 1024;
 constexpr std::size_t kHugeFrom = 8u << 20;
 constexpr std::uintptr_t kHugePage = 2u << 20;
 
-[[noreturn]] void ThrowSys(const char* what) {
-  const char* d = ::strerrordesc_np(errno);
-  throw std::runtime_error(std::string(what) + ": " + (d ? d : "error " + std::to_string(errno)));
-}
+[[noreturn]] void ThrowSys(const char* what) { ThrowSystemError(what); }
 
 void AdviseHugePages(char* p, std::size_t n) {
   auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
@@ -51,17 +50,7 @@ void MakeRoom(std::string& s, std::size_t want) {
 TMemoryFile::TMemoryFile() {
   int fd = ::memfd_create("tolvan-output", MFD_CLOEXEC | MFD_ALLOW_SEALING);
   if (fd < 0) ThrowSys("memfd_create");
-  if (fd < 3) {  // kept clear of the standard descriptors, which a child's dup2 targets
-    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    int e = errno;
-    ::close(fd);
-    if (moved < 0) {
-      errno = e;
-      ThrowSys("fcntl");
-    }
-    fd = moved;
-  }
-  fd_ = fd;
+  fd_ = LiftAboveStandard(fd);  // a child's dup2 targets the standard descriptors
 }
 
 TMemoryFile::~TMemoryFile() {

@@ -1,5 +1,7 @@
 #include "job/process.h"
 
+#include "job/descriptors.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -59,30 +61,11 @@ class Fd {
   int fd_ = -1;
 };
 
-std::string Reason(int err) {
-  const char* d = ::strerrordesc_np(err);  // English whatever the caller's locale
-  return d ? d : ("error " + std::to_string(err));
-}
+std::string Reason(int err) { return SystemReason(err); }
 
-[[noreturn]] void ThrowSys(const char* what) {
-  throw std::runtime_error(std::string(what) + ": " + Reason(errno));
-}
+[[noreturn]] void ThrowSys(const char* what) { ThrowSystemError(what); }
 
-// Keeps our descriptors clear of 0..2, so that a dup2 onto a standard
-// descriptor never meets itself.
-Fd Lift(int fd) {
-  if (fd >= 0 && fd < 3) {
-    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    int e = errno;
-    ::close(fd);
-    if (moved < 0) {
-      errno = e;
-      ThrowSys("fcntl");
-    }
-    fd = moved;
-  }
-  return Fd(fd);
-}
+Fd Lift(int fd) { return Fd(LiftAboveStandard(fd)); }
 
 void MakePipe(Fd& readEnd, Fd& writeEnd) {
   int p[2];
@@ -99,13 +82,13 @@ void SetNonBlocking(int fd) {
 // The child's environment: the caller's, with LC_ALL replaced unless the
 // locale is "inherit".
 std::vector<std::string> ChildEnvironment(std::string locale) {
-  if (locale.empty()) locale = "C";
+  const bool inherit = locale == "inherit";
   std::vector<std::string> env;
   for (char** e = environ; e && *e; ++e) {
-    if (locale != "inherit" && std::strncmp(*e, "LC_ALL=", 7) == 0) continue;
+    if (!inherit && std::strncmp(*e, "LC_ALL=", 7) == 0) continue;
     env.emplace_back(*e);
   }
-  if (locale != "inherit") env.push_back("LC_ALL=" + locale);
+  if (!inherit) env.push_back(std::string("LC_ALL=") + (locale.empty() ? std::string("C") : locale));
   return env;
 }
 

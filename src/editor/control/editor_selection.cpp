@@ -256,14 +256,7 @@ void TEditor::SetSelTextBuf(std::string_view S) {
       ClearHit();
     return;
   }
-  CaretScope scope(*this);
-  UnderlineScope underline(*this);
-  DropOutsideSelection();
-  if (Selected()) {
-    ReplaceSelection(S);
-    return;
-  }
-  ClearHit();
+  // Typing's own path, but a paste always inserts.
   const bool saved = overWrite_;
   overWrite_ = false;  // a paste inserts
   PutStringToLine(S);
