@@ -376,7 +376,7 @@ void TfrmEditor::BuildMenusAndToolBar() {
 void TfrmEditor::RefreshCommands() {
   if (!editor_) return;
   const TEditor& c = editor_->Editor();
-  const bool selected = c.SelLength() > 0;
+  const bool selected = c.HasSelectedText();
   const bool clip = clipboardHasText_;
   btnCut->setEnabled(selected);
   btnCopy->setEnabled(selected);

@@ -213,6 +213,9 @@ class TEditor : public TEditorClient {
   int SelStart() const;
   void SetSelStart(int Value);
   int SelLength() const;
+  // SelLength() > 0 without counting: what menus and tool buttons ask on
+  // every selection change.
+  bool HasSelectedText() const;
   void SetSelLength(int Value);
   void SelectAll();
   void CopyToClipboard();

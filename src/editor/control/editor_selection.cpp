@@ -371,6 +371,12 @@ int TEditor::SelLength() const {
   return index + selStr_.Ec + 1 - selStr_.Sc;
 }
 
+bool TEditor::HasSelectedText() const {
+  if (!HasSelectionData()) return false;
+  if (selMode_ == smBox) return SelLength() > 0;
+  return selStr_.Er > selStr_.Sr ? selStr_.Sr < list_->Count() : selStr_.Ec >= selStr_.Sc;
+}
+
 void TEditor::SetSelLength(int Value) {
   if (Value <= 0) return;
   CaretScope scope(*this);

@@ -53,16 +53,16 @@ QAction* TEditorPopupMenu::Item(const QString& caption, const QString& shortcut,
 
 void TEditorPopupMenu::SetMenu() {
   TEditor& c = editor_->Editor();
-  const int selLength = c.SelLength();
+  const bool hasSelText = c.HasSelectedText();
   const bool readOnly = c.ReadOnly();
   const bool hasText = editor_->ClipboardHasText();
   undo_->setEnabled(c.CanUndo() && !readOnly);
   redo_->setEnabled(c.CanRedo() && !readOnly);
-  cut_->setEnabled(c.Selected() && selLength >= 1 && !readOnly);
-  copy_->setEnabled(selLength > 0);
+  cut_->setEnabled(c.Selected() && hasSelText && !readOnly);
+  copy_->setEnabled(hasSelText);
   paste_->setEnabled(hasText && !readOnly);
   boxPaste_->setEnabled(hasText && !readOnly);
-  delete_->setEnabled(c.Selected() && selLength >= 1 && !readOnly);
+  delete_->setEnabled(c.Selected() && hasSelText && !readOnly);
   selAll_->setEnabled(c.List().Count() > 0);
   selMode_->setChecked(c.SelectionMode() == smBox);
   const TRowMarks valid = c.List().ValidRowMarks();

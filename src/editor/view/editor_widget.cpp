@@ -532,9 +532,9 @@ bool EditorEditTarget(TMeAction* action, QObject* target, TMeTargetCode code, TM
   const bool writable = !c.ReadOnly();
   if (code == mcUpdate) {
     switch (kind) {
-      case mkCopy: action->setEnabled(c.SelLength() > 0); break;
+      case mkCopy: action->setEnabled(c.HasSelectedText()); break;
       case mkCut:
-      case mkDelete: action->setEnabled(c.Selected() && c.SelLength() >= 1 && writable); break;
+      case mkDelete: action->setEnabled(c.Selected() && c.HasSelectedText() && writable); break;
       case mkPaste: action->setEnabled(w->ClipboardHasText() && writable); break;
       case mkSelAll: action->setEnabled(c.List().Count() > 0); break;
       case mkUndo: action->setEnabled(c.CanUndo() && writable); break;

@@ -20,6 +20,7 @@ inline std::string ControlInvariants(const TEditor& e) {
   if (e.Row() < 0 || e.Row() > count) return "caret row out of range";
   if (count > 0 && e.List().Rows(count - 1) == raEof && e.Row() == count) return "caret after an EOF row";
   if (e.Col() < 0 || e.Col() > TEditor::kMaxCol) return "caret column out of range";
+  if (e.HasSelectedText() != (e.SelLength() > 0)) return "HasSelectedText disagrees with SelLength";
   const std::string a = StrToAttributes(e.List().ListStr(e.Row()), e.ColumnRules());
   if (e.Col() < static_cast<int>(a.size()) && a[static_cast<std::size_t>(e.Col())] == '5')
     return "caret inside a double-byte character at row " + std::to_string(e.Row()) + " col " +
