@@ -272,12 +272,15 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   // A Ctrl-Z as the very last byte is the old end-of-file mark and is not
   // text. A Ctrl-Z with text after it is kept as an ordinary byte: cutting
   // the text there would lose the rest of the file at the next save.
-  Fd fd(::open(Name.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK, opening a named pipe waits for a writer for ever.
+  Fd fd(::open(Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) ThrowOpen(Name, errno);
   std::size_t length = 0;
   {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) ThrowOpen(Name, errno);
+    if (!S_ISREG(st.st_mode))
+      throw EFOpenError("Cannot open file \"" + Name.string() + "\". Not a regular file");
     length = static_cast<std::size_t>(st.st_size);
     if (length > 0) {
       char last = 0;

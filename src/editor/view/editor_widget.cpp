@@ -337,6 +337,21 @@ void TEditorWidget::resizeEvent(QResizeEvent* e) {
   Guard([&] { core_->Resized(); });
 }
 
+namespace {
+
+// The digit printed on the key pressed, whatever the layout makes of it with
+// Shift held (a symbol on most layouts, the digit itself on AZERTY): the
+// number row's xkb keycodes are 10..19 for 1..9, 0 under both X and Wayland.
+int DigitKey(const QKeyEvent* e) {
+  const int key = e->key();
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return key - Qt::Key_0;
+  const quint32 code = e->nativeScanCode();
+  if (code >= 10 && code <= 19) return static_cast<int>((code - 9) % 10);
+  return -1;
+}
+
+}  // namespace
+
 bool TEditorWidget::ControlShortcut(QKeyEvent* e, bool perform) {
   const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const int key = e->key();
@@ -354,18 +369,13 @@ bool TEditorWidget::ControlShortcut(QKeyEvent* e, bool perform) {
         return true;
       default: break;
     }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-      if (perform) c.GotoRowMark(static_cast<TRowMark>(key - Qt::Key_0));
+    if (const int digit = DigitKey(e); digit >= 0) {
+      if (perform) c.GotoRowMark(static_cast<TRowMark>(digit));
       return true;
     }
   }
   if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-    // Shift+digit gives a symbol on most layouts: the scan's digit is in the native key.
-    int digit = -1;
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) digit = key - Qt::Key_0;
-    const quint32 vk = e->nativeVirtualKey();
-    if (digit < 0 && vk >= '0' && vk <= '9') digit = static_cast<int>(vk - '0');
-    if (digit >= 0) {
+    if (const int digit = DigitKey(e); digit >= 0) {
       if (perform) {
         const TRowMark m = static_cast<TRowMark>(digit);
         if (c.List().GetListRowMarks(c.Row()) & RowMarkBit(m))

@@ -157,6 +157,26 @@ class EditorWidgetTest : public QObject {
     QVERIFY(w->Editor().List().RowMarks(0) & RowMarkBit(rm3));
     QTest::keyClick(w.get(), Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(!(w->Editor().List().RowMarks(0) & RowMarkBit(rm3)));
+    // With Shift the layout gives a symbol ('#' for 3 on US, '=' for 0 on
+    // German, the digit on AZERTY); the key's own code names the digit.
+    const struct { Qt::Key key; quint32 code; TRowMark mark; } shifted[] = {
+        {Qt::Key_NumberSign, 12, rm3}, {Qt::Key_Exclam, 10, rm1},
+        {Qt::Key_Equal, 19, rm0}, {Qt::Key_ParenLeft, 18, rm9}};
+    for (const auto& k : shifted) {
+      for (bool on : {true, false}) {
+        QKeyEvent override(QEvent::ShortcutOverride, k.key, Qt::ControlModifier | Qt::ShiftModifier,
+                           k.code, 0, 0);
+        QApplication::sendEvent(w.get(), &override);
+        QVERIFY(override.isAccepted());
+        QKeyEvent press(QEvent::KeyPress, k.key, Qt::ControlModifier | Qt::ShiftModifier, k.code, 0, 0);
+        QApplication::sendEvent(w.get(), &press);
+        QCOMPARE(bool(w->Editor().List().RowMarks(0) & RowMarkBit(k.mark)), on);
+      }
+    }
+    // Ctrl+Shift with a letter key is no mark key.
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier, 24, 0, 0);
+    QApplication::sendEvent(w.get(), &letter);
+    QVERIFY(w->Editor().List().RowMarks(0) == 0);
     QTest::keyClick(w.get(), Qt::Key_K, Qt::ControlModifier);
     QCOMPARE(w->Editor().SelectionMode(), smBox);
   }
