@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     w.show();
     QApplication::processEvents();
     baseKb = StatusKb("VmHWM");  // the program with its window open
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 5; ++round) {
       runs.push_back(Seconds([&] {
         w.RunScript();
         w.WaitForJob();
