@@ -142,7 +142,8 @@ bool TForm1::WriteClipboardFile() {
 
 void TForm1::StartJob() {
   outputText_.clear();
-  shownOutput_.reset();
+  shownOutput_ = {};
+  screenOutput_ = {};
   errorText_.clear();
   btnTerminate->show();
   btnTerminate->repaint();
@@ -162,7 +163,7 @@ void TForm1::StartJob() {
   record.Parallel = settings_.Parallel;
 
   bridge_->Open();
-  job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_);
+  job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_, &screenOutput_);
   job_->Start();
 }
 
@@ -181,10 +182,13 @@ void TForm1::EndOfJob() {
   const int outputMode = job_->Record().OutputMode;  // not the window's choice now
   job_.reset();
   RestoreCursor();
+  TSharedBytes screen = std::move(screenOutput_);
+  screenOutput_ = {};
   if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_);
-  else if (!outputText_.empty() || outputMode == omScreen) {
-    // The output window reads the collected bytes where they are.
-    shownOutput_ = std::make_shared<const std::string>(std::move(outputText_));
+  else if (outputMode == omScreen || !outputText_.empty()) {
+    // The output window reads the collected bytes where they are: "4 Screen"
+    // output in the memory file gawk wrote it to.
+    shownOutput_ = outputMode == omScreen ? std::move(screen) : TSharedBytes::FromString(std::move(outputText_));
     outputText_.clear();
     frmError_->ShowStandardOutputForm(shownOutput_);
   }

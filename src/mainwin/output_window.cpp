@@ -111,12 +111,12 @@ void TfrmError::ShowErrorForm(const std::string& errorText) {
 }
 
 void TfrmError::ShowStandardOutputForm(const std::string& outputText) {
-  ShowStandardOutputForm(std::make_shared<const std::string>(outputText));
+  ShowStandardOutputForm(TSharedBytes::FromString(outputText));
 }
 
-void TfrmError::ShowStandardOutputForm(std::shared_ptr<const std::string> outputText) {
+void TfrmError::ShowStandardOutputForm(const TSharedBytes& outputText) {
   SetHeading("STANDARD OUTPUT", QColor(0, 128, 0));
-  Memo1->Editor().Lines().LoadFromText(std::move(outputText));
+  Memo1->Editor().Lines().LoadFromText(outputText);
   Present();
 }
 
@@ -143,6 +143,7 @@ std::string TfrmError::TextBytes() const { return Memo1->Editor().Lines().GetTex
 void TfrmError::HideAndClear() {
   hide();
   Memo1->Editor().Lines().Clear();
+  emit Cleared();
 }
 
 void TfrmError::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "core/shared_bytes.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -25,7 +27,7 @@ class TfrmError : public QDialog {
   void ShowErrorForm(const std::string& errorText);
   void ShowStandardOutputForm(const std::string& outputText);
   // The same without copying: the text area reads from outputText.
-  void ShowStandardOutputForm(std::shared_ptr<const std::string> outputText);
+  void ShowStandardOutputForm(const TSharedBytes& outputText);
   // "AwkOptions": with standard error text, the options form holding it;
   // otherwise the standard output added as one more line.
   void ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes);
@@ -36,6 +38,10 @@ class TfrmError : public QDialog {
   // The text area's bytes, line ends as CR LF.
   std::string TextBytes() const;
   TEditorWidget* TextArea() const { return Memo1; }
+
+ signals:
+  // Hidden and emptied: what it showed may be freed.
+  void Cleared();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

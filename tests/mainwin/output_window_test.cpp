@@ -20,7 +20,7 @@ class OutputWindowTest : public QObject {
   void keepsTheOutputBytes() {
     TfrmError w;
     const std::string out("\xFF\xED\x40 x\n\x81\x5C\r\nlast", 14);
-    w.ShowStandardOutputForm(std::make_shared<const std::string>(out));
+    w.ShowStandardOutputForm(TSharedBytes::FromString(std::make_shared<const std::string>(out)));
     QVERIFY(w.isVisible());
     QCOMPARE(w.Heading(), QString("STANDARD OUTPUT"));
     QCOMPARE(w.TextBytes(), std::string("\xFF\xED\x40 x\r\n\x81\x5C\r\nlast", 15));

@@ -363,16 +363,20 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
 }
 
 void TEditorStrings::LoadFromText(std::shared_ptr<const std::string> Text) {
+  LoadFromText(TSharedBytes::FromString(std::move(Text)));
+}
+
+void TEditorStrings::LoadFromText(const TSharedBytes& Text) {
   TEditorScreenStrings& s = Store();
   UpdateScope scope(*this);
   s.Clear();
   TEditorStringList scratch;
-  if (Text && !Text->empty()) {
-    // The string's terminating zero is the readable byte after the text
-    // that the line cutter needs.
-    const char* text = Text->data();
-    const std::size_t n = Text->size();
-    std::shared_ptr<const char> owner(Text, text);
+  if (Text.Data && Text.Size > 0) {
+    // The zero byte after the text is the readable byte that the line
+    // cutter needs.
+    const char* text = Text.Data.get();
+    const std::size_t n = Text.Size;
+    const std::shared_ptr<const char>& owner = Text.Data;
     TRowBlocks& rows = scratch.Blocks();
     std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
     std::size_t lineStart = 0, blockStart = 0, from = 0;
