@@ -54,7 +54,9 @@ void TEditorRenderer::DrawTextRect(QPainter& painter, const QRect& rect, int x, 
   const QColor bg = painter.brush().color();
   painter.save();
   painter.setClipRect(rect, Qt::IntersectClip);
-  paint.DrawText(clip, x, y, s, 0, TEditorPaint::DrawLimit(s), fg, opaque ? &bg : nullptr, StylesOf(font_));
+  // The canvas font's styles, as the row hook chose them for the run.
+  const TFontStyles style = StylesOf(painter.font());
+  paint.DrawText(clip, x, y, s, 0, TEditorPaint::DrawLimit(s), fg, opaque ? &bg : nullptr, style);
   painter.restore();
 }
 
