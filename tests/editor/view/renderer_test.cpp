@@ -149,6 +149,7 @@ class RendererTest : public QObject {
   void coloursMapBgrAndSystemColours();
   void reservedWordTakesItsSchemeColour();
   void charactersSitAtTheirColumns();
+  void invalidBytesFitOneCellEach();
   void defaultColouredTokensAreNotDrawnAgain();
   void underlinedTokensGetADottedLine();
   void streamSelectionCoversExactlyItsCells();
@@ -273,6 +274,35 @@ void RendererTest::charactersSitAtTheirColumns() {
   QVERIFY(Count(t, QRect(2 * cw, 0, cw, v.e->FontHeight()), IsInk) > 3);  // x at column 2
   QVERIFY(IsBlue(Dominant(t, QRect(0, 0, 5 * cw, 20))));
   QCOMPARE(Count(t, QRect(5 * cw, 0, 200 - 5 * cw, 40), [](QRgb c) { return c != qRgb(255, 255, 255); }), 0);
+}
+
+void RendererTest::invalidBytesFitOneCellEach() {
+  // Each byte that is not CP932 is one column: its mark stays inside its
+  // cell with a clear pixel column at either side, so three in a row are
+  // three marks, and the character after them is untouched.
+  View v("\x80\xA0\xFDx\n" "\xFE\xFF\x80\n" "ab\x81\n" "   x\n");
+  const QImage img = v.Paint();
+  const int cw = v.e->ColWidth();
+  auto marked = [&](int row, int col) {
+    const QRect c = v.Cell(row, col);
+    QVERIFY2(Count(img, c, IsInk) > 3, qPrintable(QString("row %1 col %2 has no mark").arg(row).arg(col)));
+    QVERIFY2(Count(img, QRect(c.left(), c.top(), 1, c.height()), IsInk) == 0,
+             qPrintable(QString("row %1 col %2 touches its left edge").arg(row).arg(col)));
+    QVERIFY2(Count(img, QRect(c.right(), c.top(), 1, c.height()), IsInk) == 0,
+             qPrintable(QString("row %1 col %2 touches its right edge").arg(row).arg(col)));
+  };
+  for (int col = 0; col < 3; ++col) {
+    marked(0, col);
+    marked(1, col);
+  }
+  marked(2, 2);  // a lead byte with no trail
+  QCOMPARE(Count(img, v.Cell(1, 3, 3), IsInk), 0);
+  QCOMPARE(Count(img, v.Cell(2, 3, 3), IsInk), 0);
+  // The x after three marks looks as it does after three blanks.
+  QCOMPARE(Crop(img, v.Cell(0, 3)), Crop(img, v.Cell(3, 3)));
+  // Every mark is the same mark.
+  QCOMPARE(Crop(img, v.Cell(0, 0)), Crop(img, v.Cell(1, 2)));
+  QVERIFY(cw >= 4);
 }
 
 void RendererTest::defaultColouredTokensAreNotDrawnAgain() {
