@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStyleHints>
 
+#include "core/codepage.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "editor/view/editor_font.h"
@@ -86,6 +87,22 @@ QCursor CursorOf(TEditorCursorShape shape) {
 }
 
 }  // namespace
+
+std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::size_t caret, std::size_t around) {
+  caret = std::min(caret, row.size());
+  std::size_t from = 0;
+  if (caret > around) {
+    // Only a forward walk tells a trail byte from a lead byte, but the byte
+    // after one that cannot lead always begins a character: start there.
+    std::size_t q = caret - around;
+    while (q > 0 && cp932::IsLeadByte(row[q - 1])) --q;
+    from = q;
+    while (from < caret - around) from = cp932::NextChar(row, from);
+  }
+  std::size_t to = caret;
+  while (to < row.size() && to - caret < around) to = cp932::NextChar(row, to);
+  return {from, to};
+}
 
 TEditorWidget::TEditorWidget(QWidget* parent) : QAbstractScrollArea(parent) {
   core_ = std::make_unique<TEditor>(*this);
@@ -431,17 +448,25 @@ QVariant TEditorWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImEnabled:
       return !core_->ReadOnly();
     case Qt::ImSurroundingText: {
-      const std::string_view row = core_->List().ListStr(core_->Row());
-      return ToQString(row);
+      const TSurrounding s = Surrounding();
+      return ToQString(s.text);
     }
-    case Qt::ImCursorPosition: {
-      const std::string_view row = core_->List().ListStr(core_->Row());
-      const int b = std::min(core_->ColToByte(core_->Row(), core_->Col()), static_cast<int>(row.size()));
-      return ToQString(row.substr(0, static_cast<std::size_t>(b))).size();
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition: {
+      const TSurrounding s = Surrounding();
+      return ToQString(s.text.substr(0, s.caret)).size();
     }
     default:
       return QAbstractScrollArea::inputMethodQuery(query);
   }
+}
+
+TEditorWidget::TSurrounding TEditorWidget::Surrounding() const {
+  const std::string_view row = core_->List().ListStr(core_->Row());
+  const std::size_t caret =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(0, core_->ColToByte(core_->Row(), core_->Col()))), row.size());
+  const auto [from, to] = SurroundingSlice(row, caret, kSurroundingBytes);
+  return TSurrounding{row.substr(from, to - from), caret - from};
 }
 
 void TEditorWidget::mousePressEvent(QMouseEvent* e) {

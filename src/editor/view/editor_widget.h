@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "editor/control/editor.h"
 #include "editor/view/edit_actions.h"
@@ -23,6 +25,10 @@ class QMenu;
 namespace tolvan {
 
 class TEditorPopupMenu;
+
+// The bytes [first, second) of row around byte caret that the input method
+// is given: whole characters, about `around` bytes on either side.
+std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::size_t caret, std::size_t around);
 
 // Shows an exception that left an event of the control.
 void ShowEditorException(QWidget* parent, const char* what);
@@ -93,6 +99,9 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   QRect CaretRect() const { return QRect(caretPos_, caretSize_); }
   bool CaretVisible() const { return caretShown_ && caretOn_ && hasFocus(); }
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  // How far the text handed to the input method reaches on either side of
+  // the caret: a row of hundreds of megabytes is not turned into a QString.
+  static constexpr std::size_t kSurroundingBytes = 1024;
   // The preedit text of a composition in progress.
   const QString& Preedit() const { return preedit_; }
 
@@ -127,6 +136,12 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void BarValueChanged(TScrollBarKind kind, int value);
   void InvalidateCaret();
   void AfterCaretMoved();
+  // The caret's row around the caret, for the input method.
+  struct TSurrounding {
+    std::string_view text;
+    std::size_t caret = 0;  // byte of the caret in text
+  };
+  TSurrounding Surrounding() const;
 
   std::unique_ptr<TEditor> core_;
   std::unique_ptr<TEditorRenderer> renderer_;

@@ -99,6 +99,56 @@ class EditorWidgetTest : public QObject {
     QCOMPARE(r.height(), w->Editor().FontHeight());
   }
 
+  // The text around the caret handed to the input method: whole characters,
+  // a bounded stretch on each side, the caret's place in it.
+  void surroundingSliceKeepsWholeCharactersAndIsBounded() {
+    struct Case {
+      const char* name;
+      std::string row;
+      std::size_t caret, around;
+      std::size_t from, to;
+    };
+    const std::string kanji = "\x8a\xbf";        // a lead byte then a trail
+    const std::string leadTrail = "\x82\x81";  // the trail byte could lead too
+    std::string kanjis;
+    for (int i = 0; i < 10; ++i) kanjis += kanji;
+    std::string leadRun;
+    for (int i = 0; i < 10; ++i) leadRun += leadTrail;
+    const Case cases[] = {
+        {"short row whole", "abcdef", 3, 10, 0, 6},
+        {"caret at the start", "abcdef", 0, 2, 0, 2},
+        {"caret at the end", "abcdef", 6, 2, 4, 6},
+        {"cut on both sides", "abcdefghij", 5, 2, 3, 7},
+        {"exactly around", "abcdefghij", 5, 5, 0, 10},
+        {"left edge inside a kanji moves right", kanjis, 10, 3, 8, 14},
+        {"right edge takes the whole kanji", kanjis, 10, 5, 6, 16},
+        {"trails that look like leads", "x" + leadRun, 11, 4, 7, 15},
+        {"caret past the end is the end", "abc", 9, 1, 2, 3},
+        {"empty row", "", 0, 5, 0, 0},
+    };
+    for (const Case& c : cases) {
+      const auto [from, to] = SurroundingSlice(c.row, c.caret, c.around);
+      QVERIFY2(from == c.from && to == c.to,
+               qPrintable(QString("%1: %2..%3").arg(c.name).arg(from).arg(to)));
+    }
+    // Through the widget on a long row: the text is bounded and the caret
+    // points at its own character in it.
+    const std::string row(100000, 'a');
+    w->Editor().Lines().SetTextStr("first\r\n" + row + "\r\n");
+    w->Editor().SetRowCol(1, 0);
+    QCOMPARE(w->inputMethodQuery(Qt::ImSurroundingText).toString().size(),
+             static_cast<qsizetype>(TEditorWidget::kSurroundingBytes));
+    QCOMPARE(w->inputMethodQuery(Qt::ImCursorPosition).toInt(), 0);
+    w->Editor().SetRowCol(1, 500);
+    const QString around = w->inputMethodQuery(Qt::ImSurroundingText).toString();
+    const int pos = w->inputMethodQuery(Qt::ImCursorPosition).toInt();
+    QVERIFY(around.size() <= static_cast<qsizetype>(2 * TEditorWidget::kSurroundingBytes));
+    QCOMPARE(pos, 500);
+    w->Editor().SetRowCol(0, 3);
+    QCOMPARE(w->inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("first"));
+    QCOMPARE(w->inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+  }
+
   void boxCopySetsBothMarkersAndPastesAsABox() {
     TEditor& e = w->Editor();
     e.Lines().SetTextStr("abcd\r\nefgh\r\n");

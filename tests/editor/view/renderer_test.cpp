@@ -15,6 +15,7 @@
 
 #include "colouring/gawk_fountain.h"
 #include "editor/control/recording_platform.h"
+#include "editor/model/wrap.h"
 #include "editor/view/editor_font.h"
 
 using namespace tolvan;
@@ -168,6 +169,7 @@ class RendererTest : public QObject {
   void rowHookSeesTheRowAndDrawsOverIt();
   void aFullPaintCoversEveryPixel();
   void partialPaintMatchesTheFullPaint();
+  void longRowsPaintOnlyTheirVisiblePart();
 };
 
 void RendererTest::fontFallsBackAndKeepsHeightAndStyles() {
@@ -740,6 +742,47 @@ void RendererTest::partialPaintMatchesTheFullPaint() {
     const QImage part = v.Paint(r);
     QCOMPARE(Crop(part, r), Crop(full, r));
   }
+}
+
+void RendererTest::longRowsPaintOnlyTheirVisiblePart() {
+  // A row of megabytes is painted from the part that can show: a caret-wide
+  // repaint anywhere gives the pixels of the full paint (a reserved word
+  // across the repainted edge keeps its colour), its hide mark stands at
+  // column 1,000 as on a row just long enough, and the row hook is given a
+  // bounded start of the row.
+  std::string unit = "x = 1;\tprintf \"ab\" $2 ";
+  std::string big;
+  while (big.size() < (2u << 20)) big += unit;
+  const std::string shortRow = big.substr(0, 1400);
+  View v(big + "\n" + shortRow + "\n", 640, 120);
+  v.gawk.Reserve().SetColor(clRed);
+  v.gawk.Str().SetColor(clBlue);
+  v.e->Marks().HideMark().SetVisible(true);
+  v.e->Marks().HideMark().SetColor(clRed);
+  std::size_t hookLongest = 0;
+  bool hookPrefix = true;
+  v.r->OnDrawLine = [&](QPainter&, const TDrawLineInfo& info) {
+    if (info.Index != 0) return;
+    hookLongest = std::max(hookLongest, info.LineStr.size());
+    const std::string expanded = ExpandTab(std::string_view(big).substr(0, info.LineStr.size()), v.e->ColumnRules());
+    hookPrefix = hookPrefix && expanded.substr(0, info.LineStr.size()) == info.LineStr;
+  };
+  for (int top : {0, 37, 1000}) {
+    v.e->SetTopCol(top);
+    const QImage full = v.Paint();
+    const int rh = v.e->GetRowHeight();
+    // Both rows run past column 1,000: they look the same.
+    const QRect row0(v.e->LeftMargin(), v.e->TopMargin(), v.p.width - v.e->LeftMargin(), v.e->FontHeight());
+    QCOMPARE(Crop(full, row0), Crop(full, row0.translated(0, rh)));
+    for (int x = v.e->LeftMargin(); x < v.p.width; x += v.e->ColWidth() + 1) {
+      const QRect caret(x, v.e->TopMargin(), 2, v.e->FontHeight());
+      QCOMPARE(Crop(v.Paint(caret), caret), Crop(full, caret));
+    }
+  }
+  QVERIFY(Count(v.Paint(), v.Cell(0, 1000), IsRed) >= 4);
+  QVERIFY(hookLongest > 0);
+  QVERIFY(hookLongest < 2 * TEditor::kMaxCol);
+  QVERIFY(hookPrefix);
 }
 
 QTEST_MAIN(RendererTest)
