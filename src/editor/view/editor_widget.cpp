@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTimer>
 
 #include "core/codepage.h"
 #include "core/qt/message_service.h"
@@ -86,7 +87,24 @@ QCursor CursorOf(TEditorCursorShape shape) {
   }
 }
 
+// The X primary selection through Qt's clipboard.
+class TSystemPrimary : public TPrimarySelection {
+ public:
+  bool Supported() override { return QGuiApplication::clipboard()->supportsSelection(); }
+  void Set(QMimeData* data) override { QGuiApplication::clipboard()->setMimeData(data, QClipboard::Selection); }
+  const QMimeData* Get() override { return QGuiApplication::clipboard()->mimeData(QClipboard::Selection); }
+};
+
+TPrimarySelection* g_primary = nullptr;
+
 }  // namespace
+
+TPrimarySelection& PrimarySelection() {
+  static TSystemPrimary system;
+  return g_primary ? *g_primary : system;
+}
+
+void SetPrimarySelection(TPrimarySelection* primary) { g_primary = primary; }
 
 std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::size_t caret, std::size_t around) {
   caret = std::min(caret, row.size());
@@ -119,7 +137,10 @@ TEditorWidget::TEditorWidget(QWidget* parent) : QAbstractScrollArea(parent) {
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
           [this](int v) { BarValueChanged(sbHorizontal, v); });
   core_->OnChange = [this] { emit textChanged(); };
-  core_->OnSelectionChange = [this](TEditorSelectionState) { emit selectionChanged(); };
+  core_->OnSelectionChange = [this](TEditorSelectionState) {
+    OfferPrimary();
+    emit selectionChanged();
+  };
   core_->OnCaretMoved = [this] { AfterCaretMoved(); };
   popup_ = std::make_unique<TEditorPopupMenu>(this);
   SetEditorFont(QStringLiteral("FixedSys"), -12, 0);
@@ -273,15 +294,22 @@ void TEditorWidget::AfterCaretMoved() {
 
 void TEditorWidget::Beep() { Messages().Beep(); }
 
+QString ClipboardPlainText(std::string_view bytes) {
+  QString text = ToQString(bytes);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
 bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  const QMimeData* data = readPrimary_ ? PrimarySelection().Get() : QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return false;
   const QString shown = data->text();
   box = data->hasFormat(kBoxMime) || data->hasFormat(kRectangularMime);
   // Our own copy carries its bytes: they are the text when they still show as it.
   const QByteArray bytes = data->data(kCp932Mime);
-  if (!bytes.isEmpty() && ToQString(std::string_view(bytes.constData(), bytes.size())) == shown) {
-    text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const std::string_view own(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (!bytes.isEmpty() && (ClipboardPlainText(own) == shown || ToQString(own) == shown)) {
+    text.assign(own);
     return true;
   }
   text = ToCp932Lossy(shown);
@@ -294,15 +322,51 @@ bool TEditorWidget::ClipboardHasText() {
 }
 
 void TEditorWidget::WriteClipboard(std::string_view text, bool box) {
+  QGuiApplication::clipboard()->setMimeData(ClipboardData(text, box));
+}
+
+QMimeData* TEditorWidget::ClipboardData(std::string_view text, bool box) {
   auto* data = new QMimeData;
-  data->setText(ToQString(text));
+  data->setText(ClipboardPlainText(text));
   const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
   data->setData(kCp932Mime, bytes);
   if (box) {
     data->setData(kBoxMime, bytes);
     data->setData(kRectangularMime, QByteArray());
   }
-  QGuiApplication::clipboard()->setMimeData(data);
+  return data;
+}
+
+void TEditorWidget::OfferPrimary() {
+  if (primaryPending_) return;
+  primaryPending_ = true;
+  // Once the gesture or key that changed the selection is over, not at
+  // every step of a drag.
+  QTimer::singleShot(0, this, [this] {
+    primaryPending_ = false;
+    if (QGuiApplication::mouseButtons() & Qt::LeftButton) return;  // the release offers it
+    Guard([&] {
+      if (!PrimarySelection().Supported()) return;
+      if (!core_->Selected() || !core_->HasSelectedText()) return;
+      PrimarySelection().Set(ClipboardData(core_->GetSelText(), core_->SelectionMode() == smBox));
+    });
+  });
+}
+
+void TEditorWidget::PastePrimaryAt(QPoint at) {
+  if (core_->ReadOnly() || !PrimarySelection().Supported()) return;
+  int col = 0, row = 0;
+  core_->PosToRowCol(at.x(), at.y(), col, row, true);
+  core_->CleanSelection();
+  core_->SetRowCol(row, col);
+  readPrimary_ = true;
+  try {
+    core_->PasteFromClipboard();
+  } catch (...) {
+    readPrimary_ = false;
+    throw;
+  }
+  readPrimary_ = false;
 }
 
 // ---------------------------------------------------------------- events
@@ -472,6 +536,11 @@ TEditorWidget::TSurrounding TEditorWidget::Surrounding() const {
 void TEditorWidget::mousePressEvent(QMouseEvent* e) {
   setFocus(Qt::MouseFocusReason);
   Guard([&] {
+    if (e->button() == Qt::MiddleButton) {
+      // As in every X text area: the primary selection goes in at the pointer.
+      PastePrimaryAt(e->position().toPoint());
+      return;
+    }
     const TMouseButton b = e->button() == Qt::LeftButton ? mbLeft : e->button() == Qt::RightButton ? mbRight : mbMiddle;
     core_->MouseDown(b, ShiftOf(e->modifiers()), PointOf(e->position()));
   });
@@ -486,7 +555,9 @@ void TEditorWidget::mouseMoveEvent(QMouseEvent* e) {
 void TEditorWidget::mouseReleaseEvent(QMouseEvent* e) {
   Guard([&] {
     const TMouseButton b = e->button() == Qt::LeftButton ? mbLeft : e->button() == Qt::RightButton ? mbRight : mbMiddle;
+    if (e->button() == Qt::MiddleButton) return;
     core_->MouseUp(b, ShiftOf(e->modifiers()), PointOf(e->position()));
+    if (e->button() == Qt::LeftButton) OfferPrimary();
   });
 }
 

@@ -21,6 +21,7 @@
 #include "editor/view/editor_renderer.h"
 
 class QMenu;
+class QMimeData;
 
 namespace tolvan {
 
@@ -39,6 +40,20 @@ void ShowEditorException(QWidget* parent, const char* what);
 inline constexpr char kBoxMime[] = "application/x-teditor-box-type";
 inline constexpr char kRectangularMime[] = "text/x-rectangular-marker";
 inline constexpr char kCp932Mime[] = "application/x-tolvan-cp932";
+// The plain text other programs are given for CP932 bytes: line ends are LF.
+QString ClipboardPlainText(std::string_view bytes);
+
+// Where the X primary selection lives; tests put their own in its place
+// (the offscreen platform has none).
+class TPrimarySelection {
+ public:
+  virtual ~TPrimarySelection() = default;
+  virtual bool Supported() = 0;
+  virtual void Set(QMimeData* data) = 0;  // takes it
+  virtual const QMimeData* Get() = 0;
+};
+TPrimarySelection& PrimarySelection();
+void SetPrimarySelection(TPrimarySelection* primary);  // null: the system's
 
 class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   Q_OBJECT
@@ -136,6 +151,12 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void BarValueChanged(TScrollBarKind kind, int value);
   void InvalidateCaret();
   void AfterCaretMoved();
+  // What a copy offers: LF plain text, the exact bytes, the box markers.
+  static QMimeData* ClipboardData(std::string_view text, bool box);
+  // The selection becomes the X primary selection (where the platform has one).
+  void OfferPrimary();
+  // A middle click: the primary selection is pasted at the pointer.
+  void PastePrimaryAt(QPoint at);
   // The caret's row around the caret, for the input method.
   struct TSurrounding {
     std::string_view text;
@@ -162,6 +183,8 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   QString preedit_;
   int lastCaretRow_ = -1;
   int lastCaretCol_ = -1;
+  bool readPrimary_ = false;  // a paste reads the primary selection
+  bool primaryPending_ = false;
 };
 
 template <class F>

@@ -161,7 +161,7 @@ class EditorWidgetTest : public QObject {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data->hasFormat(kBoxMime));
     QVERIFY(data->hasFormat(kRectangularMime));
-    QCOMPARE(data->text(), QStringLiteral("bc\r\nfg\r\n"));
+    QCOMPARE(data->text(), QStringLiteral("bc\nfg\n"));
     e.CleanSelection();
     e.SetSelectionMode(smLine);
     e.SetRowCol(0, 4);
@@ -183,6 +183,83 @@ class EditorWidgetTest : public QObject {
     w->Editor().SetRowCol(0, 0);
     QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(Text(*w), std::string("x\r\ny1x2\r\n3y4\r\n"));
+  }
+
+  // Other programs get LF line ends; a paste inside the program gets the
+  // copy's exact bytes with CR LF back.
+  void copyOffersLfTextAndKeepsCrLfBytes() {
+    const std::string text = "a\r\n\xed\x40" "b\r\n\r\nc";
+    w->Editor().Lines().SetTextStr(text);
+    w->Editor().SelectAll();
+    QTest::keyClick(w.get(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QVERIFY(!data->text().contains(QChar('\r')));
+    QCOMPARE(data->text().count(QChar('\n')), 3);
+    QCOMPARE(data->data(kCp932Mime), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    TEditorWidget other;
+    other.Editor().PasteFromClipboard();
+    QCOMPARE(Text(other), text);
+    // A text that says something else than the bytes is taken as it shows.
+    auto* changed = new QMimeData;
+    changed->setText(QStringLiteral("x\ny"));
+    changed->setData(kCp932Mime, QByteArray("a\r\nb"));
+    QGuiApplication::clipboard()->setMimeData(changed);
+    TEditorWidget third;
+    third.Editor().PasteFromClipboard();
+    QVERIFY(Text(third).find('x') != std::string::npos);
+    QVERIFY(Text(third).find('a') == std::string::npos);
+  }
+
+  // The primary selection: set when a selection ends (mouse or keys), not
+  // touched by a selection that goes away, pasted at the pointer by a
+  // middle click, with the same bytes and line ends as the clipboard.
+  void selectionIsPrimaryAndMiddleClickPastesIt() {
+    struct Primary : TPrimarySelection {
+      std::unique_ptr<QMimeData> data;
+      int sets = 0;
+      bool Supported() override { return true; }
+      void Set(QMimeData* d) override { data.reset(d); ++sets; }
+      const QMimeData* Get() override { return data.get(); }
+    } primary;
+    SetPrimarySelection(&primary);
+    struct Restore {
+      ~Restore() { SetPrimarySelection(nullptr); }
+    } restore;
+    TEditor& c = w->Editor();
+    c.Lines().SetTextStr("hello world\r\nsecond\r\n");
+    QGuiApplication::clipboard()->setText(QStringLiteral("CLIP"));
+    // Select "world" by dragging.
+    const int cw = c.ColWidth(), y = c.TopMargin() + c.FontHeight() / 2;
+    const QPoint from(c.LeftMargin() + 6 * cw + 1, y), to(c.LeftMargin() + 11 * cw + 1, y);
+    QTest::mousePress(w->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(w->viewport(), to);
+    QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, to);
+    QCoreApplication::processEvents();
+    QVERIFY(primary.data);
+    QCOMPARE(primary.data->text(), QStringLiteral("world"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("CLIP"));  // the clipboard is not touched
+    // Selecting with the keys: Shift+Down over a line end.
+    QTest::keyClick(w.get(), Qt::Key_Home);
+    QTest::keyClick(w.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(primary.data->text(), QStringLiteral("hello world\n"));
+    QCOMPARE(primary.data->data(kCp932Mime), QByteArray("hello world\r\n"));
+    // Clearing the selection keeps what was offered.
+    const int sets = primary.sets;
+    QTest::keyClick(w.get(), Qt::Key_Right);
+    QCoreApplication::processEvents();
+    QCOMPARE(primary.sets, sets);
+    // A middle click on "second" after "sec" pastes it there,
+    // line end and all, and leaves the clipboard alone.
+    const QPoint mid(c.LeftMargin() + 3 * cw + 1, c.TopMargin() + c.GetRowHeight() + c.FontHeight() / 2);
+    QTest::mouseClick(w->viewport(), Qt::MiddleButton, {}, mid);
+    QCOMPARE(Text(*w), std::string("hello world\r\nsechello world\r\nond\r\n"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("CLIP"));
+    // Read-only: nothing is pasted.
+    c.SetReadOnly(true);
+    QTest::mouseClick(w->viewport(), Qt::MiddleButton, {}, mid);
+    QCOMPARE(Text(*w), std::string("hello world\r\nsechello world\r\nond\r\n"));
   }
 
   void copyKeepsBytesUnicodeCannot() {
