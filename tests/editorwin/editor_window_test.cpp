@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -254,6 +255,8 @@ class EditorWindowTest : public QObject {
     QVERIFY(!w->Save());
     QVERIFY(w->Modified());
     QCOMPARE(w->windowTitle(), QString::fromUtf8("新規ファイル"));
+    auto accessibleName = [&] { return QAccessible::queryAccessibleInterface(&w->Editor1())->text(QAccessible::Name); };
+    QCOMPARE(accessibleName(), QString::fromUtf8("新規ファイル"));
     env.host.ext = ".gwk";
     env.choosers.saveAnswers = {env.Path("s.gwk")};
     w->mnuFileSaveAs->trigger();
@@ -262,6 +265,7 @@ class EditorWindowTest : public QObject {
     QCOMPARE(env.choosers.initialPath, QString());
     QCOMPARE(w->FilePath(), env.Path("s.gwk"));
     QCOMPARE(w->windowTitle(), env.Path("s.gwk"));
+    QCOMPARE(accessibleName(), env.Path("s.gwk"));  // screen readers follow the file
     QVERIFY(!w->Modified());
     QCOMPARE(FileBytes(env.Path("s.gwk")), Text(w));
     // The next Save As starts from the file's name.
@@ -320,7 +324,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(w->mnuEditUndo->isEnabled() && w->mnuEditSelectAll->isEnabled());
     w->btnCopy->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(clip->text(), QString("abc\r\n"));
+    QCOMPARE(clip->text(), QString("abc\n"));
     QVERIFY(w->btnPaste->isEnabled());
     emit w->mnuEdit->aboutToShow();
     QVERIFY(w->mnuEditPaste->isEnabled());

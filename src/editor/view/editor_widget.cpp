@@ -1,5 +1,6 @@
 #include "editor/view/editor_widget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBitmap>
 #include <QClipboard>
@@ -13,6 +14,8 @@
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTimer>
+
+#include <climits>
 
 #include "core/codepage.h"
 #include "core/qt/message_service.h"
@@ -136,13 +139,30 @@ TEditorWidget::TEditorWidget(QWidget* parent) : QAbstractScrollArea(parent) {
           [this](int v) { BarValueChanged(sbVertical, v); });
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
           [this](int v) { BarValueChanged(sbHorizontal, v); });
-  core_->OnChange = [this] { emit textChanged(); };
+  core_->OnChange = [this] {
+    offsets_.Invalidate();
+    if (AccessibleListening()) {
+      // What changed is not known here: readers ask for the text again.
+      QAccessibleTextUpdateEvent ev(this, 0, QString(), QString());
+      NotifyAccessible(ev);
+    }
+    emit textChanged();
+  };
   core_->OnSelectionChange = [this](TEditorSelectionState) {
     OfferPrimary();
+    if (AccessibleListening()) {
+      int start = 0, end = 0;
+      if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(this); a && a->textInterface())
+        a->textInterface()->selection(0, &start, &end);
+      QAccessibleTextSelectionEvent ev(this, start, end);
+      ev.setCursorPosition(static_cast<int>(offsets_.OffsetOf(*this, core_->Row(), core_->Col())));
+      NotifyAccessible(ev);
+    }
     emit selectionChanged();
   };
   core_->OnCaretMoved = [this] { AfterCaretMoved(); };
   popup_ = std::make_unique<TEditorPopupMenu>(this);
+  InstallEditorAccessibleFactory();
   SetEditorFont(QStringLiteral("FixedSys"), -12, 0);
   resize(185, 89);
 }
@@ -289,6 +309,11 @@ void TEditorWidget::AfterCaretMoved() {
     lastCaretCol_ = core_->Col();
   }
   if (QInputMethod* im = QGuiApplication::inputMethod(); im && hasFocus()) im->update(Qt::ImCursorRectangle);
+  if (AccessibleListening()) {
+    QAccessibleTextCursorEvent ev(this, static_cast<int>(std::min<long long>(
+                                            offsets_.OffsetOf(*this, core_->Row(), core_->Col()), INT_MAX)));
+    NotifyAccessible(ev);
+  }
   emit caretMoved();
 }
 

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "editor/control/editor.h"
+#include "editor/view/editor_accessible.h"
 #include "editor/view/edit_actions.h"
 #include "editor/view/editor_renderer.h"
 
@@ -117,6 +118,8 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   // How far the text handed to the input method reaches on either side of
   // the caret: a row of hundreds of megabytes is not turned into a QString.
   static constexpr std::size_t kSurroundingBytes = 1024;
+  // Character offsets of the text for assistive technology.
+  const TEditorTextOffsets& TextOffsets() const { return offsets_; }
   // The preedit text of a composition in progress.
   const QString& Preedit() const { return preedit_; }
 
@@ -183,7 +186,8 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   QString preedit_;
   int lastCaretRow_ = -1;
   int lastCaretCol_ = -1;
-  bool readPrimary_ = false;  // a paste reads the primary selection
+  bool readPrimary_ = false;
+  TEditorTextOffsets offsets_;  // a paste reads the primary selection
   bool primaryPending_ = false;
 };
 

@@ -2,12 +2,14 @@
 // clipboard with both box markers, the context menu and the edit actions.
 #include "editor/view/editor_widget.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QtTest>
 
+#include "core/codepage.h"
 #include "editor/view/editor_popup_menu.h"
 #include "support/recording_messages.h"
 
@@ -147,6 +149,87 @@ class EditorWidgetTest : public QObject {
     w->Editor().SetRowCol(0, 3);
     QCOMPARE(w->inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("first"));
     QCOMPARE(w->inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+  }
+
+  // What a screen reader is given: the text with LF line ends in UTF-16
+  // offsets, the caret, the selection both ways, and events when they change.
+  void accessibleTextInterface() {
+    static std::vector<std::pair<QAccessible::Event, int>>* seen = nullptr;
+    std::vector<std::pair<QAccessible::Event, int>> events;
+    seen = &events;
+    SetAccessibleObserver([](QAccessibleEvent* ev) {
+      int value = -1;
+      if (ev->type() == QAccessible::TextCaretMoved) value = static_cast<QAccessibleTextCursorEvent*>(ev)->cursorPosition();
+      if (ev->type() == QAccessible::TextSelectionChanged) value = static_cast<QAccessibleTextSelectionEvent*>(ev)->selectionEnd();
+      if (seen) seen->emplace_back(ev->type(), value);
+    });
+    struct Restore {
+      ~Restore() {
+        SetAccessibleObserver(nullptr);
+        seen = nullptr;
+      }
+    } restore;
+
+    w->setAccessibleName(QStringLiteral("a.awk"));
+    TEditor& c = w->Editor();
+    // A kanji is one UTF-16 unit for two bytes; a tab is one unit.
+    c.Lines().SetTextStr("ab\x8a\xbf" "c\r\n\tx\r\n\r\nend");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w.get());
+    QVERIFY(a);
+    QCOMPARE(a->role(), QAccessible::EditableText);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("a.awk"));
+    QVERIFY(a->state().editable);
+    QVERIFY(a->state().multiLine);
+    QAccessibleTextInterface* t = a->textInterface();
+    QVERIFY(t);
+    const QString whole = QStringLiteral("ab漢c\n\tx\n\nend");
+    QCOMPARE(t->characterCount(), whole.size());
+    QCOMPARE(t->text(0, t->characterCount()), whole);
+    QCOMPARE(t->text(3, 7), QStringLiteral("c\n\tx"));
+    QCOMPARE(t->text(8, 11), QStringLiteral("\nen"));
+    // Caret: row and column to offset, past the kanji and after the tab.
+    struct Caret {
+      int row, col, offset;
+    };
+    for (const Caret& k : {Caret{0, 0, 0}, Caret{0, 4, 3}, Caret{0, 5, 4}, Caret{1, 8, 6}, Caret{3, 3, 12}}) {
+      c.SetRowCol(k.row, k.col);
+      QCOMPARE(t->cursorPosition(), k.offset);
+    }
+    events.clear();
+    t->setCursorPosition(7);  // after "x"
+    QCOMPARE(c.Row(), 1);
+    QCOMPARE(c.Col(), 9);
+    QVERIFY(std::find(events.begin(), events.end(), std::make_pair(QAccessible::TextCaretMoved, 7)) != events.end());
+    // Selection: set from the reader, read back, seen by the control.
+    QCOMPARE(t->selectionCount(), 0);
+    events.clear();
+    t->setSelection(0, 2, 6);
+    QVERIFY(c.Selected());
+    QCOMPARE(QString::fromStdString(cp932::ToUtf8(c.GetSelText())), QStringLiteral("漢c\r\n\t"));
+    int s0 = -1, s1 = -1;
+    QCOMPARE(t->selectionCount(), 1);
+    t->selection(0, &s0, &s1);
+    QCOMPARE(s0, 2);
+    QCOMPARE(s1, 6);
+    QVERIFY(std::any_of(events.begin(), events.end(),
+                        [](auto e) { return e.first == QAccessible::TextSelectionChanged && e.second == 6; }));
+    t->removeSelection(0);
+    QCOMPARE(t->selectionCount(), 0);
+    // Typing: a text change, and the offsets follow it.
+    events.clear();
+    c.SetRowCol(0, 0);
+    QTest::keyClicks(w.get(), "Z");
+    QVERIFY(std::any_of(events.begin(), events.end(), [](auto e) { return e.first == QAccessible::TextUpdated; }));
+    QCOMPARE(t->text(0, 3), QStringLiteral("Zab"));
+    QCOMPARE(t->characterCount(), whole.size() + 1);
+    // The character under a point and the rectangle of a character agree.
+    const QRect r = t->characterRect(6);
+    QCOMPARE(t->offsetAtPoint(r.center()), 6);
+    QCOMPARE(r.width(), c.ColWidth());
+    // Read-only text is not editable.
+    c.SetReadOnly(true);
+    QVERIFY(a->state().readOnly);
+    QVERIFY(!a->state().editable);
   }
 
   void boxCopySetsBothMarkersAndPastesAsABox() {
