@@ -53,6 +53,7 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
 
   Memo1 = new TOutputText(this);
   Memo1->setObjectName("Memo1");
+  Memo1->setAccessibleName(QString::fromUtf8("AWKからの出力"));
   TEditor& ed = Memo1->Editor();
   ed.SetReadOnly(true);
   ed.Ruler().SetVisible(false);
