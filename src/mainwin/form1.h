@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/program_paths.h"
+#include "editorwin/preview_pane.h"
 #include "job/command_line.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/output_window.h"
@@ -73,6 +74,8 @@ class TForm1 : public QMainWindow {
   void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
   // Waits (processing events) until the running job, if any, has ended.
   void WaitForJob();
+  // What an editor window's preview runs with: read only, nothing stored.
+  TPreviewContext EditorPreviewContext() const;
 
  signals:
   void JobFinished();

@@ -41,4 +41,9 @@ void TOutputText::keyPressEvent(QKeyEvent* e) {
   TEditorWidget::keyPressEvent(e);
 }
 
+void TOutputText::paintEvent(QPaintEvent* e) {
+  TEditorWidget::paintEvent(e);
+  if (OnPainted) OnPainted();
+}
+
 }  // namespace tolvan

@@ -6,6 +6,8 @@
 
 #include <QMenu>
 
+#include <functional>
+
 #include "editor/view/editor_widget.h"
 
 namespace tolvan {
@@ -15,9 +17,12 @@ class TOutputText : public TEditorWidget {
  public:
   explicit TOutputText(QWidget* parent = nullptr);
   QMenu* Menu() const { return menu_; }
+  // Called after every paint of the text.
+  std::function<void()> OnPainted;
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   QMenu* menu_;
