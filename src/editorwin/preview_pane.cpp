@@ -215,6 +215,7 @@ void TPreviewPane::RunNow() {
       sampleName_->clear();
       break;
   }
+  note_ = note;
   SetStatus(note.isEmpty() ? U("実行中…") : note, false);
   bufferIsNewest_ = false;
   runningRun_ = runner_->Submit(std::move(request));
@@ -282,7 +283,8 @@ void TPreviewPane::ShowEnd(const PreviewResult& result) {
                     "ほかのファイルからの getline は拒まれます。Run の結果とは違います"),
                   true);
       else
-        SetStatus(result.Error.empty() ? U("完了") : U("gawk のメッセージがあります"), !result.Error.empty());
+        SetStatus(!result.Error.empty() ? U("gawk のメッセージがあります") : note_.isEmpty() ? U("完了") : note_,
+                  !result.Error.empty());
       break;
   }
   emit RunShown();

@@ -115,6 +115,7 @@ class TPreviewPane : public QWidget {
   QTimer pause_;
   QTimer refresh_;
   QString chosenFile_;
+  QString note_;  // said about the sample of the run under way
   std::string shownScriptName_;  // CP932, as the last run named the script
   std::string buffer_;           // the run's output so far
   bool bufferIsNewest_ = false;  // buffer_ holds bytes of runningRun_
