@@ -218,6 +218,7 @@ void TPreviewPane::RunNow() {
   note_ = note;
   SetStatus(note.isEmpty() ? U("実行中…") : note, false);
   bufferIsNewest_ = false;
+  paintPending_ = false;  // a paint from now on is this run's
   runningRun_ = runner_->Submit(std::move(request));
 }
 
@@ -230,9 +231,11 @@ void TPreviewPane::ShowOutput(std::uint64_t run, std::string bytes) {
   }
   buffer_ += bytes;
   if (first) {
-    // The first rows at once; the rest as they come, a little at a time.
+    // The first rows at once, painted now; the rest as they come, a
+    // little at a time.
     paintPending_ = true;
     Reload();
+    output_->viewport()->repaint();
   } else if (!refresh_.isActive()) {
     refresh_.start();
   }
