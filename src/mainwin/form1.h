@@ -14,6 +14,7 @@
 
 #include "core/program_paths.h"
 #include "core/shared_bytes.h"
+#include "editorwin/preview_pane.h"
 #include "job/command_line.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/output_window.h"
@@ -76,6 +77,8 @@ class TForm1 : public QMainWindow {
   void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
   // Waits (processing events) until the running job, if any, has ended.
   void WaitForJob();
+  // What an editor window's preview runs with: read only, nothing stored.
+  TPreviewContext EditorPreviewContext() const;
 
  signals:
   void JobFinished();

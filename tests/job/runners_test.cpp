@@ -254,5 +254,44 @@ TEST(OptionRunner, EmptyPathRunsNothingAndBadPathSaysWhy) {
   EXPECT_EQ(err, CannotStartMessage("/no/such/awk", "No such file or directory"));
 }
 
+TEST(ProcessStreaming, PiecesArriveWhileRunningWholeAndInOrder) {
+  // Large: every byte, in order, through the callback alone.
+  std::string got, err;
+  ProcessRequest req;
+  req.Argv = {kGawk, "BEGIN { for (i = 0; i < 300000; i++) printf \"%09d\\n\", i; print \"e\" > \"/dev/stderr\" }"};
+  ProcessSinks sinks;
+  sinks.Err = &err;
+  int pieces = 0;
+  sinks.OnOutput = [&](const char* d, std::size_t n) {
+    got.append(d, n);
+    ++pieces;
+  };
+  ProcessResult r = DefaultProcessLauncher().Run(req, sinks);
+  EXPECT_EQ(r.Outcome, ProcessOutcome::Finished);
+  ASSERT_EQ(got.size(), 3000000u);
+  bool ordered = true;
+  for (int i = 0; i < 300000 && ordered; i += 997) ordered = got.compare(i * 10, 9, [&] {
+    char b[16];
+    std::snprintf(b, sizeof b, "%09d", i);
+    return std::string(b);
+  }()) == 0;
+  EXPECT_TRUE(ordered);
+  EXPECT_GT(pieces, 1);
+  EXPECT_EQ(err, "e\n");
+
+  // A child that never ends: its first line is handed on while it runs.
+  std::atomic<bool> cancel{false};
+  std::string early;
+  req.Argv = {kGawk, "BEGIN { print \"first\"; fflush(); while (1) ; }"};
+  sinks.Cancel = &cancel;
+  sinks.OnOutput = [&](const char* d, std::size_t n) {
+    early.append(d, n);
+    cancel = true;
+  };
+  r = DefaultProcessLauncher().Run(req, sinks);
+  EXPECT_EQ(r.Outcome, ProcessOutcome::Cancelled);
+  EXPECT_EQ(early, "first\n");
+}
+
 }  // namespace
 }  // namespace tolvan
