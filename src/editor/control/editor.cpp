@@ -111,6 +111,9 @@ void TEditor::ViewChanged(TObject* Sender) {
   }
   if (Sender == AsObject(caret_)) {
     if (window) list_->UndoObj().Clear();
+    // A new tab width or InTab moves the columns under the caret: it must not
+    // end up inside a double-byte character or a tab's fill.
+    KeepCaretOnCharacter();
     UpdateCaret();
   } else {
     ScrollCaret();
