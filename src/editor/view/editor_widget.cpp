@@ -256,6 +256,14 @@ void TEditorWidget::AfterCaretMoved() {
 
 void TEditorWidget::Beep() { Messages().Beep(); }
 
+void TEditorWidget::Refuse(TEditorRefusal what) {
+  switch (what) {
+    case erCopyTooLarge:
+      Messages().BeepError(this, QString::fromUtf8("選択範囲が2GBを超えているため、クリップボードにコピーできません"));
+      break;
+  }
+}
+
 bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return false;
@@ -267,7 +275,14 @@ bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
     text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     return true;
   }
-  text = ToCp932Lossy(shown);
+  // Text from elsewhere goes in whole or not at all, as typing does.
+  QString failed;
+  std::optional<std::string> encoded = ToCp932(shown, &failed);
+  if (!encoded) {
+    Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので、貼り付けできません").arg(failed));
+    return false;
+  }
+  text = std::move(*encoded);
   return true;
 }
 
