@@ -363,6 +363,7 @@ class TEditor : public TEditorClient {
   int keepCol_ = 0;
   bool keepColSet_ = false;
   int caretUpdate_ = 0;
+  int wrappedTabs_ = 8;  // the tab width the rows were wrapped at
   bool caretMoved_ = false;
   int caretWidth_ = 2;
   bool overWrite_ = false;

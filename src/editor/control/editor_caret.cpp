@@ -216,6 +216,9 @@ void TEditor::AdjustCol(Move move, int dir) {
   // 6. the column limit, never inside a character that straddles it
   if (col_ > kMaxCol) col_ = kMaxCol;
   if (col_ == kMaxCol && AttrAt(a, kMaxCol - 1) == '4') col_ = kMaxCol - 1;
+  // nor inside a tab that straddles it
+  if (!caret_->InTab())
+    while (col_ > 0 && AttrAt(a, col_) == '3') --col_;
   col_ = std::max(col_, 0);
   // 7.
   caretMoved_ = true;

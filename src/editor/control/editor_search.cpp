@@ -29,8 +29,9 @@ bool FirstBytes(std::string_view Pattern, TSearchOptions Options, std::array<boo
 
 // The most rows one match can touch: one per line break in the pattern and,
 // when line breaks in the text are skipped, one more per gap between two of
-// its characters.
-int PatternRows(std::string_view Pattern, TSearchOptions Options) {
+// its characters; with word wrap, one per byte the match may cover (a
+// wrapped row holds at least one character).
+int PatternRows(std::string_view Pattern, TSearchOptions Options, bool Wrapped) {
   int rows = 1;
   int chars = 0;
   for (std::size_t i = 0; i < Pattern.size(); i += cp932::CharLength(Pattern, i)) {
@@ -40,6 +41,7 @@ int PatternRows(std::string_view Pattern, TSearchOptions Options) {
     if (Pattern[i] == '\r' || Pattern[i] == '\n') ++rows;
   }
   if (Options & SearchBit(sfrIncludeCRLF)) rows += chars - 1;
+  if (Wrapped) rows += 2 * static_cast<int>(Pattern.size());
   return rows;
 }
 
@@ -63,7 +65,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
   const bool filter = FirstBytes(Pattern, Options, first);
   // A chunk holds at least that many rows, and the next one starts (or ends)
   // far enough back to hold a match that began in the previous one.
-  const int span = PatternRows(Pattern, Options);
+  const int span = PatternRows(Pattern, Options, list_->WordWrap());
   TSearchInfo info;
   int chunkFirst = 0;
   bool found = false;

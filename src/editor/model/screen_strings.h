@@ -98,6 +98,8 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   // ---- word wrap ----
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value);
+  // Wraps again when the owner's tab width changed what fits in a row.
+  void TabWidthChanged() { WrapOptionChanged(); }
   TEditorWrapOption& WrapOption();
   void WrapLines();
   void StretchLines();
