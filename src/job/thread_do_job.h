@@ -55,6 +55,7 @@ class TThreadDoJob {
   void OneRun(const CommandLine& line, const std::string& label, const std::string& count);
   void PipeRunAndHandOver();
   void Progress(const std::string& label, const std::string& count);
+  void RunsDone(std::size_t done, std::size_t planned);
   void BusyCursor(bool busy);
   RunnerContext Context();
 

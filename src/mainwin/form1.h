@@ -16,6 +16,7 @@
 #include "mainwin/editor_windows.h"
 #include "mainwin/output_window.h"
 #include "settings/line_file.h"
+#include "settings/program_files.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -26,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -55,6 +57,8 @@ class TForm1 : public QMainWindow {
   QStringList& FindHistory() { return findHistory_; }
   QStringList& ReplaceHistory() { return replaceHistory_; }
   TfrmError* OutputWindow() const { return frmError_; }
+  // Which folders are in use, for the environment dialog and the about box.
+  QString FolderText() const;
   TfrmDone* DoneWindow() const { return frmDone_; }
   bool JobRunning() const { return job_ != nullptr; }
   const std::string& OutputText() const { return shownOutput_ ? *shownOutput_ : outputText_; }
@@ -110,6 +114,7 @@ class TForm1 : public QMainWindow {
   // scripts are told once per listing of their folder.
   void TellLeftOut(QStringList shown, bool scripts);
   void ShowLeftOut(QStringList shown, bool scripts);
+  void TellFolderProblems(const std::vector<FolderProblem>& problems);
   void UpdateEditDeleteButtons();
   void UpdateRunButton();
   // The listed folder the folder box names (letter case ignored), or empty.
@@ -148,6 +153,8 @@ class TForm1 : public QMainWindow {
   void StartJob();
   void EndOfJob();
   void ShowProgress(const QString& label, const QString& count);
+  // The bar shows only for a job of more than one run.
+  void ShowRunsDone(std::size_t done, std::size_t planned);
   void ShowDoneWindow();
   void OpenHelpContents();
   void OpenHelpSection(int context);
@@ -198,6 +205,7 @@ class TForm1 : public QMainWindow {
   QToolButton* btnTerminate = nullptr;
   QComboBox* cmbInput = nullptr;
   QLabel* lblNN = nullptr;
+  QProgressBar* pbRuns = nullptr;
   TElidedLabel* lblProc_fname = nullptr;
   QToolButton* btnUp = nullptr;
   QToolButton* btnDown = nullptr;
