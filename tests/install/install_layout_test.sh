@@ -7,8 +7,8 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$tmp/usr" >/dev/null
-(cd "$tmp" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$tmp/list"
+cmake --install "$build" --prefix "$tmp/root/usr" >/dev/null
+(cd "$tmp/root" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$tmp/list"
 cat >"$tmp/expected" <<'LIST'
 usr/bin/tolvan
 usr/share/applications/tolvan.desktop
@@ -23,7 +23,7 @@ usr/share/tolvan/tolvan.html
 LIST
 diff -u "$tmp/expected" "$tmp/list" || fail "installed files differ"
 
-share=$tmp/usr/share
+share=$tmp/root/usr/share
 desktop-file-validate "$share/applications/tolvan.desktop" >"$tmp/dfv" 2>&1 || { cat "$tmp/dfv"; fail "desktop entry"; }
 ! grep -q "error:" "$tmp/dfv" || { cat "$tmp/dfv"; fail "desktop entry"; }
 appstreamcli validate --no-net "$share/metainfo/io.github.tolvan.Tolvan.metainfo.xml" >"$tmp/asv" 2>&1 ||
@@ -52,7 +52,7 @@ grep -q "<svg" "$share/icons/hicolor/scalable/apps/tolvan.svg" || fail "scalable
 warnings=$(MANWIDTH=80 man --warnings -l "$share/man/man1/tolvan.1.gz" 2>&1 >/dev/null || true)
 [[ -z $warnings ]] || fail "man page: $warnings"
 page=$(MANWIDTH=200 man -l "$share/man/man1/tolvan.1.gz" 2>/dev/null)
-options=$("$tmp/usr/bin/tolvan" --run --help | grep -oE '^  --[a-z-]+' | sed 's/^  //')
+options=$("$tmp/root/usr/bin/tolvan" --run --help | grep -oE '^  --[a-z-]+' | sed 's/^  //')
 [[ -n $options ]] || fail "no options in the usage"
 for o in $options; do
   grep -qF -- "$o" <<<"$page" || fail "man page lacks $o"

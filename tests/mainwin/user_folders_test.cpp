@@ -134,7 +134,7 @@ class UserFoldersTest : public QObject {
     auto* bar = Child<QProgressBar>(w.get(), "pbRuns");
     QVERIFY(bar->isHidden());
     w->RunScript();
-    QTRY_VERIFY(bar->isVisible() && bar->value() == 2);
+    QTRY_VERIFY(!bar->isHidden() && bar->value() == 2);
     QCOMPARE(bar->maximum(), 3);
     QCOMPARE(bar->minimum(), 0);
     WriteFileAtomically(go.toStdString(), "");
@@ -147,7 +147,7 @@ class UserFoldersTest : public QObject {
     Child<QCheckBox>(w.get(), "chkSCmdLn")->setChecked(true);
     bool shown = false;
     QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] { shown = shown || bar->isVisible(); });
+    connect(&poll, &QTimer::timeout, [&] { shown = shown || !bar->isHidden(); });
     poll.start(1);
     w->RunScript();
     w->WaitForJob();
