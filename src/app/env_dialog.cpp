@@ -63,8 +63,9 @@ const QString TfrmEnv::kNotAwkMessage = QStringLiteral("これはawk.exeでは�
 const QString TfrmEnv::kEmptyExtensionMessage = QStringLiteral("スクリプトファイルの拡張子を入力してください");
 
 bool TfrmEnv::Execute(QWidget* parent, MainSettings& settings,
-                      const std::filesystem::path& ownExecutable) {
+                      const std::filesystem::path& ownExecutable, const QString& folders) {
   TfrmEnv dialog(settings, ownExecutable, parent);
+  dialog.ShowFolders(folders);
   dialog.exec();
   return dialog.WasSet();
 }
@@ -115,6 +116,11 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   parallelRow->addWidget(spnParallel);
   parallelRow->addStretch(1);
 
+  lblFolders = new QLabel(this);
+  lblFolders->setObjectName(QStringLiteral("lblFolders"));
+  lblFolders->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblFolders->setVisible(false);
+
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnSet = new QPushButton(QStringLiteral("Set"), this);
@@ -135,6 +141,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   layout->addWidget(GroupBox1);
   layout->addWidget(GroupBox3);
   layout->addWidget(GroupBox4);
+  layout->addWidget(lblFolders);
   layout->addLayout(buttons);
 
   connect(edtAwkPath, &QLineEdit::textChanged, this, &TfrmEnv::EnableSetWhenFilled);
@@ -156,6 +163,11 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   chkExtEditor->setChecked(settings_.ExEditor);
   spnParallel->setValue(ClampParallel(settings_.Parallel));
   btnSet->setEnabled(false);
+}
+
+void TfrmEnv::ShowFolders(const QString& text) {
+  lblFolders->setText(text);
+  lblFolders->setVisible(!text.isEmpty());
 }
 
 void TfrmEnv::EnableSetWhenFilled() {

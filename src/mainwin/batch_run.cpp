@@ -15,9 +15,11 @@
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
 #include "job/job_record.h"
+#include "job/progress_line.h"
 #include "job/thread_do_job.h"
 #include "mainwin/input_files.h"
 #include "mainwin/run_checks.h"
+#include "settings/program_files.h"
 #include "settings/settings.h"
 
 namespace tolvan {
@@ -34,10 +36,14 @@ void Write(std::FILE* f, const std::string& bytes) {
 
 void Say(std::FILE* f, const QString& text) { Write(f, (text + "\n").toStdString()); }
 
-// A host with no window: progress shows nothing; the end is waited for.
+// A host with no window: progress is a line on standard error when that is
+// a terminal; the end is waited for.
 class BatchHost : public TJobHost {
  public:
-  void JobProgress(const std::string&, const std::string&) override {}
+  explicit BatchHost(int errFd) : progress_(errFd) {}
+  void JobProgress(const std::string& label, const std::string& count) override { progress_.Show(label, count); }
+  void JobRunsDone(std::size_t done, std::size_t planned) override { progress_.Done(done, planned); }
+  void ClearProgress() { progress_.Clear(); }
   void JobBusyCursor(bool) override {}
   void JobPutClipboard(const std::string&) override {}  // no clipboard output in batch mode
   void JobException(const std::string& utf8Message) override {
@@ -63,6 +69,7 @@ class BatchHost : public TJobHost {
   std::condition_variable cv_;
   bool ended_ = false;
   std::string exception_;
+  TProgressLine progress_;
 };
 
 struct BatchOptions {
@@ -169,7 +176,8 @@ QString BatchUsage() {
       "  --single-command-line   すべての入力ファイルを1回の gawk 実行に渡す\n"
       "  --parallel 数           同時に動かす gawk の数(既定 1、最大はコア数)\n"
       "  --                      これより後はすべて入力ファイル\n"
-      "gawk の場所、拡張子、PreFix、ロケールは設定ファイル(実行ファイル + .INI)から読みます。\n"
+      "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
+      "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
       "4 Screen と 6 Null の出力は標準出力へ、エラーの内容は標準エラーへ出します。\n"
       "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り。");
 }
@@ -191,8 +199,12 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
     return kBatchRefused;
   };
 
+  // First start makes the folders as the window would; a folder that cannot
+  // be made is told, and the run goes on.
+  for (const FolderProblem& p : MakeProgramFiles(paths).problems) Say(err, QString::fromStdString(FolderProblemText(p)));
   IniFile ini(paths.SettingsFile());
-  const MainSettings settings = LoadMainSettings(ini);
+  MainSettings settings = LoadMainSettings(ini);
+  FindAwkUntilStored(ini, settings);
   const int outputIndex = QStringList{"new", "overwrite", "append", "screen", "clipboard", "null"}.indexOf(o.output);
   const int inputIndex = o.input == "null" ? imNull : imFile;
 
@@ -253,7 +265,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.Locale = LoadAwkLocale(ini);
   record.Parallel = ClampParallel(o.parallel.value_or(1));
 
-  BatchHost host;
+  BatchHost host(fileno(err));
   std::string outText, errText;
   {
     // Ctrl+C, a hang-up or a kill from a scheduler cancels the job as the
@@ -274,6 +286,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
     job.WaitFor();
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
+  host.ClearProgress();
   if (outputIndex == omScreen || outputIndex == omNull) Write(out, outText);
   Write(err, errText);
   const std::string exception = host.Exception();

@@ -19,6 +19,7 @@
 #include "mainwin/editor_windows.h"
 #include "mainwin/output_window.h"
 #include "settings/line_file.h"
+#include "settings/program_files.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -29,6 +30,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -58,6 +60,8 @@ class TForm1 : public QMainWindow {
   QStringList& FindHistory() { return findHistory_; }
   QStringList& ReplaceHistory() { return replaceHistory_; }
   TfrmError* OutputWindow() const { return frmError_; }
+  // Which folders are in use, for the environment dialog and the about box.
+  QString FolderText() const;
   TfrmDone* DoneWindow() const { return frmDone_; }
   bool JobRunning() const { return job_ != nullptr; }
   // The output as the output window shows it (between jobs).
@@ -116,6 +120,7 @@ class TForm1 : public QMainWindow {
   // scripts are told once per listing of their folder.
   void TellLeftOut(QStringList shown, bool scripts);
   void ShowLeftOut(QStringList shown, bool scripts);
+  void TellFolderProblems(const std::vector<FolderProblem>& problems);
   void UpdateEditDeleteButtons();
   void UpdateRunButton();
   // The listed folder the folder box names (letter case ignored), or empty.
@@ -154,6 +159,8 @@ class TForm1 : public QMainWindow {
   void StartJob();
   void EndOfJob();
   void ShowProgress(const QString& label, const QString& count);
+  // The bar shows only for a job of more than one run.
+  void ShowRunsDone(std::size_t done, std::size_t planned);
   void ShowDoneWindow();
   void OpenHelpContents();
   void OpenHelpSection(int context);
@@ -205,6 +212,7 @@ class TForm1 : public QMainWindow {
   QToolButton* btnTerminate = nullptr;
   QComboBox* cmbInput = nullptr;
   QLabel* lblNN = nullptr;
+  QProgressBar* pbRuns = nullptr;
   TElidedLabel* lblProc_fname = nullptr;
   QToolButton* btnUp = nullptr;
   QToolButton* btnDown = nullptr;

@@ -9,12 +9,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "core/files.h"
@@ -176,6 +179,14 @@ void TForm1::ShowProgress(const QString& label, const QString& count) {
   lblProc_fname->repaint();
 }
 
+void TForm1::ShowRunsDone(std::size_t done, std::size_t planned) {
+  if (planned < 2 || !job_) return;  // a late call after the end shows nothing
+  const int max = static_cast<int>(std::min<std::size_t>(planned, INT_MAX));
+  pbRuns->setRange(0, max);
+  pbRuns->setValue(static_cast<int>(std::min<std::size_t>(done, static_cast<std::size_t>(max))));
+  pbRuns->show();
+}
+
 void TForm1::EndOfJob() {
   if (closing_ || !job_) return;
   job_->WaitFor();
@@ -194,6 +205,8 @@ void TForm1::EndOfJob() {
   }
   else ShowDoneWindow();
   lblNN->hide();
+  pbRuns->hide();
+  pbRuns->reset();
   lblProc_fname->hide();
   btnTerminate->hide();
   UpdateRunButton();

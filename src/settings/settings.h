@@ -38,6 +38,11 @@ MainSettings LoadMainSettings(const IniFile& ini);
 // the file), then ExEditor. False when a write failed.
 bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 
+// Until a Path is stored, the gawk found on $PATH (a new user can run at
+// once, in the window and in batch mode alike). A Path stored empty stays
+// empty; a location CP932 cannot hold is not taken.
+void FindAwkUntilStored(const IniFile& ini, MainSettings& s);
+
 // Locale gawk runs in: AWKEXE Locale, empty or missing meaning "C", the value
 // "inherit" keeping the caller's.
 std::string LoadAwkLocale(const IniFile& ini);

@@ -261,5 +261,43 @@ TEST_F(Batch, ASignalCancelsTheJob) {
   }
 }
 
+// An installed copy on its first start: the user's folders are made, gawk
+// is found without a settings file, and a folder that cannot be made is
+// told while the job still runs.
+TEST_F(Batch, InstalledFirstStart) {
+  struct Case {
+    const char* blocked;  // a file where a folder must go, or nothing
+    const char* told;
+  } cases[] = {{nullptr, nullptr}, {"home/.config", "home/.config/tolvan"}, {"home/.local", "home/.local/share/tolvan"}};
+  for (const Case& c : cases) {
+    test::TempDir home;
+    ProgramPaths paths(home.path() / "usr/bin/tolvan", home.path() / "home/.config/tolvan",
+                       home.path() / "home/.local/share/tolvan");
+    if (c.blocked) Put(home.path() / c.blocked, "file");
+    char *outBuf = nullptr, *errBuf = nullptr;
+    std::size_t outLen = 0, errLen = 0;
+    std::FILE* out = ::open_memstream(&outBuf, &outLen);
+    std::FILE* err = ::open_memstream(&errBuf, &errLen);
+    const int code = RunBatch(paths, {"--one-liner", "{ print NR }", Q(a)}, out, err);
+    std::fclose(out);
+    std::fclose(err);
+    const std::string o(outBuf, outLen), e(errBuf, errLen);
+    std::free(outBuf);
+    std::free(errBuf);
+    EXPECT_EQ(code, 0) << e;
+    EXPECT_EQ(o, "1\n2\n");
+    if (c.told) {
+      EXPECT_NE(e.find((home.path() / c.told).string()), std::string::npos) << e;
+      EXPECT_NE(e.find("同じ名前のファイルがあります"), std::string::npos) << e;
+    } else {
+      EXPECT_EQ(e, "");
+      EXPECT_TRUE(fs::is_directory(paths.ConfigFolder()));
+      EXPECT_TRUE(fs::exists(paths.OneLinerFile()));
+      EXPECT_TRUE(fs::exists(paths.ScriptsFolder() / "csv_column_sum.awk"));
+    }
+    EXPECT_FALSE(fs::exists(home.path() / "usr"));
+  }
+}
+
 }  // namespace
 }  // namespace tolvan
