@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/entry.h"
-#include "mainwin/batch_run.h"
+#include "run/batch_run.h"
 #include "mainwin/form1.h"
 
 int main(int argc, char** argv) {

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "editor/view/editor_widget.h"
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
 
 class QAction;
 class QDialog;

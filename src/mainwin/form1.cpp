@@ -27,7 +27,7 @@
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "mainwin/elided_label.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"

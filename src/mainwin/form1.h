@@ -13,7 +13,7 @@
 
 #include "core/program_paths.h"
 #include "job/command_line.h"
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
 #include "mainwin/output_window.h"
 #include "settings/line_file.h"
 #include "settings/settings.h"

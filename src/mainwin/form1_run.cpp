@@ -27,11 +27,11 @@
 #include "mainwin/combo_bytes.h"
 #include "mainwin/form1.h"
 #include "mainwin/elided_label.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
-#include "mainwin/run_checks.h"
+#include "run/run_checks.h"
 #include "mainwin/script_catalogue.h"
 
 namespace tolvan {

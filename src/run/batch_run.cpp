@@ -1,4 +1,4 @@
-#include "mainwin/batch_run.h"
+#include "run/batch_run.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +16,8 @@
 #include "job/command_line.h"
 #include "job/job_record.h"
 #include "job/thread_do_job.h"
-#include "mainwin/input_files.h"
-#include "mainwin/run_checks.h"
+#include "run/input_files.h"
+#include "run/run_checks.h"
 #include "settings/settings.h"
 
 namespace tolvan {

@@ -1,5 +1,5 @@
 // "tolvan --run": exit codes, messages and outputs, without a window.
-#include "mainwin/batch_run.h"
+#include "run/batch_run.h"
 
 #include <signal.h>
 #include <sys/wait.h>
