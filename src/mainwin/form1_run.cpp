@@ -17,6 +17,7 @@
 
 #include <cstring>
 
+#include "core/file_errors.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -134,7 +135,7 @@ bool TForm1::WriteClipboardFile() {
   // The clipboard may hold private text.
   if (!WriteFileAtomically(paths_.ClipboardInputFile(), *bytes, FileAccess::Private)) {
     Messages().Plain(this, U("EFCreateErrorファイル %1 を作成できません。%2")
-                               .arg(clipboardFile_, QString::fromLocal8Bit(std::strerror(errno))));
+                               .arg(clipboardFile_, QString::fromStdString(FileErrorReason(errno))));
     return false;
   }
   return true;
