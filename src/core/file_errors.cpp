@@ -46,6 +46,8 @@ std::string FileErrorReason(int err) {
       return "メモリが足りません";
     case EMLINK:
       return "リンクの数が多すぎます";
+    case EBADF:
+      return "閉じられています";
     case EPIPE:
       return "書き込み先が閉じられています";
     default:

@@ -36,7 +36,7 @@ std::string CannotStartMessage(const std::string& program, const std::string& re
 }
 
 std::string OutputFileErrorMessage(const std::string& path, int err) {
-  return OutputFileFailedMessage() + "\r\n" + PathForText(FileErrorText(path, err)) + "\r\n";
+  return OutputFileFailedMessage() + PathForText(FileErrorText(path, err)) + "\r\n";
 }
 
 std::string WriteFailedMessage(const std::string& path, int err) {

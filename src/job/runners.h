@@ -25,7 +25,7 @@ std::string CannotStartMessage(const std::string& program, const std::string& re
 std::string KilledBySignalMessage(const std::string& program, int signal);
 // "出力ファイルが通常のファイルではありません: <path>\r\n"
 std::string NotRegularOutputMessage(const std::string& path);
-// "出力ファイルの作成に失敗しました。\r\n<path>: <reason>\r\n"
+// "出力ファイルの作成に失敗しました。<path>: <reason>\r\n"
 std::string OutputFileErrorMessage(const std::string& path, int err);
 // "出力ファイルに書き込めません: <path>: <reason>\r\n"
 std::string WriteFailedMessage(const std::string& path, int err);

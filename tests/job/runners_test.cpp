@@ -220,7 +220,7 @@ TEST(FileRunner, OutputThatCannotBeOpenedReplacesErrorTextAndStartsNothing) {
   auto ctx = t.Ctx();
   RunFileRunner(Awk({"BEGIN { printf \"\" > \"" + marker.string() + "\" }"}), (dir / "no/such/out.txt").string(), true,
                 ctx);
-  EXPECT_EQ(t.err, Sj("出力ファイルの作成に失敗しました。\r\n") + (dir / "no/such/out.txt").string() +
+  EXPECT_EQ(t.err, Sj("出力ファイルの作成に失敗しました。") + (dir / "no/such/out.txt").string() +
                        Sj(": ファイルまたはフォルダがありません\r\n"));
   EXPECT_FALSE(std::filesystem::exists(marker));
 }

@@ -109,7 +109,7 @@ TEST_F(JobThread, NewFilesLoopStopsAtAnOutputThatCannotBeCreated) {
   r.InputList = {a, (dir / "missing/x.txt").string(), c};
   r.OutputName = "new_";
   j.Run(r);
-  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。\r\n") + (dir / "missing/new_x.txt").string() +
+  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。") + (dir / "missing/new_x.txt").string() +
                        Sj(": ファイルまたはフォルダがありません\r\n"));
   EXPECT_EQ(ReadBytes(dir / "new_a.txt"), "a1\na2\n");  // written before the failure, kept
   EXPECT_FALSE(std::filesystem::exists(dir / "new_c.txt"));
