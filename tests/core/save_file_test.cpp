@@ -2,6 +2,8 @@
 // is replaced, and the reasons the user reads when it fails.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,6 +149,29 @@ TEST(SaveFile, LinksOwnersAndClosedFoldersAreWrittenInPlace) {
   EXPECT_EQ(Read(mine), "after\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(closed), fs::directory_iterator()), 1);
   ::chmod(closed.c_str(), 0755);
+}
+
+// An in-place write that cannot get the room for its text fails before it
+// overwrites anything (a file-size limit stands in for a full disk).
+TEST(SaveFile, InPlaceRoomIsTakenBeforeTheOldTextIsOverwritten) {
+  TempDir dir;
+  const fs::path a = dir / "a.awk";
+  Put(a, "old text\n");
+  fs::create_hard_link(a, dir / "b.awk");
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{16, 16};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    SaveReport report;
+    const bool ok = SaveFile(a, std::string(64, 'n'), &report);
+    ::_exit(ok ? 1 : errno != EFBIG ? 2 : !report.inPlace ? 3 : report.partial ? 4 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Read(a), "old text\n");
 }
 
 TEST(FileErrors, ReasonsAUserMeetsAreJapanese) {
