@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "colouring/scheme_store.h"
+#include "core/file_errors.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -430,13 +431,16 @@ void TfrmEditor::FileOpen() {
 }
 
 bool TfrmEditor::WriteTo(const QString& path) {
-  // A temporary file renamed over the target: a failed write leaves the
-  // file as it was, and a symbolic link keeps naming the file it named.
+  // The whole text is made before the file is touched; a file the user may
+  // not write is refused and left as it was.
   const std::string bytes = editor_->Editor().Lines().GetTextStr();
-  if (WriteFileAtomically(FsPath(path), bytes)) return true;
+  SaveReport report;
+  if (SaveFile(FsPath(path), bytes, &report)) return true;
   const int err = errno;
-  Messages().Exception(this, QString::fromUtf8("Cannot create file \"") + path + "\". " +
-                                 QString::fromLocal8Bit(std::strerror(err)));
+  QString text = QString::fromUtf8("ファイル %1 を保存できません。%2").arg(path, QString::fromStdString(FileErrorReason(err)));
+  if (report.partial)
+    text += QString::fromUtf8("\n書き込みの途中で失敗したので、ファイルの内容は不完全です。別名で保存してください。");
+  Messages().Exception(this, text);
   return false;
 }
 

@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "editor/view/editor_widget.h"
+#include "editorwin/editor_windows.h"
 #include "editorwin/preview_pane.h"
-#include "mainwin/editor_windows.h"
 
 class QAction;
 class QDialog;

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "core/codepage.h"
+#include "core/file_errors.h"
 #include "job/memory_file.h"
 #include "job/script_prep.h"
 
@@ -23,14 +25,41 @@ const std::string& OutputFileFailedMessage() {
   return m;
 }
 
-std::string CannotStartMessage(const std::string& program, const std::string& reason) {
-  static const std::string head = cp932::FromUtf8("プログラムを起動できません: ").bytes;
-  return head + program + ": " + reason + "\r\n";
-}
-
 std::string PathForText(const std::string& path) {
   cp932::EncodeResult r = cp932::FromUtf8(path);
   return r.ok ? r.bytes : path;
+}
+
+std::string CannotStartMessage(const std::string& program, const std::string& reason) {
+  static const std::string head = cp932::FromUtf8("プログラムを起動できません: ").bytes;
+  return head + program + ": " + PathForText(reason) + "\r\n";
+}
+
+std::string OutputFileErrorMessage(const std::string& path, int err) {
+  return OutputFileFailedMessage() + PathForText(FileErrorText(path, err)) + "\r\n";
+}
+
+std::string WriteFailedMessage(const std::string& path, int err) {
+  static const std::string head = cp932::FromUtf8("出力ファイルに書き込めません: ").bytes;
+  return head + PathForText(FileErrorText(path, err)) + "\r\n";
+}
+
+bool IsOwnMessageLine(std::string_view line) {
+  // Every fixed text the job layer starts a line of the error text with.
+  static const std::vector<std::string> heads = [] {
+    std::vector<std::string> h;
+    for (const char* utf8 :
+         {"ユーザーによって処理は中断されました", "出力ファイルの作成に失敗しました。", "プログラムを起動できません: ",
+          "プログラムがシグナルで終了しました: ", "出力ファイルが通常のファイルではありません: ",
+          "スクリプトファイルが通常のファイルではありません: ",
+          "出力ファイルとスクリプトファイルを同じにすることはできません: ",
+          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: "})
+      h.push_back(cp932::FromUtf8(utf8).bytes);
+    return h;
+  }();
+  for (const std::string& head : heads)
+    if (line.substr(0, head.size()) == head) return true;
+  return false;
 }
 
 std::string KilledBySignalMessage(const std::string& program, int signal) {
@@ -101,7 +130,7 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (createAnew ? O_TRUNC : O_APPEND);
   int fd = ::open(outputPath.c_str(), flags, 0666);
   if (fd < 0) {
-    *ctx.Err = OutputFileFailedMessage();
+    *ctx.Err = OutputFileErrorMessage(outputPath, errno);
     return -1;
   }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 
 #include "job/command_line.h"
 #include "job/process.h"
@@ -24,6 +25,13 @@ std::string CannotStartMessage(const std::string& program, const std::string& re
 std::string KilledBySignalMessage(const std::string& program, int signal);
 // "出力ファイルが通常のファイルではありません: <path>\r\n"
 std::string NotRegularOutputMessage(const std::string& path);
+// "出力ファイルの作成に失敗しました。<path>: <reason>\r\n"
+std::string OutputFileErrorMessage(const std::string& path, int err);
+// "出力ファイルに書き込めません: <path>: <reason>\r\n"
+std::string WriteFailedMessage(const std::string& path, int err);
+// True when a line of an error text (without its line break) is one of the
+// texts above or of the job's file checks rather than gawk's own.
+bool IsOwnMessageLine(std::string_view line);
 // A file-system path as it is put into the CP932 error text: converted when
 // CP932 can hold it, else its bytes as they are.
 std::string PathForText(const std::string& path);

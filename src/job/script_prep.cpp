@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/file_errors.h"
 #include "core/files.h"
 
 namespace tolvan {
@@ -90,7 +91,7 @@ void TPreparedScript::WriteCopy(const std::filesystem::path& fileName, std::stri
   std::vector<char> dir(tmpl.begin(), tmpl.end());
   dir.push_back('\0');
   if (!::mkdtemp(dir.data())) {
-    throw std::runtime_error(std::string("cannot make a folder for the script copy: ") + std::strerror(errno));
+    throw std::runtime_error("スクリプトのコピーを置くフォルダを作成できません: " + FileErrorText(tmpl, errno));
   }
   copyDir_ = dir.data();
   // Same file name, so gawk's messages read the same but for the folder.
@@ -100,7 +101,7 @@ void TPreparedScript::WriteCopy(const std::filesystem::path& fileName, std::stri
     std::error_code ec;
     std::filesystem::remove_all(copyDir_, ec);
     copyDir_.clear();
-    throw std::runtime_error(std::string("cannot write the script copy: ") + std::strerror(e));
+    throw std::runtime_error("スクリプトのコピーを作成できません: " + FileErrorText(copy, e));
   }
   copyPath_ = copy.string();
 }

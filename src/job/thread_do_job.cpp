@@ -46,12 +46,6 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-std::string WriteFailedMessage(const std::string& path, int err) {
-  static const std::string head = cp932::FromUtf8("出力ファイルに書き込めません: ").bytes;
-  const char* d = ::strerrordesc_np(err);
-  return head + path + ": " + (d ? d : "error " + std::to_string(err)) + "\r\n";
-}
-
 }  // namespace
 
 TThreadDoJob::TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText,

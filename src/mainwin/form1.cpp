@@ -24,10 +24,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/file_errors.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "mainwin/elided_label.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
@@ -472,7 +473,7 @@ void TForm1::SaveSettings() {
   IniFile ini(paths_.SettingsFile());
   if (!SaveMainSettings(ini, s))
     Messages().Error(this, QString::fromUtf8("設定ファイルを書き込めませんでした：") +
-                               QFile::decodeName(paths_.SettingsFile().c_str()));
+                               QString::fromStdString(FileErrorText(paths_.SettingsFile(), errno)));
   settings_ = s;
 }
 

@@ -16,7 +16,7 @@
 #include "core/shared_bytes.h"
 #include "editorwin/preview_pane.h"
 #include "job/command_line.h"
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
 #include "mainwin/output_window.h"
 #include "settings/line_file.h"
 #include "settings/program_files.h"

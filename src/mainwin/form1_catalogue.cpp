@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "core/file_errors.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
@@ -258,7 +259,8 @@ void TForm1::WriteOneLiners() {
   for (int i = 0; i < cmbOneLiner->count(); ++i)
     lines.push_back(ItemBytes(cmbOneLiner, i).value_or(ToCp932Lossy(cmbOneLiner->itemText(i))));
   if (!oneLinerFile_.Save(lines))
-    Messages().Error(this, QString::fromUtf8("One-Liner.txtに書き込めませんでした"));
+    Messages().Error(this, QString::fromUtf8("One-Liner.txtに書き込めませんでした：") +
+                               QString::fromStdString(FileErrorText(oneLinerFile_.Path(), errno)));
 }
 
 void TForm1::LoadOptionHistory() {

@@ -20,6 +20,7 @@
 #include <climits>
 #include <cstring>
 
+#include "core/file_errors.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -30,11 +31,11 @@
 #include "mainwin/combo_bytes.h"
 #include "mainwin/form1.h"
 #include "mainwin/elided_label.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
-#include "mainwin/run_checks.h"
+#include "run/run_checks.h"
 #include "mainwin/script_catalogue.h"
 
 namespace tolvan {
@@ -137,7 +138,7 @@ bool TForm1::WriteClipboardFile() {
   // The clipboard may hold private text.
   if (!WriteFileAtomically(paths_.ClipboardInputFile(), *bytes, FileAccess::Private)) {
     Messages().Plain(this, U("EFCreateErrorファイル %1 を作成できません。%2")
-                               .arg(clipboardFile_, QString::fromLocal8Bit(std::strerror(errno))));
+                               .arg(clipboardFile_, QString::fromStdString(FileErrorReason(errno))));
     return false;
   }
   return true;

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 
 #include <algorithm>
 #include <cerrno>

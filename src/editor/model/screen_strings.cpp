@@ -585,7 +585,7 @@ std::string TEditorScreenStrings::ListToStr() const {
 }
 
 bool TEditorScreenStrings::ListToFile(const std::filesystem::path& Name) const {
-  return WriteFileAtomically(Name, ListToStr());
+  return SaveFile(Name, ListToStr());
 }
 
 std::int64_t TEditorScreenStrings::GetSelIndex(int FromRow, int Row, int Col) const {
