@@ -143,6 +143,20 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
   return true;
 }
 
+namespace {
+// Closes a complete temporary file and renames it over the target; the
+// temporary file goes on any failure.
+bool CloseAndRename(int fd, const std::string& name, const std::filesystem::path& target) {
+  if (::close(fd) != 0 || ::rename(name.c_str(), target.c_str()) != 0) {
+    int e = errno;
+    ::unlink(name.c_str());
+    errno = e;
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, FileAccess access) {
   std::filesystem::path target = path;
   if (!FollowLinks(target)) return false;
@@ -162,19 +176,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   if (!isPrivate && ::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
   if (!WriteAll(fd, bytes)) return fail();
   if (::fsync(fd) != 0) return fail();
-  if (::close(fd) != 0) {
-    int e = errno;
-    ::unlink(name.c_str());
-    errno = e;
-    return false;
-  }
-  if (::rename(name.c_str(), target.c_str()) != 0) {
-    int e = errno;
-    ::unlink(name.c_str());
-    errno = e;
-    return false;
-  }
-  return true;
+  return CloseAndRename(fd, name, target);
 }
 
 bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveReport* report) {
@@ -226,19 +228,7 @@ bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveRep
     errno = e;
     return false;
   }
-  if (::close(fd) != 0) {
-    int e = errno;
-    ::unlink(name.c_str());
-    errno = e;
-    return false;
-  }
-  if (::rename(name.c_str(), target.c_str()) != 0) {
-    int e = errno;
-    ::unlink(name.c_str());
-    errno = e;
-    return false;
-  }
-  return true;
+  return CloseAndRename(fd, name, target);
 }
 
 FileIdentity IdentifyFile(const std::filesystem::path& path) {
