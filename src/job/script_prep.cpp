@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/encoding.h"
 #include "core/files.h"
 
 namespace tolvan {
@@ -30,17 +31,31 @@ std::string DoubleTrailBackslashes(std::string_view s) {
   return r;
 }
 
-TPreparedScript::TPreparedScript(const BaseCommandLine& base) : line_(base) {
+TextEncoding ScriptFileEncoding(const std::string& path) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) return TextEncoding::Cp932;
+  return DetectEncoding(text).encoding;
+}
+
+TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encoding) : line_(base) {
   const int idx = line_.ScriptIndex;
   if (idx < 0 || static_cast<std::size_t>(idx) >= line_.Argv.size()) return;
   std::string& arg = line_.Argv[static_cast<std::size_t>(idx)];
+  const bool utf8 = encoding == TextEncoding::Utf8;
   if (!line_.ScriptIsFile) {
-    arg = DoubleTrailBackslashes(arg);
+    if (!utf8) arg = DoubleTrailBackslashes(arg);
     return;
   }
 
   std::string text;
-  if (!ReadWholeFile(arg, text) || !HasTrailBackslash(text)) return;
+  if (!ReadWholeFile(arg, text)) return;
+  if (utf8) {
+    if (!text.starts_with(kUtf8Bom)) return;
+    text.erase(0, kUtf8Bom.size());
+  } else {
+    if (!HasTrailBackslash(text)) return;
+    text = DoubleTrailBackslashes(text);
+  }
 
   std::string tmpl = (std::filesystem::temp_directory_path() / "tolvan-XXXXXX").string();
   std::vector<char> dir(tmpl.begin(), tmpl.end());
@@ -51,7 +66,7 @@ TPreparedScript::TPreparedScript(const BaseCommandLine& base) : line_(base) {
   copyDir_ = dir.data();
   // Same file name, so gawk's messages read the same but for the folder.
   std::filesystem::path copy = copyDir_ / std::filesystem::path(arg).filename();
-  if (!WriteFileAtomically(copy, DoubleTrailBackslashes(text), FileAccess::Private)) {
+  if (!WriteFileAtomically(copy, text, FileAccess::Private)) {
     int e = errno;
     std::error_code ec;
     std::filesystem::remove_all(copyDir_, ec);

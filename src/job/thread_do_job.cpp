@@ -39,10 +39,9 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-std::string WriteFailedMessage(const std::string& path, int err) {
-  static const std::string head = cp932::FromUtf8("出力ファイルに書き込めません: ").bytes;
+std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e) {
   const char* d = ::strerrordesc_np(err);
-  return head + path + ": " + (d ? d : "error " + std::to_string(err)) + "\r\n";
+  return JobText("出力ファイルに書き込めません: ", e) + path + ": " + (d ? d : "error " + std::to_string(err)) + "\r\n";
 }
 
 }  // namespace
@@ -109,7 +108,7 @@ void TThreadDoJob::DoWork() {
     err_ = refused;
     return;
   }
-  TPreparedScript script(record_.Base);
+  TPreparedScript script(record_.Base, record_.Encoding);
   script_ = &script;
   struct Reset {
     const TPreparedScript*& p;
@@ -147,6 +146,7 @@ void TThreadDoJob::DoWork() {
 RunnerContext TThreadDoJob::Context() {
   RunnerContext ctx;
   ctx.Locale = record_.Locale;
+  ctx.Encoding = record_.Encoding;
   ctx.Cancel = &terminated_;
   ctx.Out = &out_;
   ctx.Err = &err_;
@@ -262,6 +262,7 @@ void TThreadDoJob::ParallelLoop() {
         slot.out.emplace();
         RunnerContext ctx;
         ctx.Locale = record_.Locale;
+        ctx.Encoding = record_.Encoding;
         ctx.Cancel = &stopRuns_;
         ctx.Err = &slot.err;
         ctx.Script = script_;
@@ -306,14 +307,14 @@ void TThreadDoJob::ParallelLoop() {
       cv.wait(lock, [&] { return slot.done || (stopRuns_ && !slot.started); });
     }
     if (!slot.done) {  // cancelled before it could start
-      err_ += CancelledMessage();
+      err_ += CancelledMessage(record_.Encoding);
       return;
     }
     if (slot.failure) std::rethrow_exception(slot.failure);
     if (terminated_) {
       // Cancelled: nothing more is written, and the message ends the text.
       err_ += slot.err;
-      if (!EndsWith(err_, CancelledMessage())) err_ += CancelledMessage();
+      if (!EndsWith(err_, CancelledMessage(record_.Encoding))) err_ += CancelledMessage(record_.Encoding);
       return;
     }
     if (toFiles) {
@@ -326,7 +327,7 @@ void TThreadDoJob::ParallelLoop() {
         written = false;
         e = errno;
       }
-      if (!written) err_ += WriteFailedMessage(path, e);
+      if (!written) err_ += WriteFailedMessage(path, e, record_.Encoding);
     } else {
       slot.out->AppendTo(out_, 0, SIZE_MAX, true);
     }
