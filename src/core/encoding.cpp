@@ -443,6 +443,7 @@ DetectedText DetectEncoding(std::string_view bytes) {
     i += n;
   }
   if (multiByte) d.encoding = TextEncoding::Utf8;
+  d.ascii = !multiByte;
   return d;
 }
 

@@ -149,6 +149,9 @@ std::string_view LineEndBytes(LineEnd e);    // "\r\n", "\n", "\r"
 struct DetectedText {
   TextEncoding encoding = TextEncoding::Cp932;
   bool bom = false;  // a UTF-8 byte-order mark opens the file
+  // No byte above 0x7F: the same text in either encoding, so a caller with
+  // a preferred encoding (a setting) may take that instead.
+  bool ascii = false;
 };
 
 // A UTF-8 byte-order mark, or bytes that are valid UTF-8 and hold at least

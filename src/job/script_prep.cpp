@@ -31,10 +31,11 @@ std::string DoubleTrailBackslashes(std::string_view s) {
   return r;
 }
 
-TextEncoding ScriptFileEncoding(const std::string& path) {
+TextEncoding ScriptFileEncoding(const std::string& path, TextEncoding preferred) {
   std::string text;
-  if (!ReadWholeFile(path, text)) return TextEncoding::Cp932;
-  return DetectEncoding(text).encoding;
+  if (!ReadWholeFile(path, text)) return preferred;
+  const DetectedText d = DetectEncoding(text);
+  return d.ascii ? preferred : d.encoding;
 }
 
 TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encoding) : line_(base) {

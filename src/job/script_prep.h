@@ -19,8 +19,9 @@ bool HasTrailBackslash(std::string_view cp932);
 std::string DoubleTrailBackslashes(std::string_view cp932);
 
 // The encoding a script file runs in: what its bytes say (core/encoding.h);
-// CP932 when it cannot be read (gawk reports that).
-TextEncoding ScriptFileEncoding(const std::string& path);
+// preferred when they are pure ASCII (the same in both) or cannot be read
+// (gawk reports that).
+TextEncoding ScriptFileEncoding(const std::string& path, TextEncoding preferred = TextEncoding::Cp932);
 
 // The base command line as gawk should get it. In a CP932 job a one-line
 // script is doubled in its argument; a script file that needs it is

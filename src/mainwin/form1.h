@@ -144,6 +144,10 @@ class TForm1 : public QMainWindow {
   // Run.
   bool RunChecks();
   std::optional<std::string> OptionBytes(QString* failed) const;
+  // The option box's text for the history (cmdopt.dat is CP932): its bytes
+  // in a CP932 job; in a UTF-8 job the text in CP932, or nothing when CP932
+  // cannot hold it.
+  std::optional<std::string> OptionHistoryBytes(const std::optional<std::string>& jobBytes) const;
   bool WriteClipboardFile();
   void StartJob();
   void EndOfJob();
@@ -168,6 +172,7 @@ class TForm1 : public QMainWindow {
   QString clipboardFile_;
   std::string baseCommandLine_;
   BaseCommandLine composedLine_;
+  TextEncoding jobEncoding_ = TextEncoding::Cp932;
   std::string outputText_, errorText_;
   std::shared_ptr<const std::string> shownOutput_;  // the output as the output window shows it
   std::unique_ptr<TJobBridge> bridge_;

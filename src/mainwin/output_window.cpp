@@ -104,40 +104,45 @@ void TfrmError::Present() {
   activateWindow();
 }
 
-void TfrmError::ShowErrorForm(const std::string& errorText) {
+void TfrmError::Load(std::shared_ptr<const std::string> text, TextEncoding encoding) {
+  encoding_ = encoding;
+  Memo1->Editor().Lines().LoadFromText(std::move(text));
+}
+
+void TfrmError::ShowErrorForm(const std::string& errorText, TextEncoding encoding) {
   SetHeading("ERROR", Qt::red);
-  Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(errorText));
+  Load(std::make_shared<const std::string>(errorText), encoding);
   Present();
 }
 
-void TfrmError::ShowStandardOutputForm(const std::string& outputText) {
-  ShowStandardOutputForm(std::make_shared<const std::string>(outputText));
+void TfrmError::ShowStandardOutputForm(const std::string& outputText, TextEncoding encoding) {
+  ShowStandardOutputForm(std::make_shared<const std::string>(outputText), encoding);
 }
 
-void TfrmError::ShowStandardOutputForm(std::shared_ptr<const std::string> outputText) {
+void TfrmError::ShowStandardOutputForm(std::shared_ptr<const std::string> outputText, TextEncoding encoding) {
   SetHeading("STANDARD OUTPUT", QColor(0, 128, 0));
-  Memo1->Editor().Lines().LoadFromText(std::move(outputText));
+  Load(std::move(outputText), encoding);
   Present();
 }
 
 void TfrmError::ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes) {
   if (!stderrBytes.empty()) {
     SetHeading("AWK Options", QColor(0, 128, 0));
-    Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(stderrBytes));
+    Load(std::make_shared<const std::string>(stderrBytes), TextEncoding::Cp932);
   } else {
     // One more line after what the area holds.
     std::string text = Memo1->Editor().Lines().GetTextStr();
     if (!text.empty() && text.back() != '\n') text += "\r\n";
     text += stdoutBytes;
     if (text.empty() || (text.back() != '\n' && text.back() != '\r')) text += "\r\n";
-    Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(std::move(text)));
+    Load(std::make_shared<const std::string>(std::move(text)), encoding_);
   }
   Present();
 }
 
 QString TfrmError::Heading() const { return Label1->text(); }
 QString TfrmError::HeadingColour() const { return Label1->palette().color(QPalette::WindowText).name(); }
-QString TfrmError::Text() const { return ToQString(TextBytes()); }
+QString TfrmError::Text() const { return ToQString(encoding_, TextBytes()); }
 std::string TfrmError::TextBytes() const { return Memo1->Editor().Lines().GetTextStr(); }
 
 void TfrmError::HideAndClear() {

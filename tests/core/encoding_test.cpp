@@ -258,16 +258,18 @@ TEST(EncodingDetection, BomValidUtf8OrCp932) {
     std::string bytes;
     TextEncoding encoding;
     bool bom;
+    bool ascii = false;
   };
   const Case cases[] = {
-      {"empty", "", SJ, false},
-      {"pure ASCII is the same in both", "BEGIN { print }\n", SJ, false},
+      {"empty", "", SJ, false, true},
+      {"pure ASCII is the same in both", "BEGIN { print }\n", SJ, false, true},
       {"BOM alone", std::string(kUtf8Bom), U8, true},
       {"BOM over ASCII", std::string(kUtf8Bom) + "x", U8, true},
       {"BOM over bytes that are not UTF-8", std::string(kUtf8Bom) + B({0x93, 0xFA}), U8, true},
       {"valid UTF-8 with Japanese", "# 日本語\n", U8, false},
       {"valid UTF-8 at the very end", "abc\xC3\xA9", U8, false},
       {"CP932 Japanese", B({'#', ' ', 0x93, 0xFA, 0x96, 0x7B}), SJ, false},
+      {"half-width kana alone", B({0xB1, 0xB2}), SJ, false},
       {"UTF-8 spoilt by one CP932 byte", "日本" + B({0x83, 0x5C}), SJ, false},
       {"cut UTF-8 at the end", "日本" + B({0xE8, 0xAA}), SJ, false},
       // 0xE3 0x81 0x82 is あ in UTF-8, and "繧" + a lead byte in CP932: the
@@ -279,6 +281,7 @@ TEST(EncodingDetection, BomValidUtf8OrCp932) {
     DetectedText d = DetectEncoding(c.bytes);
     EXPECT_EQ(d.encoding, c.encoding);
     EXPECT_EQ(d.bom, c.bom);
+    EXPECT_EQ(d.ascii, c.ascii);
   }
 }
 

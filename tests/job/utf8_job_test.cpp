@@ -133,6 +133,12 @@ TEST_F(Utf8Job, ScriptFileEncodingIsDetected) {
     EXPECT_EQ(ScriptFileEncoding(script), c.encoding) << c.bytes;
   }
   EXPECT_EQ(ScriptFileEncoding((dir / "missing.awk").string()), TextEncoding::Cp932);
+  // Pure ASCII is the same in both: the preferred encoding decides.
+  WriteBytes(script, "BEGIN { print 1 }\n");
+  EXPECT_EQ(ScriptFileEncoding(script, TextEncoding::Utf8), TextEncoding::Utf8);
+  EXPECT_EQ(ScriptFileEncoding((dir / "missing.awk").string(), TextEncoding::Utf8), TextEncoding::Utf8);
+  WriteBytes(script, Sj("# 日本\n"));
+  EXPECT_EQ(ScriptFileEncoding(script, TextEncoding::Utf8), TextEncoding::Cp932);
 }
 
 TEST_F(Utf8Job, OwnMessagesComeInTheJobsEncoding) {
