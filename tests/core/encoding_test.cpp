@@ -301,3 +301,39 @@ TEST(EncodingDetection, FirstLineEndFound) {
   EXPECT_EQ(LineEndBytes(LineEnd::Cr), "\r");
   EXPECT_STREQ(LineEndName(LineEnd::Lf), "LF");
 }
+
+// Random texts from fragments that meet at every kind of edge: the
+// backward questions (start of the character holding a byte, the step back)
+// must agree with the forward walk everywhere, in both encodings.
+TEST(EncodingWalks, BackwardAgreesWithForwardOnRandomTexts) {
+  const std::vector<std::string> fragments = {
+      "a", "\t", " ", "日", "\xCC\x81", "\xE2\x80\x8D", "\xEF\xB8\x8F", "\xF0\x9F\x98\x80", "\xC3\xA9",
+      B({0x80}), B({0xFF}), B({0xE6, 0x97}), B({0xF0, 0x9F}), B({0xED, 0xA0, 0x80}), B({0x83, 0x5C}),
+      B({0x81}), B({0xB1}), std::string(1, '\0'), "\x7F",
+  };
+  std::uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string s;
+    const int parts = 1 + static_cast<int>(next() % 8);
+    for (int k = 0; k < parts; ++k) s += fragments[(next() >> 8) % fragments.size()];
+    for (TextEncoding e : {U8, SJ}) {
+      SCOPED_TRACE(testing::PrintToString(s) + (e == U8 ? " UTF-8" : " CP932"));
+      const std::vector<Ch> chars = Walk(e, s);
+      std::size_t width = 0, bytes = 0;
+      for (std::size_t k = 0; k < chars.size(); ++k) {
+        const Ch& c = chars[k];
+        ASSERT_GE(c.length, 1u);
+        ASSERT_TRUE(c.width == 1 || c.width == 2);
+        for (std::size_t b = c.start; b < c.start + c.length; ++b) ASSERT_EQ(CharStart(e, s, b), c.start) << b;
+        ASSERT_EQ(PrevChar(e, s, c.start), k == 0 ? 0 : chars[k - 1].start);
+        ASSERT_EQ(ColumnToByte(e, s, width), c.start);
+        width += c.width;
+        bytes += c.length;
+      }
+      ASSERT_EQ(bytes, s.size());
+      ASSERT_EQ(DisplayWidth(e, s), width);
+      ASSERT_EQ(ColumnToByte(e, s, width), s.size());
+    }
+  }
+}
