@@ -287,6 +287,8 @@ bool TfrmEditor::LoadFile() {
   } else {
     setWindowTitle(QString::fromUtf8("新規ファイル"));
   }
+  // Screen readers name the text area after the window's file.
+  editor_->setAccessibleName(windowTitle());
   editor_->Editor().SetModified(false);
   RefreshCommands();
   return true;
@@ -427,6 +429,7 @@ bool TfrmEditor::WriteTo(const QString& path) {
 void TfrmEditor::SetFileName(const QString& path) {
   filePath_ = path;
   setWindowTitle(path);
+  editor_->setAccessibleName(path);
 }
 
 bool TfrmEditor::Save() {

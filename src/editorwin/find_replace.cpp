@@ -26,6 +26,8 @@ QComboBox* HistoryBox(const QStringList& history, const QString& text, QWidget* 
   auto* box = new QComboBox(parent);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
+  // The text searched is the text typed: no completion from the history.
+  box->setCompleter(nullptr);
   box->addItems(history);
   box->setCurrentIndex(-1);
   box->setEditText(text);

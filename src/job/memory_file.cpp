@@ -25,6 +25,41 @@ constexpr std::uintptr_t kHugePage = 2u << 20;
 
 [[noreturn]] void ThrowSys(const char* what) { ThrowSystemError(what); }
 
+std::size_t FileSize(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) ThrowSys("fstat");
+  return static_cast<std::size_t>(st.st_size);
+}
+
+std::size_t RoundUp(std::size_t n) { return (n + kPage - 1) / kPage * kPage; }
+
+// Copies size bytes of from, from its start, to out at out's position.
+bool CopyWhole(int from, std::size_t size, int out) {
+  off_t at = 0;
+  while (static_cast<std::size_t>(at) < size) {
+    ssize_t n = ::sendfile(out, from, &at, size - static_cast<std::size_t>(at));
+    if (n > 0) continue;
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) break;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // An output sendfile cannot write to: copy through a buffer.
+    char buf[64 * 1024];
+    while (static_cast<std::size_t>(at) < size) {
+      ssize_t r = ::pread(from, buf, std::min(sizeof buf, size - static_cast<std::size_t>(at)), at);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) return r == 0;
+      for (ssize_t w = 0; w < r;) {
+        ssize_t k = ::write(out, buf + w, static_cast<std::size_t>(r - w));
+        if (k < 0 && errno == EINTR) continue;
+        if (k < 0) return false;
+        w += k;
+      }
+      at += r;
+    }
+  }
+  return true;
+}
+
 void AdviseHugePages(char* p, std::size_t n) {
   auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
   auto end = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHugePage - 1);
@@ -72,11 +107,7 @@ TMemoryFile& TMemoryFile::operator=(TMemoryFile&& o) noexcept {
   return *this;
 }
 
-std::size_t TMemoryFile::Size() const {
-  struct stat st;
-  if (::fstat(fd_, &st) != 0) ThrowSys("fstat");
-  return static_cast<std::size_t>(st.st_size);
-}
+std::size_t TMemoryFile::Size() const { return FileSize(fd_); }
 
 std::size_t TMemoryFile::AppendTo(std::string& sink, std::size_t from, std::size_t limit, bool release) {
   const std::size_t size = Size();
@@ -134,31 +165,86 @@ void TMemoryFile::Seal() {
   sealed_ = ::fcntl(fd_, F_ADD_SEALS, F_SEAL_WRITE | F_SEAL_GROW | F_SEAL_SHRINK | F_SEAL_SEAL) == 0;
 }
 
-bool TMemoryFile::CopyTo(int out) const {
-  const std::size_t size = Size();
+bool TMemoryFile::CopyTo(int out) const { return CopyWhole(fd_, Size(), out); }
+
+void TMemoryFile::Append(const TMemoryFile& from) {
+  if (sealed_) throw std::logic_error("memory file: appending to a sealed file");
+  const std::size_t size = from.Size();
   off_t at = 0;
+  auto end = static_cast<off_t>(Size());
   while (static_cast<std::size_t>(at) < size) {
-    ssize_t n = ::sendfile(out, fd_, &at, size - static_cast<std::size_t>(at));
+    ssize_t n = ::copy_file_range(from.fd_, &at, fd_, &end, size - static_cast<std::size_t>(at), 0);
     if (n > 0) continue;
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) break;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // An output sendfile cannot write to: copy through a buffer.
+    if (n == 0) break;  // made shorter meanwhile
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) ThrowSys("copy_file_range");
+    // A kernel that cannot copy between these two: through a buffer.
     char buf[64 * 1024];
     while (static_cast<std::size_t>(at) < size) {
-      ssize_t r = ::pread(fd_, buf, std::min(sizeof buf, size - static_cast<std::size_t>(at)), at);
+      ssize_t r = ::pread(from.fd_, buf, std::min(sizeof buf, size - static_cast<std::size_t>(at)), at);
       if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) return r == 0;
+      if (r < 0) ThrowSys("read");
+      if (r == 0) return;
       for (ssize_t w = 0; w < r;) {
-        ssize_t k = ::write(out, buf + w, static_cast<std::size_t>(r - w));
+        ssize_t k = ::pwrite(fd_, buf + w, static_cast<std::size_t>(r - w), end + w);
         if (k < 0 && errno == EINTR) continue;
-        if (k < 0) return false;
+        if (k < 0) ThrowSys("write");
         w += k;
       }
       at += r;
+      end += r;
     }
   }
-  return true;
 }
+
+TSharedBytes TMemoryFile::Share() {
+  if (!sealed_) Seal();
+  if (!sealed_) {
+    auto text = std::make_shared<std::string>();
+    AppendTo(*text, 0, SIZE_MAX, false);
+    return TSharedBytes::FromString(std::shared_ptr<const std::string>(std::move(text)));
+  }
+  const std::size_t size = Size();
+  if (size == 0) return {};
+  // The file's pages, then zeros up to the next page: a whole page of them
+  // when the file ends on a page boundary, so the byte after the text is
+  // always there to read.
+  const std::size_t total = RoundUp(size + 1);
+  void* base = ::mmap(nullptr, total, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (base == MAP_FAILED) ThrowSys("mmap");
+  if (::mmap(base, RoundUp(size), PROT_READ, MAP_SHARED | MAP_FIXED, fd_, 0) == MAP_FAILED) {
+    const int e = errno;
+    ::munmap(base, total);
+    errno = e;
+    ThrowSys("mmap");
+  }
+  std::shared_ptr<const char> data(static_cast<const char*>(base), [total](const char* p) {
+    ::munmap(const_cast<char*>(p), total);
+  });
+  return {std::move(data), size};
+}
+
+std::optional<TUnnamedFile> TUnnamedFile::In(const std::string& folder) {
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return std::nullopt;
+  return TUnnamedFile(LiftAboveStandard(fd));
+}
+
+TUnnamedFile::~TUnnamedFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+TUnnamedFile& TUnnamedFile::operator=(TUnnamedFile&& o) noexcept {
+  if (this != &o) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = o.fd_;
+    o.fd_ = -1;
+  }
+  return *this;
+}
+
+std::size_t TUnnamedFile::Size() const { return FileSize(fd_); }
+
+bool TUnnamedFile::CopyTo(int out) const { return CopyWhole(fd_, Size(), out); }
 
 }  // namespace tolvan

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+
+#include "core/shared_bytes.h"
 
 namespace tolvan {
 
@@ -35,9 +38,22 @@ class TMemoryFile {
   // from a pipe whose reader has gone.
   void Seal();
 
+  bool Sealed() const { return sealed_; }
+
   // Writes the whole content to out (at its position, or its end when it was
   // opened for appending). False with errno set on failure.
   bool CopyTo(int out) const;
+
+  // Adds from's whole content at the end of this unsealed file, copied by
+  // the kernel.
+  void Append(const TMemoryFile& from);
+
+  // Seals it and hands out its bytes where they lie: a read-only mapping
+  // that stays valid, and holds the memory, as long as the bytes are
+  // shared, also after this object is gone. When it cannot be sealed (a
+  // writable mapping elsewhere), the bytes are copied out instead, since an
+  // unsealed file could be cut short under a mapping.
+  TSharedBytes Share();
 
  private:
   void Release(std::size_t upto);
@@ -45,6 +61,29 @@ class TMemoryFile {
   int fd_ = -1;
   std::size_t released_ = 0;
   bool sealed_ = false;
+};
+
+// An unnamed file on a folder's file system (O_TMPFILE): output that must
+// wait for its turn lies there rather than in memory, and vanishes with the
+// descriptor.
+class TUnnamedFile {
+ public:
+  // Empty, with errno set, when that file system or folder cannot make one.
+  static std::optional<TUnnamedFile> In(const std::string& folder);
+  ~TUnnamedFile();
+  TUnnamedFile(TUnnamedFile&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  TUnnamedFile& operator=(TUnnamedFile&& o) noexcept;
+  TUnnamedFile(const TUnnamedFile&) = delete;
+  TUnnamedFile& operator=(const TUnnamedFile&) = delete;
+
+  int fd() const { return fd_; }
+  std::size_t Size() const;
+  // As TMemoryFile::CopyTo.
+  bool CopyTo(int out) const;
+
+ private:
+  explicit TUnnamedFile(int fd) : fd_(fd) {}
+  int fd_ = -1;
 };
 
 // Grows s to hold want more bytes, doubling as std::string would; a large

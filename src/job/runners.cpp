@@ -131,12 +131,16 @@ void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool 
   Launch(line, req, sinks, ctx);
 }
 
-void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx) {
+void RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx) {
   ProcessRequest req;
   req.Stdin = stdinDevNull ? StdinSource::DevNull : StdinSource::ClosedPipe;
-  req.StdoutFd = out.fd();
+  req.StdoutFd = outFd;
   ProcessSinks sinks;
   Launch(line, req, sinks, ctx);
+}
+
+void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx) {
+  RunToDescriptor(line, stdinDevNull, out.fd(), ctx);
   out.Seal();  // a background grandchild adds nothing after the run
 }
 

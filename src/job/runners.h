@@ -64,5 +64,7 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
 // Standard input as for the file runner (stdinDevNull) or the pipe runner;
 // standard error, cancel and the failure texts as for both.
 void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx);
+// The same into any open file (an unnamed one waiting for its turn).
+void RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx);
 
 }  // namespace tolvan

@@ -30,10 +30,17 @@ const char* const kClipboard = "クリップボード";
 bool ToFile(int om) { return om == omFileOverwrite || om == omFileAppend; }
 bool Collected(int om) { return om == omScreen || om == omClipboard || om == omNull; }
 
-// Finished runs of a parallel loop wait in memory for their turn. Beyond
-// the runs that may always go ahead (as many as run at once), more start
-// only while the waiting output stays below this.
+// Finished runs of a parallel loop wait for their turn. Beyond the runs
+// that may always go ahead (as many as run at once), more start only while
+// the waiting output stays below this.
 constexpr std::size_t kWaitingBudget = 256u << 20;
+
+// Where an output file's unnamed stand-in is made: its folder.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -46,8 +53,9 @@ std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e)
 
 }  // namespace
 
-TThreadDoJob::TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText)
-    : record_(std::move(record)), host_(host), out_(outText), err_(errText) {}
+TThreadDoJob::TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText,
+                           TSharedBytes* screenOutput)
+    : record_(std::move(record)), host_(host), out_(outText), err_(errText), screenOut_(screenOutput) {}
 
 TThreadDoJob::~TThreadDoJob() {
   Terminate();
@@ -93,6 +101,11 @@ void TThreadDoJob::Execute() {
     host_.JobException(e.what());
   } catch (...) {
     host_.JobException("unknown error");
+  }
+  try {
+    HandOverScreenOutput();
+  } catch (const std::exception& e) {
+    host_.JobException(e.what());
   }
   // The host may free this object as soon as it hears of the end, so
   // nothing of it is touched after JobEnded.
@@ -184,7 +197,7 @@ void TThreadDoJob::OneFileLoop() {
 void TThreadDoJob::CollectLoop() {
   err_.clear();
   RunnerContext ctx = Context();
-  ForEachInput([&](const std::string&) { RunPipeRunner(current_, ctx); });
+  ForEachInput([&](const std::string&) { PipeRun(ctx); });
   if (!err_.empty()) return;
   if (record_.OutputMode == omClipboard && !terminated_) {
     host_.JobPutClipboard(out_);
@@ -216,21 +229,30 @@ bool TThreadDoJob::RunsInParallel() const {
 }
 
 // The loops of one run per input with up to Parallel gawk runs at once.
-// Each run's standard output waits in a memory file; the results are then
-// taken in input order exactly as the one-after-another loop would have
-// made them: progress for each input in turn, its output written or
-// appended, and the first input whose run left error text ends the job.
-// Runs after it are stopped and their output is dropped unwritten.
+// The results are taken in input order exactly as the one-after-another
+// loop would have made them: progress for each input in turn, its output
+// written or appended, and the first input whose run left error text ends
+// the job. Runs after it are stopped and their output is dropped unwritten.
+// A run whose turn has come writes straight into its output file; one that
+// starts ahead of its turn waits in an unnamed file on that file's file
+// system (or, where none can be made, waits for its turn before it starts),
+// so output files never wait in memory. Collected output waits in memory
+// files: it ends up in memory anyway.
 void TThreadDoJob::ParallelLoop() {
   const std::vector<std::string>& inputs = record_.InputList;
   const std::size_t n = inputs.size();
   const int om = record_.OutputMode;
   const bool toFiles = om == omFilesNew || ToFile(om);
+  const bool createAnew = om != omFileAppend;
   if (!ToFile(om)) err_.clear();  // as the new-files and collect loops
   const std::size_t width = std::min<std::size_t>(static_cast<std::size_t>(record_.Parallel), n);
+  const auto outputPath = [&](std::size_t i) {
+    return om == omFilesNew ? NewFileOutputPath(inputs[i], record_.OutputName) : record_.OutputName;
+  };
 
   struct Slot {
-    std::optional<TMemoryFile> out;
+    std::optional<TMemoryFile> out;        // collected output
+    std::optional<TUnnamedFile> ahead;     // file output made ahead of its turn
     std::string err;
     std::size_t size = 0;
     bool started = false;
@@ -247,6 +269,27 @@ void TThreadDoJob::ParallelLoop() {
   auto mayStart = [&] {
     return next < head + width || (next < head + 4 * width && waiting < kWaitingBudget);
   };
+  auto runToFile = [&](std::size_t i, const CommandLine& line, RunnerContext& ctx) {
+    Slot& slot = slots[i];
+    const std::string path = outputPath(i);
+    bool turn;
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      turn = head == i;
+    }
+    if (!turn) slot.ahead = TUnnamedFile::In(FolderOf(path));
+    if (slot.ahead) {
+      RunToDescriptor(line, true, slot.ahead->fd(), ctx);
+      slot.size = slot.ahead->Size();
+      return;
+    }
+    {
+      std::unique_lock<std::mutex> lock(mu);
+      cv.wait(lock, [&] { return head == i || stopRuns_; });
+    }
+    // Stopped meanwhile: the runner opens nothing and says so.
+    RunFileRunner(line, path, createAnew, ctx);
+  };
   auto worker = [&] {
     for (;;) {
       std::size_t i;
@@ -259,15 +302,20 @@ void TThreadDoJob::ParallelLoop() {
       }
       Slot& slot = slots[i];  // this worker's alone until done
       try {
-        slot.out.emplace();
         RunnerContext ctx;
         ctx.Locale = record_.Locale;
         ctx.Encoding = record_.Encoding;
         ctx.Cancel = &stopRuns_;
         ctx.Err = &slot.err;
         ctx.Script = script_;
-        RunToMemoryFile(WithInputFile(script_->Line(), inputs[i]), toFiles, *slot.out, ctx);
-        slot.size = slot.out->Size();
+        const CommandLine line = WithInputFile(script_->Line(), inputs[i]);
+        if (toFiles) {
+          runToFile(i, line, ctx);
+        } else {
+          slot.out.emplace();
+          RunToMemoryFile(line, false, *slot.out, ctx);
+          slot.size = slot.out->Size();
+        }
       } catch (...) {
         slot.failure = std::current_exception();
       }
@@ -317,22 +365,27 @@ void TThreadDoJob::ParallelLoop() {
       if (!EndsWith(err_, CancelledMessage(record_.Encoding))) err_ += CancelledMessage(record_.Encoding);
       return;
     }
-    if (toFiles) {
-      const std::string path = om == omFilesNew ? NewFileOutputPath(inputs[i], record_.OutputName) : record_.OutputName;
-      const int fd = OpenOutputFile(path, om != omFileAppend, commit);
+    if (slot.ahead) {
+      const std::string path = outputPath(i);
+      const int fd = OpenOutputFile(path, createAnew, commit);
       if (fd < 0) return;
-      bool written = slot.out->CopyTo(fd);
+      bool written = slot.ahead->CopyTo(fd);
       int e = errno;
       if (::close(fd) != 0 && written) {
         written = false;
         e = errno;
       }
       if (!written) err_ += WriteFailedMessage(path, e, record_.Encoding);
-    } else {
-      slot.out->AppendTo(out_, 0, SIZE_MAX, true);
+    } else if (slot.out) {
+      if (SharesScreenOutput())
+        KeepScreenOutput(std::move(*slot.out));
+      else
+        slot.out->AppendTo(out_, 0, SIZE_MAX, true);
     }
+    // Otherwise the run wrote straight into its output file.
     err_ += slot.err;
     slot.out.reset();
+    slot.ahead.reset();
     {
       std::lock_guard<std::mutex> lock(mu);
       waiting -= slot.size;
@@ -374,9 +427,42 @@ void TThreadDoJob::OneRun(const CommandLine& line, const std::string& label, con
   }
 }
 
+bool TThreadDoJob::SharesScreenOutput() const { return screenOut_ && record_.OutputMode == omScreen; }
+
+void TThreadDoJob::PipeRun(RunnerContext& ctx) {
+  if (!SharesScreenOutput()) {
+    RunPipeRunner(current_, ctx);
+    return;
+  }
+  TMemoryFile file;
+  RunToMemoryFile(current_, false, file, ctx);
+  KeepScreenOutput(std::move(file));
+}
+
+// The first run's file is kept as it is (one run: nothing is ever copied);
+// with more runs their outputs follow each other in one new file.
+void TThreadDoJob::KeepScreenOutput(TMemoryFile&& run) {
+  if (!screenFile_) {
+    screenFile_.emplace(std::move(run));
+    return;
+  }
+  if (screenFile_->Sealed()) {
+    TMemoryFile all;
+    all.Append(*screenFile_);
+    screenFile_.emplace(std::move(all));
+  }
+  screenFile_->Append(run);
+}
+
+void TThreadDoJob::HandOverScreenOutput() {
+  if (!SharesScreenOutput()) return;
+  *screenOut_ = screenFile_ ? screenFile_->Share() : TSharedBytes{};
+  screenFile_.reset();
+}
+
 void TThreadDoJob::PipeRunAndHandOver() {
   RunnerContext ctx = Context();
-  RunPipeRunner(current_, ctx);
+  PipeRun(ctx);
   // A cancelled job leaves the clipboard alone even when its last run had
   // already ended.
   if (err_.empty() && record_.OutputMode == omClipboard && !terminated_) {

@@ -3,11 +3,14 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "core/shared_bytes.h"
 #include "job/job_host.h"
 #include "job/job_record.h"
+#include "job/memory_file.h"
 #include "job/runners.h"
 
 namespace tolvan {
@@ -20,7 +23,11 @@ class TThreadDoJob {
   // appends to them and the caller must not touch them until JobEnded. The
   // record, input list included, is the thread's own copy: the input list
   // may change in the window while the job runs.
-  TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText);
+  // With screenOutput, "4 Screen" output is not appended to outText but
+  // left there once the work is done: the memory file the runs wrote,
+  // mapped, so that it is never copied.
+  TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText,
+               TSharedBytes* screenOutput = nullptr);
   // Sets the terminate flag and joins; the running child and its process
   // group are killed, so nothing is left behind.
   ~TThreadDoJob();
@@ -54,6 +61,10 @@ class TThreadDoJob {
   void SingleCommandLine();
   void OneRun(const CommandLine& line, const std::string& label, const std::string& count);
   void PipeRunAndHandOver();
+  void PipeRun(RunnerContext& ctx);
+  bool SharesScreenOutput() const;
+  void KeepScreenOutput(TMemoryFile&& run);
+  void HandOverScreenOutput();
   void Progress(const std::string& label, const std::string& count);
   void BusyCursor(bool busy);
   RunnerContext Context();
@@ -62,6 +73,8 @@ class TThreadDoJob {
   TJobHost& host_;
   std::string& out_;
   std::string& err_;
+  TSharedBytes* screenOut_;
+  std::optional<TMemoryFile> screenFile_;  // the shared "4 Screen" output so far
   std::atomic<bool> terminated_{false};
   // What the runs of a parallel loop look at: set by Terminate and by the
   // loop itself once an earlier input has failed.

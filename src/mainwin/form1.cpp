@@ -118,6 +118,12 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
   SetUpEditorWindows();
 
   frmError_ = new TfrmError(this);
+  // What the output window showed is not kept once it has closed. The
+  // texts a running job writes are its own until it ends.
+  connect(frmError_, &TfrmError::Cleared, this, [this] {
+    shownOutput_ = {};
+    if (!job_) errorText_.clear();
+  });
   TellLeftOut(leftOut, false);
   constructed_ = true;
 }

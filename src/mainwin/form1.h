@@ -10,8 +10,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/program_paths.h"
+#include "core/shared_bytes.h"
 #include "job/command_line.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/output_window.h"
@@ -57,7 +59,8 @@ class TForm1 : public QMainWindow {
   TfrmError* OutputWindow() const { return frmError_; }
   TfrmDone* DoneWindow() const { return frmDone_; }
   bool JobRunning() const { return job_ != nullptr; }
-  const std::string& OutputText() const { return shownOutput_ ? *shownOutput_ : outputText_; }
+  // The output as the output window shows it (between jobs).
+  std::string_view OutputText() const { return shownOutput_.Data ? shownOutput_.View() : outputText_; }
   const std::string& ErrorText() const { return errorText_; }
   const std::string& BaseCommandLineText() const { return baseCommandLine_; }
 
@@ -174,7 +177,8 @@ class TForm1 : public QMainWindow {
   BaseCommandLine composedLine_;
   TextEncoding jobEncoding_ = TextEncoding::Cp932;
   std::string outputText_, errorText_;
-  std::shared_ptr<const std::string> shownOutput_;  // the output as the output window shows it
+  TSharedBytes screenOutput_;  // "4 Screen" output, left here by the job
+  TSharedBytes shownOutput_;   // the output as the output window shows it, until it closes
   std::unique_ptr<TJobBridge> bridge_;
   std::unique_ptr<TThreadDoJob> job_;
   int busyCursors_ = 0;

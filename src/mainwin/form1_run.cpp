@@ -158,7 +158,8 @@ bool TForm1::WriteClipboardFile() {
 
 void TForm1::StartJob() {
   outputText_.clear();
-  shownOutput_.reset();
+  shownOutput_ = {};
+  screenOutput_ = {};
   errorText_.clear();
   btnTerminate->show();
   btnTerminate->repaint();
@@ -179,7 +180,7 @@ void TForm1::StartJob() {
   record.Parallel = settings_.Parallel;
 
   bridge_->Open();
-  job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_);
+  job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_, &screenOutput_);
   job_->Start();
 }
 
@@ -199,10 +200,13 @@ void TForm1::EndOfJob() {
   const TextEncoding encoding = job_->Record().Encoding;
   job_.reset();
   RestoreCursor();
+  TSharedBytes screen = std::move(screenOutput_);
+  screenOutput_ = {};
   if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_, encoding);
-  else if (!outputText_.empty() || outputMode == omScreen) {
-    // The output window reads the collected bytes where they are.
-    shownOutput_ = std::make_shared<const std::string>(std::move(outputText_));
+  else if (outputMode == omScreen || !outputText_.empty()) {
+    // The output window reads the collected bytes where they are: "4 Screen"
+    // output in the memory file gawk wrote it to.
+    shownOutput_ = outputMode == omScreen ? std::move(screen) : TSharedBytes::FromString(std::move(outputText_));
     outputText_.clear();
     frmError_->ShowStandardOutputForm(shownOutput_, encoding);
   }

@@ -53,6 +53,7 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
 
   Memo1 = new TOutputText(this);
   Memo1->setObjectName("Memo1");
+  Memo1->setAccessibleName(QString::fromUtf8("AWKからの出力"));
   TEditor& ed = Memo1->Editor();
   ed.SetReadOnly(true);
   ed.Ruler().SetVisible(false);
@@ -104,38 +105,38 @@ void TfrmError::Present() {
   activateWindow();
 }
 
-void TfrmError::Load(std::shared_ptr<const std::string> text, TextEncoding encoding) {
+void TfrmError::Load(const TSharedBytes& text, TextEncoding encoding) {
   encoding_ = encoding;
-  Memo1->Editor().Lines().LoadFromText(std::move(text));
+  Memo1->Editor().Lines().LoadFromText(text);
 }
 
 void TfrmError::ShowErrorForm(const std::string& errorText, TextEncoding encoding) {
   SetHeading("ERROR", Qt::red);
-  Load(std::make_shared<const std::string>(errorText), encoding);
+  Load(TSharedBytes::FromString(errorText), encoding);
   Present();
 }
 
 void TfrmError::ShowStandardOutputForm(const std::string& outputText, TextEncoding encoding) {
-  ShowStandardOutputForm(std::make_shared<const std::string>(outputText), encoding);
+  ShowStandardOutputForm(TSharedBytes::FromString(outputText), encoding);
 }
 
-void TfrmError::ShowStandardOutputForm(std::shared_ptr<const std::string> outputText, TextEncoding encoding) {
+void TfrmError::ShowStandardOutputForm(const TSharedBytes& outputText, TextEncoding encoding) {
   SetHeading("STANDARD OUTPUT", QColor(0, 128, 0));
-  Load(std::move(outputText), encoding);
+  Load(outputText, encoding);
   Present();
 }
 
 void TfrmError::ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes) {
   if (!stderrBytes.empty()) {
     SetHeading("AWK Options", QColor(0, 128, 0));
-    Load(std::make_shared<const std::string>(stderrBytes), TextEncoding::Cp932);
+    Load(TSharedBytes::FromString(stderrBytes), TextEncoding::Cp932);
   } else {
     // One more line after what the area holds.
     std::string text = Memo1->Editor().Lines().GetTextStr();
     if (!text.empty() && text.back() != '\n') text += "\r\n";
     text += stdoutBytes;
     if (text.empty() || (text.back() != '\n' && text.back() != '\r')) text += "\r\n";
-    Load(std::make_shared<const std::string>(std::move(text)), encoding_);
+    Load(TSharedBytes::FromString(std::move(text)), encoding_);
   }
   Present();
 }
@@ -148,6 +149,7 @@ std::string TfrmError::TextBytes() const { return Memo1->Editor().Lines().GetTex
 void TfrmError::HideAndClear() {
   hide();
   Memo1->Editor().Lines().Clear();
+  emit Cleared();
 }
 
 void TfrmError::closeEvent(QCloseEvent* event) {

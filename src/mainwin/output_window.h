@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/encoding.h"
+#include "core/shared_bytes.h"
 
 class QAction;
 class QLabel;
@@ -27,8 +28,7 @@ class TfrmError : public QDialog {
   void ShowErrorForm(const std::string& errorText, TextEncoding encoding = TextEncoding::Cp932);
   void ShowStandardOutputForm(const std::string& outputText, TextEncoding encoding = TextEncoding::Cp932);
   // The same without copying: the text area reads from outputText.
-  void ShowStandardOutputForm(std::shared_ptr<const std::string> outputText,
-                              TextEncoding encoding = TextEncoding::Cp932);
+  void ShowStandardOutputForm(const TSharedBytes& outputText, TextEncoding encoding = TextEncoding::Cp932);
   // "AwkOptions": with standard error text, the options form holding it;
   // otherwise the standard output added as one more line.
   void ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes);
@@ -42,6 +42,10 @@ class TfrmError : public QDialog {
   std::string TextBytes() const;
   TEditorWidget* TextArea() const { return Memo1; }
 
+ signals:
+  // Hidden and emptied: what it showed may be freed.
+  void Cleared();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
@@ -50,7 +54,7 @@ class TfrmError : public QDialog {
   void SetHeading(const QString& text, const QColor& colour);
   void Present();
   void HideAndClear();
-  void Load(std::shared_ptr<const std::string> text, TextEncoding encoding);
+  void Load(const TSharedBytes& text, TextEncoding encoding);
 
   TextEncoding encoding_ = TextEncoding::Cp932;
   QLabel* Label1;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QtTest>
 
@@ -253,6 +255,8 @@ class EditorWindowTest : public QObject {
     QVERIFY(!w->Save());
     QVERIFY(w->Modified());
     QCOMPARE(w->windowTitle(), QString::fromUtf8("新規ファイル"));
+    auto accessibleName = [&] { return QAccessible::queryAccessibleInterface(&w->Editor1())->text(QAccessible::Name); };
+    QCOMPARE(accessibleName(), QString::fromUtf8("新規ファイル"));
     env.host.ext = ".gwk";
     env.choosers.saveAnswers = {env.Path("s.gwk")};
     w->mnuFileSaveAs->trigger();
@@ -261,6 +265,7 @@ class EditorWindowTest : public QObject {
     QCOMPARE(env.choosers.initialPath, QString());
     QCOMPARE(w->FilePath(), env.Path("s.gwk"));
     QCOMPARE(w->windowTitle(), env.Path("s.gwk"));
+    QCOMPARE(accessibleName(), env.Path("s.gwk"));  // screen readers follow the file
     QVERIFY(!w->Modified());
     QCOMPARE(FileBytes(env.Path("s.gwk")), Text(w));
     // The next Save As starts from the file's name.
@@ -319,7 +324,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(w->mnuEditUndo->isEnabled() && w->mnuEditSelectAll->isEnabled());
     w->btnCopy->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(clip->text(), QString("abc\r\n"));
+    QCOMPARE(clip->text(), QString("abc\n"));
     QVERIFY(w->btnPaste->isEnabled());
     emit w->mnuEdit->aboutToShow();
     QVERIFY(w->mnuEditPaste->isEnabled());
@@ -447,6 +452,81 @@ class EditorWindowTest : public QObject {
     }
     QVERIFY(!Has(sel, cell(0, 5, 2), fuchsia));
     QCOMPARE(Pixel(sel, cell(0, 5).left(), cell(0, 5).top()), QColor(0, 0, 128));
+  }
+
+  // Bold, italic and underline chosen for comments and strings are drawn
+  // by the row hook, and a change from the settings dialog shows at once.
+  void commentAndStringStylesAreDrawn() {
+    EditorEnv env;
+    TfrmEditor* w = env.host.Open(env.Write("s.awk", "x = \"note\" # note\r\n"));
+    w->resize(600, 200);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    TEditorWidget& e = w->Editor1();
+    const TEditor& c = e.Editor();
+    auto render = [&] {
+      QImage img(e.viewport()->size(), QImage::Format_RGB32);
+      img.fill(Qt::gray);
+      QPainter p(&img);
+      e.Renderer().Paint(p, img.rect());
+      return img;
+    };
+    const int cw = c.ColWidth();
+    auto cell = [&](int col, int len) {
+      return QRect(c.LeftMargin() + col * cw, c.TopMargin(), len * cw, c.FontHeight());
+    };
+    auto ink = [](const QImage& img, const QRect& r) {
+      int n = 0;
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+          if (img.pixelColor(x, y) != QColor(Qt::white)) ++n;
+      return n;
+    };
+    auto sameIn = [](const QImage& a, const QImage& b, const QRect& r) {
+      return a.copy(r) == b.copy(r);
+    };
+    const QRect str = cell(5, 4), cmt = cell(11, 6), code = cell(0, 4);
+    TGawkFountain& scheme = w->SettingsScheme();
+    scheme.Comment().SetStyle(0);
+    scheme.Str().SetStyle(0);
+    const QImage plain = render();
+    QVERIFY(ink(plain, cmt) > 0);
+
+    struct Case {
+      const char* name;
+      TFontStyle style;
+    };
+    for (const Case& k : {Case{"bold", fsBold}, Case{"italic", fsItalic}, Case{"underline", fsUnderline}}) {
+      scheme.Comment().SetStyle(FontStyleBit(k.style));
+      scheme.Str().SetStyle(FontStyleBit(k.style));
+      const QImage img = render();
+      QVERIFY2(!sameIn(img, plain, cmt), k.name);
+      QVERIFY2(!sameIn(img, plain, str), k.name);
+      QVERIFY2(sameIn(img, plain, code), k.name);
+      if (k.style == fsBold) QVERIFY2(ink(img, cmt) > ink(plain, cmt), k.name);
+      if (k.style == fsUnderline) {
+        // The dotted line one pixel above the cell's bottom, under the text only.
+        const int ly = cmt.top() + c.FontHeight() - 1;
+        QVERIFY(ink(img, QRect(cmt.left(), ly, cmt.width(), 1)) >= cmt.width() / 2 - 1);
+        QCOMPARE(ink(plain, QRect(cmt.left(), ly, cmt.width(), 1)), 0);
+        QCOMPARE(ink(img, QRect(code.left(), ly, code.width(), 1)), 0);
+      }
+    }
+
+    // From the dialog: Bold for comments, 設定, and the next paint shows it.
+    scheme.Comment().SetStyle(0);
+    scheme.Str().SetStyle(0);
+    w->ExecDialog = [](QDialog& d) {
+      auto& f = static_cast<TfrmFont&>(d);
+      f.Cmt.bold->click();
+      f.btnSet->click();
+      return d.result();
+    };
+    w->mnuSettingColor->trigger();
+    QCOMPARE(scheme.Comment().Style(), FontStyleBit(fsBold));
+    const QImage after = render();
+    QVERIFY(ink(after, cmt) > ink(plain, cmt));
+    QVERIFY(sameIn(after, plain, str));
   }
 
   void fontDialogConfirmedStoresAndApplies() {

@@ -134,6 +134,39 @@ class FindReplaceTest : public QObject {
     QCOMPARE(ReplaceQuestionPosition(QPoint(799, 300), QSize(200, 100), 16, screen), QPoint(796, 184));
   }
 
+  // What is typed is what is searched, with one Enter: a history entry that
+  // begins with the typed text is never filled in.
+  void typedTextIsNotCompletedFromHistory() {
+    RecordingMessages m;
+    Session s("co count");
+    s.findHistory = {"count"};
+    s.replaceHistory = {"apple"};
+    QString typedReplace;
+    s.fr.ExecDialog = [&](QDialog& d) {
+      d.show();
+      auto* find = d.findChild<QComboBox*>("ComboBox1");
+      find->clearEditText();
+      QTest::keyClicks(find->lineEdit(), "co");
+      if (auto* rep = d.findChild<QComboBox*>("ComboBox2")) {
+        rep->setFocus();
+        QTest::keyClicks(rep->lineEdit(), "a");
+        QTest::keyClick(rep->lineEdit(), Qt::Key_Tab);
+        typedReplace = rep->currentText();
+        d.findChild<QPushButton*>("btnCancel")->click();
+        return d.result();
+      }
+      QTest::keyClick(find->lineEdit(), Qt::Key_Return);
+      return d.result();
+    };
+    s.fr.Find();
+    QCOMPARE(s.fr.FindText, std::string("co"));
+    QCOMPARE(s.editor.Editor().SelLength(), 2);
+    QCOMPARE(s.editor.Editor().SelStart(), 0);
+    s.editor.Editor().SetRowCol(0, 0);
+    s.fr.Replace();
+    QCOMPARE(typedReplace, U("a"));
+  }
+
   void historiesIgnoreLetterCase() {
     RecordingMessages m;
     Session s("BEGIN Begin");

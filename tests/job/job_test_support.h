@@ -3,11 +3,14 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -64,6 +67,47 @@ inline pid_t ReadPid(const std::filesystem::path& p) {
   } catch (...) {
     return 0;
   }
+}
+
+// The file behind the mapping that holds addr ("" when none, or anonymous).
+inline std::string MappedFile(const void* addr) {
+  std::ifstream maps("/proc/self/maps");
+  const auto a = reinterpret_cast<std::uintptr_t>(addr);
+  for (std::string line; std::getline(maps, line);) {
+    unsigned long from = 0, to = 0;
+    if (std::sscanf(line.c_str(), "%lx-%lx", &from, &to) != 2 || a < from || a >= to) continue;
+    const std::size_t path = line.find('/');
+    return path == std::string::npos ? std::string() : line.substr(path);
+  }
+  return {};
+}
+
+// How many of this process's mappings come from the job's memory files.
+inline int MemoryFileMappings() {
+  std::ifstream maps("/proc/self/maps");
+  int n = 0;
+  for (std::string line; std::getline(maps, line);) n += line.find("/memfd:tolvan-output") != std::string::npos;
+  return n;
+}
+
+// What the process holds in memory: its resident set plus the pages of
+// every memory file it has open (those count in no process's RSS).
+inline std::size_t MemoryInUse() {
+  std::size_t bytes = 0;
+  {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("VmRSS:", 0) == 0) bytes += std::stoul(line.substr(6)) * 1024;
+  }
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+    std::error_code lec;
+    const std::string target = std::filesystem::read_symlink(e.path(), lec).string();
+    if (lec || target.rfind("/memfd:", 0) != 0) continue;
+    struct stat st {};
+    if (::stat(e.path().c_str(), &st) == 0) bytes += static_cast<std::size_t>(st.st_blocks) * 512;
+  }
+  return bytes;
 }
 
 class RecordingHost : public TJobHost {

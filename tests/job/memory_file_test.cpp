@@ -1,7 +1,10 @@
 #include "job/memory_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +74,102 @@ TEST(MemoryFile, CopiesToAFileAtItsPositionOrItsEnd) {
   EXPECT_TRUE(empty.CopyTo(fd));
   ::close(fd);
   EXPECT_EQ(test::ReadBytes(path), "");
+}
+
+std::string Pattern(std::size_t n) {
+  std::string bytes(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>('!' + i % 89);
+  return bytes;
+}
+
+// The bytes are the file's own pages, a zero byte follows them whatever
+// the size (a page boundary included), and they outlive the file object.
+TEST(MemoryFileShare, MapsTheFileItselfWithAZeroAfter) {
+  for (std::size_t size : {std::size_t{1}, std::size_t{4095}, std::size_t{4096}, std::size_t{4097},
+                           std::size_t{8192}, std::size_t{300000}}) {
+    const std::string bytes = Pattern(size);
+    TSharedBytes shared;
+    {
+      TMemoryFile m;
+      Write(m.fd(), bytes);
+      shared = m.Share();
+      EXPECT_TRUE(m.Sealed());
+      EXPECT_LT(::write(m.fd(), "x", 1), 0);
+    }
+    ASSERT_EQ(shared.Size, size);
+    EXPECT_EQ(shared.View(), bytes) << size;
+    EXPECT_EQ(shared.Data.get()[size], '\0') << size;
+    EXPECT_EQ(test::MappedFile(shared.Data.get()).rfind("/memfd:tolvan-output", 0), 0u) << size;
+  }
+  TMemoryFile empty;
+  EXPECT_TRUE(empty.Share().Empty());
+}
+
+TEST(MemoryFileShare, TheMappingGoesWithTheLastHolder) {
+  const int before = test::MemoryFileMappings();
+  TSharedBytes shared;
+  {
+    TMemoryFile m;
+    Write(m.fd(), Pattern(100000));
+    shared = m.Share();
+  }
+  TSharedBytes copy = shared;
+  shared = {};
+  EXPECT_EQ(test::MemoryFileMappings(), before + 1);
+  EXPECT_EQ(copy.View(), Pattern(100000));
+  copy = {};
+  EXPECT_EQ(test::MemoryFileMappings(), before);
+}
+
+// A file that cannot be sealed (someone maps it writable) could be cut
+// short under a mapping: its bytes are copied out instead.
+TEST(MemoryFileShare, UnsealableFileIsCopied) {
+  TMemoryFile m;
+  const std::string bytes = Pattern(10000);
+  Write(m.fd(), bytes);
+  void* w = ::mmap(nullptr, bytes.size(), PROT_READ | PROT_WRITE, MAP_SHARED, m.fd(), 0);
+  ASSERT_NE(w, MAP_FAILED);
+  TSharedBytes shared = m.Share();
+  EXPECT_FALSE(m.Sealed());
+  EXPECT_EQ(shared.View(), bytes);
+  EXPECT_EQ(shared.Data.get()[shared.Size], '\0');
+  static_cast<char*>(w)[0] = '#';
+  ::munmap(w, bytes.size());
+  EXPECT_EQ(shared.View(), bytes);
+}
+
+TEST(MemoryFileAppend, FollowsWhatIsThereAndRefusesASealedFile) {
+  TMemoryFile all, a, b, empty;
+  Write(all.fd(), "head:");
+  Write(a.fd(), Pattern(70000));
+  Write(b.fd(), "tail");
+  a.Seal();
+  all.Append(a);
+  all.Append(empty);
+  all.Append(b);
+  EXPECT_EQ(all.Share().View(), "head:" + Pattern(70000) + "tail");
+  EXPECT_THROW(all.Append(b), std::logic_error);
+  EXPECT_EQ(a.Share().View(), Pattern(70000));  // the source is left as it was
+}
+
+// An unnamed file lies on its folder's file system without a name there,
+// and is copied out whole.
+TEST(UnnamedFile, NoNameAndCopiedWhole) {
+  test::TempDir dir;
+  auto f = TUnnamedFile::In(dir.path().string());
+  ASSERT_TRUE(f.has_value());
+  EXPECT_GT(f->fd(), 2);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  const std::string bytes = Pattern(200000);
+  Write(f->fd(), bytes);
+  EXPECT_EQ(f->Size(), bytes.size());
+  const auto path = (dir / "out").string();
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+  EXPECT_TRUE(f->CopyTo(fd));
+  ::close(fd);
+  EXPECT_EQ(test::ReadBytes(path), bytes);
+  EXPECT_FALSE(TUnnamedFile::In((dir / "missing").string()).has_value());
 }
 
 }  // namespace

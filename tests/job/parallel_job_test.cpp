@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "job/thread_do_job.h"
 #include "job_test_support.h"
@@ -201,8 +204,68 @@ TEST_F(ParallelJob, CancelLeavesNoGawkAndNoOutputAfterIt) {
   for (int i = 0; i < 8; ++i) {
     auto name = "new_in" + std::to_string(i) + ".txt";
     if (i == 5) EXPECT_EQ(ReadBytes(dir / name), "stale output\n");
+    // The run whose turn it was had its file made, as one after another.
+    else if (i == 0) EXPECT_EQ(ReadBytes(dir / name), "");
     else EXPECT_FALSE(fs::exists(dir / name)) << name;
   }
+}
+
+// Two runs of 320 MB at once into one output file, the second finishing
+// long before the first: the first writes straight into the file, the
+// second waits on the disk, so the process never holds either in memory
+// (memory files count in no process's RSS, so they are counted here).
+TEST(ParallelMemory, LargeFileOutputsNeverWaitInMemory) {
+  test::TempDir dir;
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 2; ++i) {
+    inputs.push_back((dir / ("big" + std::to_string(i) + ".txt")).string());
+    WriteBytes(inputs.back(), "x\n");
+  }
+  constexpr std::size_t kLine = 200, kLines = 1600000, kRun = kLine * kLines;
+  TJobRecord r;
+  r.Base = OneLiner("FILENAME ~ /big0/ { system(\"sleep 1\") } "
+                    "{ s = sprintf(\"%-9s%0" + std::to_string(kLine - 10) + "d\", FILENAME ~ /big0/ ? \"first\" : \"second\", 0); "
+                    "for (i = 0; i < " + std::to_string(kLines) + "; i++) print s }");
+  r.InputList = inputs;
+  r.OutputMode = omFileAppend;
+  r.OutputName = (dir / "out.txt").string();
+  r.Parallel = 2;
+
+  std::atomic<bool> stop{false};
+  std::atomic<std::size_t> peak{test::MemoryInUse()};
+  std::thread sampler([&] {
+    while (!stop) {
+      peak = std::max<std::size_t>(peak, test::MemoryInUse());
+      std::this_thread::sleep_for(5ms);
+    }
+  });
+  test::RecordingHost host;
+  std::string out, err;
+  {
+    TThreadDoJob job(r, host, out, err);
+    job.Start();
+    EXPECT_TRUE(host.WaitEnded(600s));
+    job.WaitFor();
+  }
+  stop = true;
+  sampler.join();
+  EXPECT_EQ(err, "");
+  EXPECT_LT(peak.load(), 300u << 20) << "peak " << (peak.load() >> 20) << " MB";
+
+  // Both outputs, whole and in input order.
+  EXPECT_EQ(fs::file_size(r.OutputName), 2 * kRun);
+  std::ifstream f(r.OutputName, std::ios::binary);
+  auto lineAt = [&](std::size_t at) {
+    f.seekg(static_cast<std::streamoff>(at));
+    std::string line;
+    std::getline(f, line);
+    return line.substr(0, line.find(' '));
+  };
+  EXPECT_EQ(lineAt(0), "first");
+  EXPECT_EQ(lineAt(kRun - kLine), "first");
+  EXPECT_EQ(lineAt(kRun), "second");
+  EXPECT_EQ(lineAt(2 * kRun - kLine), "second");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);  // nothing left beside it
 }
 
 }  // namespace

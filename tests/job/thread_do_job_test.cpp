@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "job_test_support.h"
 #include "support/temp_dir.h"
 
@@ -28,9 +30,10 @@ BaseCommandLine OneLinerBase(const std::string& program) {
 struct Job {
   test::RecordingHost host;
   std::string out, err;
+  TSharedBytes* screen = nullptr;
 
   void Run(TJobRecord record) {
-    TThreadDoJob job(std::move(record), host, out, err);
+    TThreadDoJob job(std::move(record), host, out, err, screen);
     job.Start();
     ASSERT_TRUE(host.WaitEnded(60s));
     job.WaitFor();
@@ -272,6 +275,69 @@ TEST_F(JobThread, NullInputRunsBeginAndEndOnly) {
   m.Run(r);
   EXPECT_TRUE(m.host.progress.empty());
   EXPECT_EQ(m.out + m.err, "");
+}
+
+// "4 Screen" output left shared holds exactly what the output text would
+// hold, in every procedure that collects, and is the memory file the runs
+// wrote, mapped, not a copy of it. The text stays empty.
+TEST_F(JobThread, SharedScreenOutputIsWhatTheTextWouldHold) {
+  auto clip = (dir / "TEMPCLIP.txt").string();
+  WriteBytes(clip, "x y\nz");
+  struct Case {
+    const char* name;
+    std::function<void(TJobRecord&)> set;
+  };
+  const std::vector<Case> cases = {
+      {"collect loop", [](TJobRecord&) {}},
+      {"one input", [&](TJobRecord& r) { r.InputList = {b}; }},
+      {"no output", [](TJobRecord& r) { r.Base = OneLinerBase("{ }"); }},
+      {"error in the second", [](TJobRecord& r) {
+         r.Base = OneLinerBase("{ print } FILENAME ~ /b.txt/ { print \"bad\" > \"/dev/stderr\" }");
+       }},
+      {"single command line", [](TJobRecord& r) { r.SingleCommandLine = true; }},
+      {"clipboard input", [&](TJobRecord& r) {
+         r.InputMode = imClipboard;
+         r.ClipboardFile = clip;
+       }},
+      {"null input", [](TJobRecord& r) {
+         r.InputMode = imNull;
+         r.Base = OneLinerBase("BEGIN { printf \"%5000s\", \"b\" }");
+       }},
+      {"three at once", [](TJobRecord& r) { r.Parallel = 3; }},
+      {"three at once, an error", [](TJobRecord& r) {
+         r.Parallel = 3;
+         r.Base = OneLinerBase("{ print } FILENAME ~ /c.txt/ { print \"bad\" > \"/dev/stderr\" }");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TJobRecord r = Record(omScreen);
+    c.set(r);
+    Job text;
+    text.Run(r);
+    Job shared;
+    TSharedBytes bytes;
+    shared.screen = &bytes;
+    shared.Run(r);
+    EXPECT_EQ(bytes.View(), text.out);
+    EXPECT_EQ(shared.out, "");
+    EXPECT_EQ(shared.err, text.err);
+    EXPECT_EQ(shared.Progress(), text.Progress());
+    if (!bytes.Empty()) {
+      EXPECT_EQ(test::MappedFile(bytes.Data.get()).rfind("/memfd:tolvan-output", 0), 0u);
+      EXPECT_EQ(bytes.Data.get()[bytes.Size], '\0');
+    }
+  }
+  EXPECT_EQ(test::MemoryFileMappings(), 0);  // nothing kept once the bytes are dropped
+
+  // Other output choices leave it alone and fill the text as before.
+  Job null;
+  TSharedBytes untouched;
+  null.screen = &untouched;
+  null.Run(Record(omNull));
+  EXPECT_EQ(null.out, "a1\na2\nb1\nc1\n");
+  EXPECT_TRUE(untouched.Empty());
+  EXPECT_FALSE(untouched.Data);
 }
 
 TEST_F(JobThread, ProgramThatCannotStartEndsInTheErrorForm) {

@@ -184,7 +184,7 @@ class CatalogueTest : public QObject {
     w->WaitForJob();
     QCOMPARE(env.messages.Texts(), QStringList());
     QCOMPARE(w->ErrorText(), std::string());
-    QCOMPARE(w->OutputText(), std::string("\xED\x40"));
+    QCOMPARE(std::string(w->OutputText()), std::string("\xED\x40"));
     w->close();
     QCOMPARE(Slurp(env.Folder() + "/cmdopt.dat"), std::string("-v y=\xFF\r\n-v x=\xED\x40\r\n"));
   }

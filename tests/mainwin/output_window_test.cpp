@@ -1,5 +1,6 @@
 #include "mainwin/output_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -20,7 +21,7 @@ class OutputWindowTest : public QObject {
   void keepsTheOutputBytes() {
     TfrmError w;
     const std::string out("\xFF\xED\x40 x\n\x81\x5C\r\nlast", 14);
-    w.ShowStandardOutputForm(std::make_shared<const std::string>(out));
+    w.ShowStandardOutputForm(TSharedBytes::FromString(std::make_shared<const std::string>(out)));
     QVERIFY(w.isVisible());
     QCOMPARE(w.Heading(), QString("STANDARD OUTPUT"));
     QCOMPARE(w.TextBytes(), std::string("\xFF\xED\x40 x\r\n\x81\x5C\r\nlast", 15));
@@ -54,6 +55,12 @@ class OutputWindowTest : public QObject {
     QVERIFY(w.TextArea()->Editor().ReadOnly());
     QVERIFY(!w.TextArea()->Editor().Ruler().Visible());
     QVERIFY(!w.TextArea()->Editor().Leftbar().Visible());
+    // Screen readers find the text area by the window's purpose.
+    QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(w.TextArea());
+    QVERIFY(acc && acc->textInterface());
+    QCOMPARE(acc->text(QAccessible::Name), QString::fromUtf8("AWKからの出力"));
+    QCOMPARE(acc->textInterface()->text(0, 3), QStringLiteral("bad"));
+    QVERIFY(acc->state().readOnly);
   }
 
   void contextMenuCopiesAndSelectsAll() {
@@ -71,7 +78,9 @@ class OutputWindowTest : public QObject {
     QCOMPARE(w.TextArea()->Editor().GetSelText(), std::string("one\r\ntwo\r\n"));
     QApplication::clipboard()->clear();
     actions[0]->trigger();
-    QCOMPARE(QApplication::clipboard()->text(), QString("one\r\ntwo\r\n"));
+    // Other programs get LF line ends; the program's own format keeps CR LF.
+    QCOMPARE(QApplication::clipboard()->text(), QString("one\ntwo\n"));
+    QCOMPARE(QApplication::clipboard()->mimeData()->data(kCp932Mime), QByteArray("one\r\ntwo\r\n"));
   }
 
   // Each result replaces the last; hiding empties the area; the options

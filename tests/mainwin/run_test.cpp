@@ -4,11 +4,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "editor/view/editor_widget.h"
 #include "mainwin/output_window.h"
 #include "settings/settings.h"
 #include "mainwin_fixture.h"
@@ -27,6 +29,13 @@ void UseOneLiner(TForm1* w, const QString& text) {
 void RunAndWait(TForm1* w) {
   w->RunScript();
   w->WaitForJob();
+}
+
+// How many of this process's mappings come from the job's memory files.
+int MemoryFileMappings() {
+  QFile maps("/proc/self/maps");
+  if (!maps.open(QIODevice::ReadOnly)) return -1;
+  return static_cast<int>(maps.readAll().count("/memfd:tolvan-output"));
 }
 }  // namespace
 
@@ -194,11 +203,53 @@ class RunTest : public QObject {
     w->AddInputFiles({a, b});
     Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
     RunAndWait(w.get());
-    QCOMPARE(w->OutputText(), std::string("AB\xC3\x97\nCD\xC3\x97\n"));
+    QCOMPARE(std::string(w->OutputText()), std::string("AB\xC3\x97\nCD\xC3\x97\n"));
     QVERIFY(w->OutputWindow()->isVisible());
     QCOMPARE(w->OutputWindow()->Heading(), QString("STANDARD OUTPUT"));
     QVERIFY(Child<QPushButton>(w.get(), "btnRun")->isEnabled());
     QVERIFY(Child<QToolButton>(w.get(), "btnTerminate")->isHidden());
+  }
+
+  // What the output window showed is freed when it closes, not kept until
+  // the next Run: "4 Screen" output (the memory file gawk wrote, mapped),
+  // other collected output and the error text alike.
+  void closingTheOutputWindowFreesItsText() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    auto* output = Child<QComboBox>(w.get(), "cmbOutput");
+    auto* close = w->OutputWindow()->findChild<QPushButton*>("btnClose");
+    QVERIFY(close);
+    struct Case {
+      int output;
+      const char* program;
+      bool mapped;
+    };
+    const Case cases[] = {
+        {3, "BEGIN { for (i = 0; i < 20000; i++) print i }", true},
+        {5, "BEGIN { for (i = 0; i < 20000; i++) print i }", false},
+        {3, "BEGIN { print \"bad\" > \"/dev/stderr\" }", false},
+    };
+    for (const Case& c : cases) {
+      output->setCurrentIndex(c.output);
+      UseOneLiner(w.get(), c.program);
+      RunAndWait(w.get());
+      QVERIFY(w->OutputWindow()->isVisible());
+      QCOMPARE(MemoryFileMappings() > 0, c.mapped);
+      QCOMPARE(w->OutputText().size() + w->ErrorText().size() > 100, c.mapped || c.output == 5);
+      QVERIFY(w->OutputWindow()->TextArea()->Editor().Lines().GetCount() > 0);
+      if (c.output == 5) {
+        // Closed with the title bar's box this time.
+        w->OutputWindow()->close();
+      } else {
+        close->click();
+      }
+      QVERIFY(!w->OutputWindow()->isVisible());
+      QVERIFY(w->OutputText().empty());
+      QVERIFY(w->ErrorText().empty());
+      QCOMPARE(MemoryFileMappings(), 0);
+    }
   }
 
   void filesNewWritesBesideEachInput() {
@@ -277,7 +328,7 @@ class RunTest : public QObject {
                              "FILENAME ~ /b.txt/ { printf \"\" > \"" + go + "\" } { print }"));
     RunAndWait(w.get());
     QCOMPARE(w->OutputWindow()->Heading(), QString("STANDARD OUTPUT"));
-    QCOMPARE(w->OutputText(), std::string("a\nb\n"));
+    QCOMPARE(std::string(w->OutputText()), std::string("a\nb\n"));
   }
 
   void errorsShowTheErrorForm() {

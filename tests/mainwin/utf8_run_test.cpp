@@ -40,7 +40,7 @@ class Utf8RunTest : public QObject {
     UseOneLiner(w.get(), U("/日本/ { print length($0) \":\" $0 }"));
     RunAndWait(w.get());
     QCOMPARE(w->ErrorText(), std::string());
-    QCOMPARE(w->OutputText(), std::string("5:日本語の行\n3:東日本\n"));
+    QCOMPARE(std::string(w->OutputText()), std::string("5:日本語の行\n3:東日本\n"));
     TfrmError* out = w->OutputWindow();
     QVERIFY(out->isVisible());
     QCOMPARE(out->Encoding(), TextEncoding::Utf8);
@@ -57,7 +57,7 @@ class Utf8RunTest : public QObject {
     Child<QComboBox>(w.get(), "cmbOutput")->setCurrentIndex(3);
     UseOneLiner(w.get(), U("BEGIN { print length(\"日本語\") \"表\" }"));
     RunAndWait(w.get());
-    QCOMPARE(w->OutputText(), std::string("6\x95\x5C\n"));  // 表 comes back whole despite its 0x5C
+    QCOMPARE(std::string(w->OutputText()), std::string("6\x95\x5C\n"));  // 表 comes back whole despite its 0x5C
     QCOMPARE(w->OutputWindow()->Encoding(), TextEncoding::Cp932);
     QCOMPARE(w->OutputWindow()->Text(), U("6表\r\n"));
   }
@@ -75,7 +75,7 @@ class Utf8RunTest : public QObject {
     file->setCurrentIndex(file->findText("len.awk"));
     RunAndWait(w.get());
     QCOMPARE(w->ErrorText(), std::string());
-    QCOMPARE(w->OutputText(), std::string("3\n"));
+    QCOMPARE(std::string(w->OutputText()), std::string("3\n"));
     QCOMPARE(w->OutputWindow()->Encoding(), TextEncoding::Utf8);
   }
 
@@ -106,11 +106,11 @@ class Utf8RunTest : public QObject {
     UseOneLiner(w.get(), U("BEGIN { print s \"😀\" }"));
     RunAndWait(w.get());
     QCOMPARE(w->ErrorText(), std::string());
-    QCOMPARE(w->OutputText(), std::string("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\n"));
+    QCOMPARE(std::string(w->OutputText()), std::string("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\n"));
     QCOMPARE(opt->count(), 0);  // not kept in the history
     opt->setEditText(U("-v s=表"));
     RunAndWait(w.get());
-    QCOMPARE(w->OutputText(), std::string("表\xF0\x9F\x98\x80\n"));
+    QCOMPARE(std::string(w->OutputText()), std::string("表\xF0\x9F\x98\x80\n"));
     QCOMPARE(opt->count(), 1);
 
     const QString oneLinerFile = env.Folder() + "/scripts/One-Liner/One-Liner.txt";

@@ -272,12 +272,15 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   // A Ctrl-Z as the very last byte is the old end-of-file mark and is not
   // text. A Ctrl-Z with text after it is kept as an ordinary byte: cutting
   // the text there would lose the rest of the file at the next save.
-  Fd fd(::open(Name.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK, opening a named pipe waits for a writer for ever.
+  Fd fd(::open(Name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) ThrowOpen(Name, errno);
   std::size_t length = 0;
   {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) ThrowOpen(Name, errno);
+    if (!S_ISREG(st.st_mode))
+      throw EFOpenError("Cannot open file \"" + Name.string() + "\". Not a regular file");
     length = static_cast<std::size_t>(st.st_size);
     if (length > 0) {
       char last = 0;
@@ -360,16 +363,20 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
 }
 
 void TEditorStrings::LoadFromText(std::shared_ptr<const std::string> Text) {
+  LoadFromText(TSharedBytes::FromString(std::move(Text)));
+}
+
+void TEditorStrings::LoadFromText(const TSharedBytes& Text) {
   TEditorScreenStrings& s = Store();
   UpdateScope scope(*this);
   s.Clear();
   TEditorStringList scratch;
-  if (Text && !Text->empty()) {
-    // The string's terminating zero is the readable byte after the text
-    // that the line cutter needs.
-    const char* text = Text->data();
-    const std::size_t n = Text->size();
-    std::shared_ptr<const char> owner(Text, text);
+  if (Text.Data && Text.Size > 0) {
+    // The zero byte after the text is the readable byte that the line
+    // cutter needs.
+    const char* text = Text.Data.get();
+    const std::size_t n = Text.Size;
+    const std::shared_ptr<const char>& owner = Text.Data;
     TRowBlocks& rows = scratch.Blocks();
     std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
     std::size_t lineStart = 0, blockStart = 0, from = 0;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/shared_bytes.h"
 #include "editor/model/editor_client.h"
 #include "editor/model/screen_strings.h"
 
@@ -48,6 +49,8 @@ class TEditorStrings {
   // edited, and it is kept alive as long as they do. Lines end at CR, LF or
   // CR LF; every byte is kept (no end-of-file mark is taken off).
   void LoadFromText(std::shared_ptr<const std::string> Text);
+  // The same for bytes that are not a string (a memory file's mapping).
+  void LoadFromText(const TSharedBytes& Text);
   // Writes the text (CR LF line ends) to a file; throws EFOpenError.
   void SaveToFile(const std::filesystem::path& Name) const;
 

@@ -58,6 +58,10 @@ std::uint32_t& TCellText::Face::Slot(unsigned code) {
 std::uint32_t TCellText::Lookup(Face& f, std::string_view s, std::size_t pos, std::uint32_t& slot) {
   const char32_t cp = cp932::DecodeChar(s, pos);
   std::uint32_t g = kNoInk;
+  if (cp == cp932::kReplacement) {
+    slot = kBadBytes;
+    return slot;
+  }
   if (cp > 0x20 && cp != 0x7F && cp != 0x3000 && cp <= 0xFFFF) {
     const QChar ch(static_cast<char16_t>(cp));
     quint32 idx = 0;
@@ -82,6 +86,7 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
   Face& f = FaceFor(style);
   for (auto& v : glyphs_) v.clear();
   for (auto& v : points_) v.clear();
+  badCells_.clear();
   const qreal base = y + ascent_;
   // One column of slack on each side for glyphs that reach over their cell.
   const int lo = clipLeft - colWidth, hi = clipRight + colWidth;
@@ -102,7 +107,9 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
       const unsigned code = dbl ? (b << 8) | static_cast<unsigned char>(s[i + 1]) : b;
       std::uint32_t& slot = f.Slot(code);
       const std::uint32_t g = slot == kUnknown ? Lookup(f, s, i, slot) : slot;
-      if (g != kNoInk) {
+      if (g == kBadBytes) {
+        for (std::size_t k = 0; k < n; ++k) badCells_.push_back(cx + static_cast<int>(k) * colWidth);
+      } else if (g != kNoInk) {
         const int k = (g & kFallbackBit) ? 1 : 0;
         glyphs_[k].push_back(g & ~kFallbackBit);
         points_[k].push_back(QPointF(cx, base));
@@ -128,6 +135,24 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
       p.drawGlyphRun(QPointF(0, 0), run);
     }
     if (transformed) p.restore();
+  }
+  if (!badCells_.empty()) {
+    // A hollow box one pixel in from each side of the cell, from the
+    // height of a capital to the baseline: side by side they stay apart.
+    const int top = y + std::max(1, ascent_ / 4);
+    const int bottom = static_cast<int>(base) - 1;
+    const int w = std::max(1, colWidth - 2);
+    for (int bx : badCells_) {
+      const int left = bx + (colWidth > 2 ? 1 : 0);
+      if (w <= 2 || bottom - top < 2) {
+        p.fillRect(QRect(left, top, w, bottom - top + 1), fg);
+        continue;
+      }
+      p.fillRect(QRect(left, top, w, 1), fg);
+      p.fillRect(QRect(left, bottom, w, 1), fg);
+      p.fillRect(QRect(left, top, 1, bottom - top + 1), fg);
+      p.fillRect(QRect(left + w - 1, top, 1, bottom - top + 1), fg);
+    }
   }
   if ((style & FontStyleBit(fsStrikeOut)) && firstX >= 0)
     p.fillRect(QRect(firstX, static_cast<int>(base) - strikeOut_, lastX - firstX, 1), fg);

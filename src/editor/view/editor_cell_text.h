@@ -51,6 +51,9 @@ class TCellText {
   };
   static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
   static constexpr std::uint32_t kNoInk = 0xFFFFFFFEu;
+  // Not valid CP932: a box drawn inside each of its cells instead of the
+  // font's replacement glyph, which is wider than one column.
+  static constexpr std::uint32_t kBadBytes = 0xFFFFFFFDu;
   static constexpr std::uint32_t kFallbackBit = 0x80000000u;
 
   Face& FaceFor(TFontStyles style);
@@ -62,6 +65,7 @@ class TCellText {
   std::array<Face, 4> faces_;  // index: bold | italic << 1
   QList<quint32> glyphs_[2];
   QList<QPointF> points_[2];
+  std::vector<int> badCells_;  // x of each cell that gets the box
 };
 
 }  // namespace tolvan

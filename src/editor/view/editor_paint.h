@@ -48,6 +48,10 @@ class TEditorPaint {
  private:
   // ---- text rows ----
   void PaintText(const TBox& rows, int first, int last);
+  // The row's text, tabs expanded, as far as the columns up to pixel right
+  // need (never past the thousandth column and a margin); true when the
+  // row goes on beyond it.
+  bool RowText(int row, int X, int right, std::string& S) const;
   void PaintRectSelected(const TBox& rc, int X, int row, std::string& S, int Y);
   void PaintLine(const TBox& rc, int X, int row, std::string& S, int Y, bool selected);
   void DrawEof(int X, int Y);
@@ -81,6 +85,7 @@ class TEditorPaint {
   QColor selBk_, selFg_;
   std::unique_ptr<TFountainParser> parser_;
   std::string joined_;
+  bool cut_ = false;  // the row being painted goes on beyond its text here
 };
 
 }  // namespace tolvan

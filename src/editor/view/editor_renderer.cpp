@@ -3,9 +3,11 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 #include "core/codepage.h"
 #include "editor/view/editor_font.h"
+#include "editor/model/wrap.h"
 #include "editor/view/editor_paint.h"
 
 namespace tolvan {
@@ -54,7 +56,9 @@ void TEditorRenderer::DrawTextRect(QPainter& painter, const QRect& rect, int x, 
   const QColor bg = painter.brush().color();
   painter.save();
   painter.setClipRect(rect, Qt::IntersectClip);
-  paint.DrawText(clip, x, y, s, 0, TEditorPaint::DrawLimit(s), fg, opaque ? &bg : nullptr, StylesOf(font_));
+  // The canvas font's styles, as the row hook chose them for the run.
+  const TFontStyles style = StylesOf(painter.font());
+  paint.DrawText(clip, x, y, s, 0, TEditorPaint::DrawLimit(s), fg, opaque ? &bg : nullptr, style);
   painter.restore();
 }
 
@@ -172,7 +176,7 @@ void TEditorPaint::PaintText(const TBox& rows, int first, int last) {
   for (int row = first; row <= last; ++row, y += rh_) {
     const TBox rc{rows.l, y, rows.r, y + rowH};
     if (row < count) {
-      S = e_.ExpandListStr(row);
+      cut_ = RowText(row, X, rows.r, S);
       if (selColours)
         PaintRectSelected(rc, X, row, S, y);
       else
@@ -190,6 +194,20 @@ void TEditorPaint::PaintText(const TBox& rows, int first, int last) {
       Fill(TBox{rows.l, y + rowH, rows.r, y + rh_}, ctl_);
     }
   }
+}
+
+bool TEditorPaint::RowText(int row, int X, int right, std::string& S) const {
+  // Bytes never take less than a column, so this many raw bytes reach the
+  // right edge (or the thousandth column) and a stretch beyond it, where a
+  // token crossing the edge is read far enough to get its right colour.
+  constexpr long long kSlack = 128;
+  const long long col = std::clamp<long long>((static_cast<long long>(right) - X + cw_ - 1) / cw_, 0,
+                                              TEditor::kMaxCol + 1);
+  const std::size_t need = static_cast<std::size_t>(col + kSlack);
+  const std::string_view raw = e_.List().ListStr(row);
+  const bool cut = raw.size() > need;
+  S = ExpandTab(cut ? raw.substr(0, need) : raw, e_.ColumnRules());
+  return cut;
 }
 
 void TEditorPaint::PaintRectSelected(const TBox& rc, int X, int row, std::string& S, int Y) {
@@ -251,7 +269,8 @@ void TEditorPaint::PaintLine(const TBox& rc, int X, int row, std::string& S, int
       // The next row's text lets a token running over the wrap be read
       // whole; only this row's part is drawn.
       joined_ = S;
-      joined_.append(list.ListStr(row + 1));
+      const std::string_view next = list.ListStr(row + 1);
+      joined_.append(next.substr(0, std::min<std::size_t>(next.size(), TEditor::kMaxCol + 1)));
       text = &joined_;
       clip.r = std::min<long long>(clip.r, static_cast<long long>(len) * cw_ + X);
     }
@@ -307,13 +326,15 @@ void TEditorPaint::PaintLine(const TBox& rc, int X, int row, std::string& S, int
   }
 
   // The end mark.
-  const long long textEnd = X + static_cast<long long>(len) * cw_;
-  const bool cutDouble = len > static_cast<std::size_t>(TEditor::kMaxCol) && DrawLimit(S) > static_cast<std::size_t>(TEditor::kMaxCol);
+  // A row cut short for painting is longer than everything painted.
+  const long long textEnd = cut_ ? std::numeric_limits<long long>::max() : X + static_cast<long long>(len) * cw_;
+  const bool longRow = cut_ || len > static_cast<std::size_t>(TEditor::kMaxCol);
+  const bool cutDouble = longRow && DrawLimit(S) > static_cast<std::size_t>(TEditor::kMaxCol);
   const long long M = cutDouble ? static_cast<long long>(limit) + cw_ : std::min<long long>(textEnd, limit);
   if (M >= rc.r) return;
   const int m = static_cast<int>(M);
   const auto& marks = e_.Marks();
-  if (len <= static_cast<std::size_t>(TEditor::kMaxCol) || M >= textEnd) {
+  if (!longRow || M >= textEnd) {
     const TRowAttribute a = list.ListRows(row);
     if (row == list.Count() - 1 && a == raEof) {
       if (marks.EofMark().Visible()) DrawEof(m, Y);

@@ -53,7 +53,8 @@ class TEditorRenderer {
 
   // Draws s at (x, y), one column width per byte (two for a double-byte
   // character), clipped to rect, in the painter's pen colour, on the
-  // painter's brush when opaque. At most 1,000 columns. For row hooks.
+  // painter's brush when opaque, in the bold, italic, underline and strike
+  // out of the painter's font. At most 1,000 columns. For row hooks.
   void DrawTextRect(QPainter& painter, const QRect& rect, int x, int y, std::string_view s, bool opaque) const;
 
   std::function<void(QPainter&, const TDrawLineInfo&)> OnDrawLine;

@@ -1,5 +1,6 @@
 #include "editor/view/editor_widget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBitmap>
 #include <QClipboard>
@@ -12,7 +13,11 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTimer>
 
+#include <climits>
+
+#include "core/codepage.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "editor/view/editor_font.h"
@@ -85,7 +90,40 @@ QCursor CursorOf(TEditorCursorShape shape) {
   }
 }
 
+// The X primary selection through Qt's clipboard.
+class TSystemPrimary : public TPrimarySelection {
+ public:
+  bool Supported() override { return QGuiApplication::clipboard()->supportsSelection(); }
+  void Set(QMimeData* data) override { QGuiApplication::clipboard()->setMimeData(data, QClipboard::Selection); }
+  const QMimeData* Get() override { return QGuiApplication::clipboard()->mimeData(QClipboard::Selection); }
+};
+
+TPrimarySelection* g_primary = nullptr;
+
 }  // namespace
+
+TPrimarySelection& PrimarySelection() {
+  static TSystemPrimary system;
+  return g_primary ? *g_primary : system;
+}
+
+void SetPrimarySelection(TPrimarySelection* primary) { g_primary = primary; }
+
+std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::size_t caret, std::size_t around) {
+  caret = std::min(caret, row.size());
+  std::size_t from = 0;
+  if (caret > around) {
+    // Only a forward walk tells a trail byte from a lead byte, but the byte
+    // after one that cannot lead always begins a character: start there.
+    std::size_t q = caret - around;
+    while (q > 0 && cp932::IsLeadByte(row[q - 1])) --q;
+    from = q;
+    while (from < caret - around) from = cp932::NextChar(row, from);
+  }
+  std::size_t to = caret;
+  while (to < row.size() && to - caret < around) to = cp932::NextChar(row, to);
+  return {from, to};
+}
 
 TEditorWidget::TEditorWidget(QWidget* parent) : QAbstractScrollArea(parent) {
   core_ = std::make_unique<TEditor>(*this);
@@ -101,10 +139,30 @@ TEditorWidget::TEditorWidget(QWidget* parent) : QAbstractScrollArea(parent) {
           [this](int v) { BarValueChanged(sbVertical, v); });
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
           [this](int v) { BarValueChanged(sbHorizontal, v); });
-  core_->OnChange = [this] { emit textChanged(); };
-  core_->OnSelectionChange = [this](TEditorSelectionState) { emit selectionChanged(); };
+  core_->OnChange = [this] {
+    offsets_.Invalidate();
+    if (AccessibleListening()) {
+      // What changed is not known here: readers ask for the text again.
+      QAccessibleTextUpdateEvent ev(this, 0, QString(), QString());
+      NotifyAccessible(ev);
+    }
+    emit textChanged();
+  };
+  core_->OnSelectionChange = [this](TEditorSelectionState) {
+    OfferPrimary();
+    if (AccessibleListening()) {
+      int start = 0, end = 0;
+      if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(this); a && a->textInterface())
+        a->textInterface()->selection(0, &start, &end);
+      QAccessibleTextSelectionEvent ev(this, start, end);
+      ev.setCursorPosition(static_cast<int>(offsets_.OffsetOf(*this, core_->Row(), core_->Col())));
+      NotifyAccessible(ev);
+    }
+    emit selectionChanged();
+  };
   core_->OnCaretMoved = [this] { AfterCaretMoved(); };
   popup_ = std::make_unique<TEditorPopupMenu>(this);
+  InstallEditorAccessibleFactory();
   SetEditorFont(QStringLiteral("FixedSys"), -12, 0);
   resize(185, 89);
 }
@@ -251,20 +309,32 @@ void TEditorWidget::AfterCaretMoved() {
     lastCaretCol_ = core_->Col();
   }
   if (QInputMethod* im = QGuiApplication::inputMethod(); im && hasFocus()) im->update(Qt::ImCursorRectangle);
+  if (AccessibleListening()) {
+    QAccessibleTextCursorEvent ev(this, static_cast<int>(std::min<long long>(
+                                            offsets_.OffsetOf(*this, core_->Row(), core_->Col()), INT_MAX)));
+    NotifyAccessible(ev);
+  }
   emit caretMoved();
 }
 
 void TEditorWidget::Beep() { Messages().Beep(); }
 
+QString ClipboardPlainText(std::string_view bytes) {
+  QString text = ToQString(bytes);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
 bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  const QMimeData* data = readPrimary_ ? PrimarySelection().Get() : QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return false;
   const QString shown = data->text();
   box = data->hasFormat(kBoxMime) || data->hasFormat(kRectangularMime);
   // Our own copy carries its bytes: they are the text when they still show as it.
   const QByteArray bytes = data->data(kCp932Mime);
-  if (!bytes.isEmpty() && ToQString(std::string_view(bytes.constData(), bytes.size())) == shown) {
-    text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const std::string_view own(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (!bytes.isEmpty() && (ClipboardPlainText(own) == shown || ToQString(own) == shown)) {
+    text.assign(own);
     return true;
   }
   text = ToCp932Lossy(shown);
@@ -277,15 +347,51 @@ bool TEditorWidget::ClipboardHasText() {
 }
 
 void TEditorWidget::WriteClipboard(std::string_view text, bool box) {
+  QGuiApplication::clipboard()->setMimeData(ClipboardData(text, box));
+}
+
+QMimeData* TEditorWidget::ClipboardData(std::string_view text, bool box) {
   auto* data = new QMimeData;
-  data->setText(ToQString(text));
+  data->setText(ClipboardPlainText(text));
   const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
   data->setData(kCp932Mime, bytes);
   if (box) {
     data->setData(kBoxMime, bytes);
     data->setData(kRectangularMime, QByteArray());
   }
-  QGuiApplication::clipboard()->setMimeData(data);
+  return data;
+}
+
+void TEditorWidget::OfferPrimary() {
+  if (primaryPending_) return;
+  primaryPending_ = true;
+  // Once the gesture or key that changed the selection is over, not at
+  // every step of a drag.
+  QTimer::singleShot(0, this, [this] {
+    primaryPending_ = false;
+    if (QGuiApplication::mouseButtons() & Qt::LeftButton) return;  // the release offers it
+    Guard([&] {
+      if (!PrimarySelection().Supported()) return;
+      if (!core_->Selected() || !core_->HasSelectedText()) return;
+      PrimarySelection().Set(ClipboardData(core_->GetSelText(), core_->SelectionMode() == smBox));
+    });
+  });
+}
+
+void TEditorWidget::PastePrimaryAt(QPoint at) {
+  if (core_->ReadOnly() || !PrimarySelection().Supported()) return;
+  int col = 0, row = 0;
+  core_->PosToRowCol(at.x(), at.y(), col, row, true);
+  core_->CleanSelection();
+  core_->SetRowCol(row, col);
+  readPrimary_ = true;
+  try {
+    core_->PasteFromClipboard();
+  } catch (...) {
+    readPrimary_ = false;
+    throw;
+  }
+  readPrimary_ = false;
 }
 
 // ---------------------------------------------------------------- events
@@ -337,6 +443,21 @@ void TEditorWidget::resizeEvent(QResizeEvent* e) {
   Guard([&] { core_->Resized(); });
 }
 
+namespace {
+
+// The digit printed on the key pressed, whatever the layout makes of it with
+// Shift held (a symbol on most layouts, the digit itself on AZERTY): the
+// number row's xkb keycodes are 10..19 for 1..9, 0 under both X and Wayland.
+int DigitKey(const QKeyEvent* e) {
+  const int key = e->key();
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return key - Qt::Key_0;
+  const quint32 code = e->nativeScanCode();
+  if (code >= 10 && code <= 19) return static_cast<int>((code - 9) % 10);
+  return -1;
+}
+
+}  // namespace
+
 bool TEditorWidget::ControlShortcut(QKeyEvent* e, bool perform) {
   const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const int key = e->key();
@@ -354,18 +475,13 @@ bool TEditorWidget::ControlShortcut(QKeyEvent* e, bool perform) {
         return true;
       default: break;
     }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-      if (perform) c.GotoRowMark(static_cast<TRowMark>(key - Qt::Key_0));
+    if (const int digit = DigitKey(e); digit >= 0) {
+      if (perform) c.GotoRowMark(static_cast<TRowMark>(digit));
       return true;
     }
   }
   if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-    // Shift+digit gives a symbol on most layouts: the scan's digit is in the native key.
-    int digit = -1;
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) digit = key - Qt::Key_0;
-    const quint32 vk = e->nativeVirtualKey();
-    if (digit < 0 && vk >= '0' && vk <= '9') digit = static_cast<int>(vk - '0');
-    if (digit >= 0) {
+    if (const int digit = DigitKey(e); digit >= 0) {
       if (perform) {
         const TRowMark m = static_cast<TRowMark>(digit);
         if (c.List().GetListRowMarks(c.Row()) & RowMarkBit(m))
@@ -431,22 +547,35 @@ QVariant TEditorWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImEnabled:
       return !core_->ReadOnly();
     case Qt::ImSurroundingText: {
-      const std::string_view row = core_->List().ListStr(core_->Row());
-      return ToQString(row);
+      const TSurrounding s = Surrounding();
+      return ToQString(s.text);
     }
-    case Qt::ImCursorPosition: {
-      const std::string_view row = core_->List().ListStr(core_->Row());
-      const int b = std::min(core_->ColToByte(core_->Row(), core_->Col()), static_cast<int>(row.size()));
-      return ToQString(row.substr(0, static_cast<std::size_t>(b))).size();
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition: {
+      const TSurrounding s = Surrounding();
+      return ToQString(s.text.substr(0, s.caret)).size();
     }
     default:
       return QAbstractScrollArea::inputMethodQuery(query);
   }
 }
 
+TEditorWidget::TSurrounding TEditorWidget::Surrounding() const {
+  const std::string_view row = core_->List().ListStr(core_->Row());
+  const std::size_t caret =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(0, core_->ColToByte(core_->Row(), core_->Col()))), row.size());
+  const auto [from, to] = SurroundingSlice(row, caret, kSurroundingBytes);
+  return TSurrounding{row.substr(from, to - from), caret - from};
+}
+
 void TEditorWidget::mousePressEvent(QMouseEvent* e) {
   setFocus(Qt::MouseFocusReason);
   Guard([&] {
+    if (e->button() == Qt::MiddleButton) {
+      // As in every X text area: the primary selection goes in at the pointer.
+      PastePrimaryAt(e->position().toPoint());
+      return;
+    }
     const TMouseButton b = e->button() == Qt::LeftButton ? mbLeft : e->button() == Qt::RightButton ? mbRight : mbMiddle;
     core_->MouseDown(b, ShiftOf(e->modifiers()), PointOf(e->position()));
   });
@@ -461,7 +590,9 @@ void TEditorWidget::mouseMoveEvent(QMouseEvent* e) {
 void TEditorWidget::mouseReleaseEvent(QMouseEvent* e) {
   Guard([&] {
     const TMouseButton b = e->button() == Qt::LeftButton ? mbLeft : e->button() == Qt::RightButton ? mbRight : mbMiddle;
+    if (e->button() == Qt::MiddleButton) return;
     core_->MouseUp(b, ShiftOf(e->modifiers()), PointOf(e->position()));
+    if (e->button() == Qt::LeftButton) OfferPrimary();
   });
 }
 

@@ -13,16 +13,24 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "editor/control/editor.h"
+#include "editor/view/editor_accessible.h"
 #include "editor/view/edit_actions.h"
 #include "editor/view/editor_renderer.h"
 
 class QMenu;
+class QMimeData;
 
 namespace tolvan {
 
 class TEditorPopupMenu;
+
+// The bytes [first, second) of row around byte caret that the input method
+// is given: whole characters, about `around` bytes on either side.
+std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::size_t caret, std::size_t around);
 
 // Shows an exception that left an event of the control.
 void ShowEditorException(QWidget* parent, const char* what);
@@ -33,6 +41,20 @@ void ShowEditorException(QWidget* parent, const char* what);
 inline constexpr char kBoxMime[] = "application/x-teditor-box-type";
 inline constexpr char kRectangularMime[] = "text/x-rectangular-marker";
 inline constexpr char kCp932Mime[] = "application/x-tolvan-cp932";
+// The plain text other programs are given for CP932 bytes: line ends are LF.
+QString ClipboardPlainText(std::string_view bytes);
+
+// Where the X primary selection lives; tests put their own in its place
+// (the offscreen platform has none).
+class TPrimarySelection {
+ public:
+  virtual ~TPrimarySelection() = default;
+  virtual bool Supported() = 0;
+  virtual void Set(QMimeData* data) = 0;  // takes it
+  virtual const QMimeData* Get() = 0;
+};
+TPrimarySelection& PrimarySelection();
+void SetPrimarySelection(TPrimarySelection* primary);  // null: the system's
 
 class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   Q_OBJECT
@@ -93,6 +115,11 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   QRect CaretRect() const { return QRect(caretPos_, caretSize_); }
   bool CaretVisible() const { return caretShown_ && caretOn_ && hasFocus(); }
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  // How far the text handed to the input method reaches on either side of
+  // the caret: a row of hundreds of megabytes is not turned into a QString.
+  static constexpr std::size_t kSurroundingBytes = 1024;
+  // Character offsets of the text for assistive technology.
+  const TEditorTextOffsets& TextOffsets() const { return offsets_; }
   // The preedit text of a composition in progress.
   const QString& Preedit() const { return preedit_; }
 
@@ -127,6 +154,18 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void BarValueChanged(TScrollBarKind kind, int value);
   void InvalidateCaret();
   void AfterCaretMoved();
+  // What a copy offers: LF plain text, the exact bytes, the box markers.
+  static QMimeData* ClipboardData(std::string_view text, bool box);
+  // The selection becomes the X primary selection (where the platform has one).
+  void OfferPrimary();
+  // A middle click: the primary selection is pasted at the pointer.
+  void PastePrimaryAt(QPoint at);
+  // The caret's row around the caret, for the input method.
+  struct TSurrounding {
+    std::string_view text;
+    std::size_t caret = 0;  // byte of the caret in text
+  };
+  TSurrounding Surrounding() const;
 
   std::unique_ptr<TEditor> core_;
   std::unique_ptr<TEditorRenderer> renderer_;
@@ -147,6 +186,9 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   QString preedit_;
   int lastCaretRow_ = -1;
   int lastCaretCol_ = -1;
+  bool readPrimary_ = false;
+  TEditorTextOffsets offsets_;  // a paste reads the primary selection
+  bool primaryPending_ = false;
 };
 
 template <class F>

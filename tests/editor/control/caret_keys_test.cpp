@@ -134,6 +134,30 @@ TEST(Caret, HomeEndAndPages) {
   EXPECT_EQ(ed.e.Row(), 0);
 }
 
+// A page is (visible rows - 1) div 2 rows times the range; an even row count
+// tells that apart from half the rows.
+TEST(Caret, PageStepWithAnEvenRowCount) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line\r\n";
+  Ed ed(text);
+  for (int h = 100; h < 1000 && ed.e.RowCount() != 20; ++h) {
+    ed.p.height = h;
+    ed.e.Resized();
+  }
+  ASSERT_EQ(ed.e.RowCount(), 20);
+  for (int range : {1, 2, 3}) {
+    ed.e.Speed().SetPageVerticalRange(range);
+    ed.e.SetTopRow(0);
+    ed.e.SetRowCol(3, 0);
+    ed.Key(ekPageDown);
+    EXPECT_EQ(ed.e.TopRow(), 9 * range) << range;
+    EXPECT_EQ(ed.e.Row(), 3 + 9 * range) << range;
+    ed.Key(ekPageUp);
+    EXPECT_EQ(ed.e.TopRow(), 0) << range;
+    EXPECT_EQ(ed.e.Row(), 3) << range;
+  }
+}
+
 TEST(Typing, FreeSpaceIsPadded) {
   Ed ed("");
   ed.e.SetRowCol(0, 10);
@@ -225,6 +249,13 @@ TEST(Typing, EnterIndents) {
   ed.e.SetRowCol(0, 4);
   ed.Type("\r");
   EXPECT_EQ(ed.Text(), "  ab\r\n  cd");
+  EXPECT_EQ(ed.e.Col(), 2);
+  // Inside the indentation the new row takes only the caret's columns of it.
+  ed.Set("    abc");
+  ed.e.SetRowCol(0, 2);
+  ed.Type("\r");
+  EXPECT_EQ(ed.Text(), "  \r\n    abc");
+  EXPECT_EQ(ed.e.Row(), 1);
   EXPECT_EQ(ed.e.Col(), 2);
   // Without AutoIndent there is none.
   ed.Set("  abcd");

@@ -54,6 +54,19 @@ TEST(Search, ChunksOverlapByOneRow) {
   EXPECT_EQ(ed.e.Row(), 299);
   ASSERT_TRUE(ed.e.Search("needle", 0));
   EXPECT_EQ(ed.e.Row(), 81);
+  // A search starting deep into the first chunk's first row looks at the
+  // next chunk from its start.
+  text = std::string(600, 'a') + "\r\n";
+  for (int i = 0; i < 100; ++i) {
+    std::string row(98, 'b');
+    if (i == 78) row.replace(36, 6, "needle");
+    text += row + "\r\n";
+  }
+  ed.Set(text);
+  ed.e.SetRowCol(0, 590);
+  ASSERT_TRUE(ed.e.Search("needle", kDown));
+  EXPECT_EQ(ed.e.SelStr().Sr, 79);
+  EXPECT_EQ(ed.e.SelStr().Sc, 36);
   // A pattern never matches inside a double-byte character.
   ed.Set("\x83\x5c\x5c");
   EXPECT_TRUE(ed.e.Search("\\", kDown));
@@ -100,6 +113,11 @@ TEST(Block, RowsTakingPart) {
   EXPECT_EQ(ed.Text(), "r0\r\nr1\r\n\trow2\r\n\tr3\r\n\tr4\r\nr5\r\n");
   ed.e.SelTabUnIndent();
   EXPECT_EQ(ed.Text(), "r0\r\nr1\r\nrow2\r\nr3\r\nr4\r\nr5\r\n");
+  // Ending at column 1 the last row takes part; only column 0 leaves it out.
+  ed.Select(0, 0, 2, 1);
+  ed.e.SelIndent();
+  EXPECT_EQ(ed.Text(), " r0\r\n r1\r\n row2\r\nr3\r\nr4\r\nr5\r\n");
+  ed.Set("r0\r\nr1\r\nrow2\r\nr3\r\nr4\r\nr5\r\n");
   // Without a selection nothing happens.
   ed.e.CleanSelection();
   ed.e.SelIndent();
@@ -132,6 +150,11 @@ TEST(Marks, UniqueAndSharedMarks) {
   ed.e.PutRowMark(7, rm2);
   EXPECT_EQ(ed.e.List().RowMarks(3), 0);
   EXPECT_EQ(ed.e.List().RowMarks(7), RowMarkBit(rm2));
+  ed.e.PutRowMark(3, rm9);  // the last unique one
+  ed.e.PutRowMark(7, rm9);
+  EXPECT_EQ(ed.e.List().RowMarks(3), 0);
+  EXPECT_EQ(ed.e.List().RowMarks(7), RowMarkBit(rm2) | RowMarkBit(rm9));
+  ed.e.DeleteRowMark(7, rm9);
   ed.e.PutRowMark(3, rm12);
   ed.e.PutRowMark(7, rm12);
   EXPECT_TRUE(ed.e.List().RowMarks(3) & RowMarkBit(rm12));

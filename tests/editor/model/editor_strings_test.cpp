@@ -1,8 +1,14 @@
 #include "editor/model/editor_strings.h"
 
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <random>
+
+#include <gtest/gtest.h>
 
 #include "core/files.h"
 #include "support/temp_dir.h"
@@ -70,6 +76,31 @@ TEST_F(Lines, MissingFileThrowsAfterClearing) {
   lines.SetTextStr("keep");
   EXPECT_THROW(lines.LoadFromFile(dir / "none.txt"), EFOpenError);
   EXPECT_EQ(f.store->Count(), 0);
+}
+
+// A named pipe, a folder or a device is refused at once: opening a pipe
+// must not wait for a writer.
+TEST_F(Lines, NonRegularFilesAreRefusedWithoutBlocking) {
+  const std::filesystem::path fifo = dir / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::filesystem::path& p : {fifo, dir.path(), std::filesystem::path("/dev/null")}) {
+    auto load = std::async(std::launch::async, [&] {
+      try {
+        lines.LoadFromFile(p);
+      } catch (const EFOpenError& e) {
+        return std::string(e.what());
+      }
+      return std::string("loaded");
+    });
+    if (load.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+      ADD_FAILURE() << p << " blocked";
+      // A writer lets a blocked open return, so the test can end.
+      const int w = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (w >= 0) ::close(w);
+    }
+    const std::string what = load.get();
+    EXPECT_NE(what.find("Not a regular file"), std::string::npos) << p << ": " << what;
+  }
 }
 
 // The loader from memory cuts lines as the file loader does, keeps every

@@ -15,6 +15,7 @@
 
 #include "colouring/gawk_fountain.h"
 #include "editor/control/recording_platform.h"
+#include "editor/model/wrap.h"
 #include "editor/view/editor_font.h"
 
 using namespace tolvan;
@@ -149,6 +150,7 @@ class RendererTest : public QObject {
   void coloursMapBgrAndSystemColours();
   void reservedWordTakesItsSchemeColour();
   void charactersSitAtTheirColumns();
+  void invalidBytesFitOneCellEach();
   void defaultColouredTokensAreNotDrawnAgain();
   void underlinedTokensGetADottedLine();
   void streamSelectionCoversExactlyItsCells();
@@ -167,6 +169,7 @@ class RendererTest : public QObject {
   void rowHookSeesTheRowAndDrawsOverIt();
   void aFullPaintCoversEveryPixel();
   void partialPaintMatchesTheFullPaint();
+  void longRowsPaintOnlyTheirVisiblePart();
 };
 
 void RendererTest::fontFallsBackAndKeepsHeightAndStyles() {
@@ -273,6 +276,35 @@ void RendererTest::charactersSitAtTheirColumns() {
   QVERIFY(Count(t, QRect(2 * cw, 0, cw, v.e->FontHeight()), IsInk) > 3);  // x at column 2
   QVERIFY(IsBlue(Dominant(t, QRect(0, 0, 5 * cw, 20))));
   QCOMPARE(Count(t, QRect(5 * cw, 0, 200 - 5 * cw, 40), [](QRgb c) { return c != qRgb(255, 255, 255); }), 0);
+}
+
+void RendererTest::invalidBytesFitOneCellEach() {
+  // Each byte that is not CP932 is one column: its mark stays inside its
+  // cell with a clear pixel column at either side, so three in a row are
+  // three marks, and the character after them is untouched.
+  View v("\x80\xA0\xFDx\n" "\xFE\xFF\x80\n" "ab\x81\n" "   x\n");
+  const QImage img = v.Paint();
+  const int cw = v.e->ColWidth();
+  auto marked = [&](int row, int col) {
+    const QRect c = v.Cell(row, col);
+    QVERIFY2(Count(img, c, IsInk) > 3, qPrintable(QString("row %1 col %2 has no mark").arg(row).arg(col)));
+    QVERIFY2(Count(img, QRect(c.left(), c.top(), 1, c.height()), IsInk) == 0,
+             qPrintable(QString("row %1 col %2 touches its left edge").arg(row).arg(col)));
+    QVERIFY2(Count(img, QRect(c.right(), c.top(), 1, c.height()), IsInk) == 0,
+             qPrintable(QString("row %1 col %2 touches its right edge").arg(row).arg(col)));
+  };
+  for (int col = 0; col < 3; ++col) {
+    marked(0, col);
+    marked(1, col);
+  }
+  marked(2, 2);  // a lead byte with no trail
+  QCOMPARE(Count(img, v.Cell(1, 3, 3), IsInk), 0);
+  QCOMPARE(Count(img, v.Cell(2, 3, 3), IsInk), 0);
+  // The x after three marks looks as it does after three blanks.
+  QCOMPARE(Crop(img, v.Cell(0, 3)), Crop(img, v.Cell(3, 3)));
+  // Every mark is the same mark.
+  QCOMPARE(Crop(img, v.Cell(0, 0)), Crop(img, v.Cell(1, 2)));
+  QVERIFY(cw >= 4);
 }
 
 void RendererTest::defaultColouredTokensAreNotDrawnAgain() {
@@ -710,6 +742,47 @@ void RendererTest::partialPaintMatchesTheFullPaint() {
     const QImage part = v.Paint(r);
     QCOMPARE(Crop(part, r), Crop(full, r));
   }
+}
+
+void RendererTest::longRowsPaintOnlyTheirVisiblePart() {
+  // A row of megabytes is painted from the part that can show: a caret-wide
+  // repaint anywhere gives the pixels of the full paint (a reserved word
+  // across the repainted edge keeps its colour), its hide mark stands at
+  // column 1,000 as on a row just long enough, and the row hook is given a
+  // bounded start of the row.
+  std::string unit = "x = 1;\tprintf \"ab\" $2 ";
+  std::string big;
+  while (big.size() < (2u << 20)) big += unit;
+  const std::string shortRow = big.substr(0, 1400);
+  View v(big + "\n" + shortRow + "\n", 640, 120);
+  v.gawk.Reserve().SetColor(clRed);
+  v.gawk.Str().SetColor(clBlue);
+  v.e->Marks().HideMark().SetVisible(true);
+  v.e->Marks().HideMark().SetColor(clRed);
+  std::size_t hookLongest = 0;
+  bool hookPrefix = true;
+  v.r->OnDrawLine = [&](QPainter&, const TDrawLineInfo& info) {
+    if (info.Index != 0) return;
+    hookLongest = std::max(hookLongest, info.LineStr.size());
+    const std::string expanded = ExpandTab(std::string_view(big).substr(0, info.LineStr.size()), v.e->ColumnRules());
+    hookPrefix = hookPrefix && expanded.substr(0, info.LineStr.size()) == info.LineStr;
+  };
+  for (int top : {0, 37, 1000}) {
+    v.e->SetTopCol(top);
+    const QImage full = v.Paint();
+    const int rh = v.e->GetRowHeight();
+    // Both rows run past column 1,000: they look the same.
+    const QRect row0(v.e->LeftMargin(), v.e->TopMargin(), v.p.width - v.e->LeftMargin(), v.e->FontHeight());
+    QCOMPARE(Crop(full, row0), Crop(full, row0.translated(0, rh)));
+    for (int x = v.e->LeftMargin(); x < v.p.width; x += v.e->ColWidth() + 1) {
+      const QRect caret(x, v.e->TopMargin(), 2, v.e->FontHeight());
+      QCOMPARE(Crop(v.Paint(caret), caret), Crop(full, caret));
+    }
+  }
+  QVERIFY(Count(v.Paint(), v.Cell(0, 1000), IsRed) >= 4);
+  QVERIFY(hookLongest > 0);
+  QVERIFY(hookLongest < 2 * TEditor::kMaxCol);
+  QVERIFY(hookPrefix);
 }
 
 QTEST_MAIN(RendererTest)
