@@ -11,7 +11,7 @@
 
 namespace tolvan {
 
-TfrmAbout::TfrmAbout(QWidget* parent)
+TfrmAbout::TfrmAbout(QWidget* parent, const QString& folders)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(QStringLiteral("Tolvan バージョン情報"));
@@ -42,6 +42,11 @@ TfrmAbout::TfrmAbout(QWidget* parent)
   lblVersion = new QLabel(QStringLiteral("version 1.1.1"), this);
   lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
+  lblFolders = new QLabel(folders, this);
+  lblFolders->setObjectName(QStringLiteral("lblFolders"));
+  lblFolders->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblFolders->setVisible(!folders.isEmpty());
+
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setDefault(true);
@@ -60,13 +65,14 @@ TfrmAbout::TfrmAbout(QWidget* parent)
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
+  layout->addWidget(lblFolders);
   layout->addSpacing(10);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfrmAbout::ShowAbout(QWidget* parent) {
-  TfrmAbout box(parent);
+void TfrmAbout::ShowAbout(QWidget* parent, const QString& folders) {
+  TfrmAbout box(parent, folders);
   box.exec();
 }
 

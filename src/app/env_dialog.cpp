@@ -64,8 +64,9 @@ const QString TfrmEnv::kNotAwkMessage = QStringLiteral("これはawk.exeでは�
 const QString TfrmEnv::kEmptyExtensionMessage = QStringLiteral("スクリプトファイルの拡張子を入力してください");
 
 bool TfrmEnv::Execute(QWidget* parent, MainSettings& settings,
-                      const std::filesystem::path& ownExecutable) {
+                      const std::filesystem::path& ownExecutable, const QString& folders) {
   TfrmEnv dialog(settings, ownExecutable, parent);
+  dialog.ShowFolders(folders);
   dialog.exec();
   return dialog.WasSet();
 }
@@ -135,6 +136,10 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   encodingGrid->addWidget(new QLabel(QStringLiteral("新規スクリプト："), GroupBox5), 1, 0);
   encodingGrid->addWidget(cmbNewEncoding, 1, 1);
   encodingGrid->setColumnStretch(2, 1);
+  lblFolders = new QLabel(this);
+  lblFolders->setObjectName(QStringLiteral("lblFolders"));
+  lblFolders->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblFolders->setVisible(false);
 
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
@@ -157,6 +162,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   layout->addWidget(GroupBox3);
   layout->addWidget(GroupBox4);
   layout->addWidget(GroupBox5);
+  layout->addWidget(lblFolders);
   layout->addLayout(buttons);
 
   connect(edtAwkPath, &QLineEdit::textChanged, this, &TfrmEnv::EnableSetWhenFilled);
@@ -182,6 +188,11 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   cmbEncoding->setCurrentIndex(static_cast<int>(settings_.Encoding));
   cmbNewEncoding->setCurrentIndex(static_cast<int>(settings_.NewScriptEncoding));
   btnSet->setEnabled(false);
+}
+
+void TfrmEnv::ShowFolders(const QString& text) {
+  lblFolders->setText(text);
+  lblFolders->setVisible(!text.isEmpty());
 }
 
 void TfrmEnv::EnableSetWhenFilled() {

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -26,8 +27,9 @@ class TfrmEnv : public QDialog {
  public:
   // Shows the dialog modally. True when Set stored the values into settings;
   // Cancel stores nothing. The caller saves the settings file after true.
+  // folders: which folders are in use, shown below the settings.
   static bool Execute(QWidget* parent, MainSettings& settings,
-                      const std::filesystem::path& ownExecutable);
+                      const std::filesystem::path& ownExecutable, const QString& folders = QString());
 
   // Fills the controls from settings; nothing is written back before Set.
   TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QWidget* parent = nullptr);
@@ -35,6 +37,9 @@ class TfrmEnv : public QDialog {
   // The file chooser: answers the chosen path, or an empty text. Replaceable
   // so that tests never block on a dialog.
   std::function<QString(QWidget* parent, const QString& startFolder)> ChooseFile;
+
+  // Shows which folders are in use (hidden while empty).
+  void ShowFolders(const QString& text);
 
   // True once Set has stored the values.
   bool WasSet() const { return set_; }
@@ -68,6 +73,7 @@ class TfrmEnv : public QDialog {
   QSpinBox* spnParallel;
   QComboBox* cmbEncoding;     // items in TextEncoding order
   QComboBox* cmbNewEncoding;
+  QLabel* lblFolders;
   QPushButton* btnCancel;
   QPushButton* btnSet;
 };

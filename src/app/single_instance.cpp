@@ -10,7 +10,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,17 +45,36 @@ QString SingleInstance::DefaultName() {
   return QStringLiteral("hTolvanInst-%1").arg(static_cast<qulonglong>(::getuid()));
 }
 
-QString SingleInstance::Folder() {
-  const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
-  if (!runtime.isEmpty()) {
-    const QFileInfo info(runtime);
-    if (info.isDir() && info.isWritable()) return runtime;
-  }
-  return QDir::tempPath();
+static bool IsPrivateFolder(const QString& folder) {
+  const QByteArray path = QFile::encodeName(folder);
+  // Opened without following a link, then asked about what was opened.
+  const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool ok = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+  ::close(fd);
+  return ok;
 }
 
-QString SingleInstance::LockFilePath(const QString& name) { return Folder() + '/' + name + ".lock"; }
-QString SingleInstance::SocketPath(const QString& name) { return Folder() + '/' + name + ".sock"; }
+QString SingleInstance::Folder() {
+  const QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+  if (!runtime.isEmpty() && IsPrivateFolder(runtime)) return runtime;
+  // Names in the shared temporary folder can be taken by anyone first: the
+  // lock and the socket go into a folder of this user's own, made 0700. One
+  // that someone else made, or that is a link, is not used.
+  const QString own = QDir::tempPath() + QStringLiteral("/tolvan-%1").arg(static_cast<qulonglong>(::getuid()));
+  if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) return QString();
+  return IsPrivateFolder(own) ? own : QString();
+}
+
+QString SingleInstance::LockFilePath(const QString& name) {
+  const QString folder = Folder();
+  return folder.isEmpty() ? QString() : folder + '/' + name + ".lock";
+}
+QString SingleInstance::SocketPath(const QString& name) {
+  const QString folder = Folder();
+  return folder.isEmpty() ? QString() : folder + '/' + name + ".sock";
+}
 
 SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
 
@@ -62,8 +84,13 @@ bool SingleInstance::TryLock() {
   if (lockFd_ >= 0) return true;
   // Close-on-exec: a gawk child or a browser started from here must not
   // inherit the lock and keep it after this copy has ended.
-  const QByteArray path = QFile::encodeName(LockFilePath(name_));
-  int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const QString lockPath = LockFilePath(name_);
+  if (lockPath.isEmpty()) {
+    Trace(QStringLiteral("no private folder for the lock; going on"));
+    return true;
+  }
+  const QByteArray path = QFile::encodeName(lockPath);
+  int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     Trace(QStringLiteral("lock file cannot be created; going on"));
     return true;
@@ -77,6 +104,7 @@ bool SingleInstance::TryLock() {
 }
 
 bool SingleInstance::ActivateRunningCopy(int timeoutMs) {
+  if (SocketPath(name_).isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(SocketPath(name_));
   if (!socket.waitForConnected(timeoutMs)) {
@@ -98,6 +126,7 @@ bool SingleInstance::Listen(std::function<void()> onRaise) {
   StopListening();
   onRaise_ = std::move(onRaise);
   const QString path = SocketPath(name_);
+  if (path.isEmpty()) return false;
   // Only the lock holder gets here, so a socket file found now was left by a
   // copy that died.
   QLocalServer::removeServer(path);

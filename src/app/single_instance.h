@@ -21,7 +21,10 @@ class SingleInstance : public QObject {
  public:
   // "hTolvanInst" and the user id.
   static QString DefaultName();
-  // $XDG_RUNTIME_DIR when it is set, else the temporary folder.
+  // $XDG_RUNTIME_DIR when it is a private folder of this user, else the
+  // folder "tolvan-<uid>" in the temporary folder, made with mode 0700. A
+  // folder that is a symbolic link, belongs to someone else or is open to
+  // others is never used: empty, and the program runs without the lock.
   static QString Folder();
   static QString LockFilePath(const QString& name);
   static QString SocketPath(const QString& name);

@@ -65,6 +65,50 @@ int CreateTemporary(const std::filesystem::path& path, mode_t mode, std::string&
   return -1;
 }
 
+bool WriteAll(int fd, std::string_view bytes, off_t at = -1) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = at < 0 ? ::write(fd, p, left) : ::pwrite(fd, p, left, at);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+    if (at >= 0) at += n;
+  }
+  return true;
+}
+
+// Writes over the file itself. Space for a longer text is reserved first,
+// so a full disk is found before any old byte is overwritten.
+bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes, SaveReport& report) {
+  report.inPlace = true;
+  int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) return false;
+  FdCloser closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  if (!S_ISREG(st.st_mode)) {
+    errno = EINVAL;
+    return false;
+  }
+  const off_t size = static_cast<off_t>(bytes.size());
+  if (size > st.st_size) {
+    int e = ::posix_fallocate(fd, 0, size);
+    if (e != 0 && e != EOPNOTSUPP && e != EINVAL) {
+      ::ftruncate(fd, st.st_size);  // give back what was reserved
+      errno = e;
+      return false;
+    }
+  }
+  report.partial = true;
+  if (!WriteAll(fd, bytes, 0) || ::ftruncate(fd, size) != 0 || ::fsync(fd) != 0) return false;
+  report.partial = false;
+  return true;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
@@ -116,18 +160,72 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   // A file being replaced keeps its permissions, unless it is to be private.
   struct stat st {};
   if (!isPrivate && ::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail();
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
+  if (!WriteAll(fd, bytes)) return fail();
   if (::fsync(fd) != 0) return fail();
+  if (::close(fd) != 0) {
+    int e = errno;
+    ::unlink(name.c_str());
+    errno = e;
+    return false;
+  }
+  if (::rename(name.c_str(), target.c_str()) != 0) {
+    int e = errno;
+    ::unlink(name.c_str());
+    errno = e;
+    return false;
+  }
+  return true;
+}
+
+bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveReport* report) {
+  SaveReport own;
+  SaveReport& r = report ? *report : own;
+  r = SaveReport{};
+  std::filesystem::path target = path;
+  if (!FollowLinks(target)) return false;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0) {
+    if (errno != ENOENT) return false;
+    return WriteFileAtomically(target, bytes);  // a new file
+  }
+  if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return false;
+  }
+  // Renaming over a file needs only the folder's permission: the file's own
+  // is asked here, so a read-only file stays read-only. A file nobody may
+  // write is read-only for the superuser too.
+  if (::access(target.c_str(), W_OK) != 0) return false;
+  if ((st.st_mode & 0222) == 0) {
+    errno = EACCES;
+    return false;
+  }
+  if (st.st_nlink > 1 || st.st_uid != ::geteuid()) return WriteInPlace(target, bytes, r);
+
+  std::string name;
+  int fd = CreateTemporary(target, 0666, name);
+  if (fd < 0) return WriteInPlace(target, bytes, r);
+  auto dropTemporary = [&] {
+    int e = errno;
+    ::close(fd);
+    ::unlink(name.c_str());
+    errno = e;
+  };
+  ::fchmod(fd, st.st_mode & 07777);
+  struct stat made {};
+  // The group must stay too; when it cannot, the file is written in place.
+  if (::fstat(fd, &made) != 0 || (made.st_gid != st.st_gid && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0)) {
+    dropTemporary();
+    return WriteInPlace(target, bytes, r);
+  }
+  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+    const int e = errno;
+    dropTemporary();
+    // No room for a second copy: the file itself may still take the text.
+    if (e == ENOSPC || e == EDQUOT) return WriteInPlace(target, bytes, r);
+    errno = e;
+    return false;
+  }
   if (::close(fd) != 0) {
     int e = errno;
     ::unlink(name.c_str());

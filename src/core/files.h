@@ -26,6 +26,23 @@ enum class FileAccess {
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          FileAccess access = FileAccess::Shared);
 
+// How a save went, for the message when it failed.
+struct SaveReport {
+  bool inPlace = false;  // the file itself was written, not replaced
+  bool partial = false;  // an in-place write failed after it had begun
+};
+
+// Saves a user's file. The whole text is in memory before anything is
+// touched. A symbolic link is followed. An existing target that the user may
+// not write (or that has no write permission for anyone), or that is not a
+// regular file, is refused and left alone. A
+// target with more than one link or another owner, or whose folder cannot
+// take the temporary file, is written in place (so the links, the owner and
+// the permissions stay); otherwise a temporary file is renamed over it, as
+// WriteFileAtomically does. False (errno set) on failure; report says when
+// an in-place write failed part way.
+bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveReport* report = nullptr);
+
 // What tells two paths of one file apart from two files: the device and
 // inode of a file that exists, else the path with its folder's links, "."
 // and ".." resolved (so an output that does not exist yet can still be

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -15,6 +16,7 @@
 #include <cstring>
 
 #include "colouring/scheme_store.h"
+#include "core/file_errors.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -94,9 +96,13 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   ExecDialog = [](QDialog& d) { return d.exec(); };
   setAttribute(Qt::WA_DeleteOnClose, true);
   setWindowTitle("frmEditor");
-  editor_ = new TEditorWidget(this);
+  // The splitter leaves room for the preview beside or below the text.
+  split_ = new QSplitter(this);
+  split_->setChildrenCollapsible(false);
+  setCentralWidget(split_);
+  editor_ = new TEditorWidget(split_);
   editor_->setObjectName("Editor1");
-  setCentralWidget(editor_);
+  split_->addWidget(editor_);
   BuildMenusAndToolBar();
 
   LoadSettingsScheme();
@@ -124,6 +130,9 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   findReplace_ = std::make_unique<TFindReplace>(*editor_, host_.FindHistory(), host_.ReplaceHistory(), this);
 
   connect(editor_, &TEditorWidget::textChanged, this, &TfrmEditor::RefreshCommands);
+  connect(editor_, &TEditorWidget::textChanged, this, [this] {
+    if (preview_) preview_->TextChanged();
+  });
   connect(editor_, &TEditorWidget::selectionChanged, this, &TfrmEditor::RefreshCommands);
   clipboardHasText_ = editor_->ClipboardHasText();
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
@@ -134,6 +143,9 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
 
 TfrmEditor::~TfrmEditor() {
   findReplace_.reset();
+  // Its run ends and its row mark goes while the control is still there.
+  delete preview_;
+  preview_ = nullptr;
   // The control goes with the window's children, after the schemes.
   editor_->Renderer().OnDrawLine = nullptr;
   editor_->Editor().SetFountain(nullptr);
@@ -339,6 +351,9 @@ void TfrmEditor::BuildMenusAndToolBar() {
   QMenu* tool = menuBar()->addMenu(QString::fromUtf8("ツール(&T)"));
   tool->setObjectName("Tool1");
   mnuToolToUnk1 = act(tool, "mnuToolToUnk1", "To# Un#(&k)", [this] { ToggleCommentOfSelection(); });
+  mnuToolPreview = act(tool, "mnuToolPreview", "プレビュー", [this] { TogglePreview(); });
+  mnuToolPreview->setCheckable(true);
+  mnuToolPreview->setShortcut(QKeySequence(Qt::Key_F5));
 
   QMenu* setting = menuBar()->addMenu(QString::fromUtf8("設定"));
   setting->setObjectName("mnuSetting");
@@ -416,13 +431,16 @@ void TfrmEditor::FileOpen() {
 }
 
 bool TfrmEditor::WriteTo(const QString& path) {
-  // A temporary file renamed over the target: a failed write leaves the
-  // file as it was, and a symbolic link keeps naming the file it named.
+  // The whole text is made before the file is touched; a file the user may
+  // not write is refused and left as it was.
   const std::string bytes = editor_->Editor().Lines().GetTextStr();
-  if (WriteFileAtomically(FsPath(path), bytes)) return true;
+  SaveReport report;
+  if (SaveFile(FsPath(path), bytes, &report)) return true;
   const int err = errno;
-  Messages().Exception(this, QString::fromUtf8("Cannot create file \"") + path + "\". " +
-                                 QString::fromLocal8Bit(std::strerror(err)));
+  QString text = QString::fromUtf8("ファイル %1 を保存できません。%2").arg(path, QString::fromStdString(FileErrorReason(err)));
+  if (report.partial)
+    text += QString::fromUtf8("\n書き込みの途中で失敗したので、ファイルの内容は不完全です。別名で保存してください。");
+  Messages().Exception(this, text);
   return false;
 }
 
@@ -527,13 +545,56 @@ void TfrmEditor::closeEvent(QCloseEvent* event) {
       return;
     }
   }
+  if (preview_) preview_->Stop();
   host_.UnregisterEditor(this);
   event->accept();
+}
+
+// ---------------------------------------------------------------- preview
+
+bool TfrmEditor::PreviewShown() const { return preview_ && preview_->Active(); }
+
+void TfrmEditor::TogglePreview() {
+  if (!preview_) {
+    preview_ = new TPreviewPane(
+        *editor_, [this] { return host_.PreviewContext(); },
+        [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, split_);
+    split_->addWidget(preview_);
+    preview_->hide();
+  }
+  if (preview_->Active()) {
+    preview_->Stop();
+    preview_->hide();
+  } else {
+    PlacePreview();
+    preview_->show();
+    const int whole = split_->orientation() == Qt::Horizontal ? split_->width() : split_->height();
+    split_->setSizes({whole / 2, whole - whole / 2});
+    preview_->Start();
+  }
+  mnuToolPreview->setChecked(preview_->Active());
+}
+
+void TfrmEditor::PlacePreview() {
+  // Beside the text while both keep about 60 columns, below it otherwise.
+  const int beside = 2 * 60 * std::max(1, editor_->Editor().ColWidth());
+  split_->setOrientation(width() >= beside ? Qt::Horizontal : Qt::Vertical);
+}
+
+void TfrmEditor::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (PreviewShown()) PlacePreview();
 }
 
 // ---------------------------------------------------------------- row hook
 
 void TfrmEditor::DrawLine(QPainter& painter, const TDrawLineInfo& info) {
+  DrawOverdrawRuns(painter, info);
+  // Over the runs, whose cells are filled.
+  TPreviewPane::DrawErrorMark(painter, info, *editor_);
+}
+
+void TfrmEditor::DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info) {
   if (info.Selected) return;
   const std::vector<TOverdrawRun> runs = OverdrawRuns(info.LineStr);
   if (runs.empty()) return;

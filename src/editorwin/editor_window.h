@@ -14,11 +14,13 @@
 #include <memory>
 
 #include "editor/view/editor_widget.h"
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
+#include "editorwin/preview_pane.h"
 
 class QAction;
 class QDialog;
 class QMenu;
+class QSplitter;
 class QToolBar;
 
 namespace tolvan {
@@ -40,6 +42,9 @@ class TEditorWindowHost {
   // Shared by every editor window, for the find and replace boxes.
   virtual QStringList& FindHistory() = 0;
   virtual QStringList& ReplaceHistory() = 0;
+  // What the preview runs with (gawk, options, locale, the selected input),
+  // read afresh for every run.
+  virtual TPreviewContext PreviewContext() const { return {}; }
 };
 
 // The editor window's file choosers, replaceable so tests never block on a
@@ -105,8 +110,15 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   // The row hook: redraws the runs of OverdrawRuns over a painted row.
   void DrawLine(QPainter& painter, const TDrawLineInfo& info);
 
+  // Opens or closes the preview pane (ツール → プレビュー, F5).
+  void TogglePreview();
+  // The pane once it has been opened, else nullptr.
+  TPreviewPane* Preview() const { return preview_; }
+  bool PreviewShown() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* owner);
@@ -131,6 +143,10 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   std::unique_ptr<TGawkFountain> displayScheme_;
   TEditorWidget* editor_ = nullptr;
   std::unique_ptr<TFindReplace> findReplace_;
+  QSplitter* split_ = nullptr;
+  TPreviewPane* preview_ = nullptr;
+  void PlacePreview();
+  void DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info);
 
  public:
   // Menus and tool buttons (object names as the commands are known).
@@ -152,6 +168,7 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QAction* mnuFindReplace = nullptr;
   QAction* mnuFindReplaceNext = nullptr;
   QAction* mnuToolToUnk1 = nullptr;
+  QAction* mnuToolPreview = nullptr;
   QAction* mnuSettingColor = nullptr;
   QToolBar* ToolBar1 = nullptr;
   QAction* btnOpen = nullptr;

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 
+#include "core/file_errors.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "editor/view/editor_font.h"
@@ -255,7 +256,7 @@ void TfrmFont::btnSetClick() {
   s.Height = UpDnHeight->value();
   if (!SaveEditorWindowSize(ini, s))
     Messages().Error(this, QString::fromUtf8("設定ファイルを書き込めませんでした：") +
-                               QFile::decodeName(settingsFile_.c_str()));
+                               QString::fromStdString(FileErrorText(settingsFile_, errno)));
   accept();
 }
 

@@ -7,12 +7,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/file_errors.h"
+
 namespace tolvan {
 
-std::string SystemReason(int err) {
-  const char* d = ::strerrordesc_np(err);
-  return d ? d : ("error " + std::to_string(err));
-}
+std::string SystemReason(int err) { return FileErrorReason(err); }
 
 void ThrowSystemError(const char* what) { throw std::runtime_error(std::string(what) + ": " + SystemReason(errno)); }
 

@@ -5,7 +5,7 @@
 
 namespace tolvan {
 
-// The system's reason for an errno, in English whatever the caller's locale.
+// The system's reason for an errno (UTF-8), as the user reads it.
 std::string SystemReason(int err);
 // Throws std::runtime_error "what: reason" for the current errno.
 [[noreturn]] void ThrowSystemError(const char* what);

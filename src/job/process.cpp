@@ -192,14 +192,15 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     return result;
   }
   const bool outToPipe = req.StdoutFd < 0;
-  if (outToPipe && !sinks.Out) throw std::invalid_argument("process: standard output has no sink");
+  const bool streaming = outToPipe && static_cast<bool>(sinks.OnOutput);
+  if (outToPipe && !streaming && !sinks.Out) throw std::invalid_argument("process: standard output has no sink");
   if (!sinks.Err) throw std::invalid_argument("process: standard error has no sink");
   if (sinks.Cancel && sinks.Cancel->load()) {
     result.Outcome = ProcessOutcome::Cancelled;
     return result;
   }
 
-  Fd inRead, inWrite, errRead, errWrite;
+  Fd inRead, inWrite, errRead, errWrite, outRead, outWrite;
   if (req.Stdin == StdinSource::ClosedPipe) {
     MakePipe(inRead, inWrite);
   } else {
@@ -209,7 +210,8 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   // Collected standard output goes to a memory file, not a pipe: gawk
   // writes at full speed and nobody is woken for every few kilobytes.
   std::unique_ptr<TMemoryFile> outMem;
-  if (outToPipe) outMem = std::make_unique<TMemoryFile>();
+  if (streaming) MakePipe(outRead, outWrite);
+  else if (outToPipe) outMem = std::make_unique<TMemoryFile>();
   MakePipe(errRead, errWrite);
 
   SpawnSetup setup;
@@ -224,7 +226,7 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   // output as 0..2, which the dup2 onto 0 would overwrite before it is
   // copied to 1: such a descriptor goes through a copy above 2.
   Fd outCopy;
-  int outFd = outMem ? outMem->fd() : req.StdoutFd;
+  int outFd = streaming ? outWrite.get() : outMem ? outMem->fd() : req.StdoutFd;
   if (outFd < 3) {
     outCopy = Fd(::fcntl(outFd, F_DUPFD_CLOEXEC, 3));
     if (!outCopy.valid()) ThrowSys("fcntl");
@@ -260,6 +262,7 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   inRead.Close();
   inWrite.Close();
   errWrite.Close();
+  outWrite.Close();
   if (rc != 0) {
     result.Outcome = ProcessOutcome::NotStarted;
     result.StartError = Reason(rc);
@@ -270,6 +273,15 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   // A pidfd lets poll() notice the child's end along with the pipe.
   Fd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
   SetNonBlocking(errRead.get());
+  if (streaming) SetNonBlocking(outRead.get());
+  std::string piece;
+  // Reads what the output pipe holds and hands it on; false at its end.
+  auto passOutput = [&](std::size_t limit) {
+    const bool open = ReadAvailable(outRead.get(), piece, limit);
+    if (!piece.empty()) sinks.OnOutput(piece.data(), piece.size());
+    piece.clear();
+    return open;
+  };
 
   int reapWaitMs = 1;  // without a pidfd only
   bool killed = false;
@@ -281,9 +293,13 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
       killed = true;
     }
 
-    pollfd fds[2];
+    pollfd fds[3];
     nfds_t nfds = 0;
-    int errIdx = -1, pidIdx = -1;
+    int errIdx = -1, pidIdx = -1, outIdx = -1;
+    if (outRead.valid()) {
+      outIdx = static_cast<int>(nfds);
+      fds[nfds++] = pollfd{outRead.get(), POLLIN, 0};
+    }
     if (errRead.valid()) {
       errIdx = static_cast<int>(nfds);
       fds[nfds++] = pollfd{errRead.get(), POLLIN, 0};
@@ -304,6 +320,9 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowSys("poll");
+    }
+    if (outIdx >= 0 && fds[outIdx].revents) {
+      if (!passOutput(kMaxReadPerCycle)) outRead.Close();
     }
     if (errIdx >= 0 && fds[errIdx].revents) {
       if (!ReadAvailable(errRead.get(), *sinks.Err, kMaxReadPerCycle)) errRead.Close();
@@ -329,6 +348,11 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     outMem.reset();
   }
 
+  if (outRead.valid()) {
+    int cap = ::fcntl(outRead.get(), F_GETPIPE_SZ);
+    passOutput(cap > 0 ? static_cast<std::size_t>(cap) : kPipeSize);
+    outRead.Close();
+  }
   if (errRead.valid()) {
     int cap = ::fcntl(errRead.get(), F_GETPIPE_SZ);
     ReadAvailable(errRead.get(), *sinks.Err, cap > 0 ? static_cast<std::size_t>(cap) : kPipeSize);

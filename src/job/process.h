@@ -32,6 +32,10 @@ struct ProcessSinks {
   const std::atomic<bool>* Cancel = nullptr;
   // Called on every cycle (at most 50 ms apart), from the running thread.
   std::function<void()> OnCycle;
+  // Streaming: when set (and StdoutFd is -1), standard output comes through
+  // a pipe and every piece is handed here as soon as it is read, from the
+  // running thread; Out is not used.
+  std::function<void(const char* data, std::size_t size)> OnOutput;
 };
 
 enum class ProcessOutcome {

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "core/codepage.h"
+#include "core/file_errors.h"
 #include "job/memory_file.h"
 #include "job/script_prep.h"
 
@@ -29,14 +31,42 @@ const std::string& OutputFileFailedMessage(TextEncoding e) {
   return m[static_cast<int>(e)];
 }
 
-std::string CannotStartMessage(const std::string& program, const std::string& reason, TextEncoding e) {
-  return JobText("プログラムを起動できません: ", e) + program + ": " + reason + "\r\n";
-}
-
 std::string PathForText(const std::string& path, TextEncoding e) {
   if (e == TextEncoding::Utf8) return path;
   cp932::EncodeResult r = cp932::FromUtf8(path);
   return r.ok ? r.bytes : path;
+}
+
+std::string CannotStartMessage(const std::string& program, const std::string& reason, TextEncoding e) {
+  return JobText("プログラムを起動できません: ", e) + program + ": " + PathForText(reason, e) + "\r\n";
+}
+
+std::string OutputFileErrorMessage(const std::string& path, int err, TextEncoding e) {
+  return OutputFileFailedMessage(e) + PathForText(FileErrorText(path, err), e) + "\r\n";
+}
+
+std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e) {
+  return JobText("出力ファイルに書き込めません: ", e) + PathForText(FileErrorText(path, err), e) + "\r\n";
+}
+
+bool IsOwnMessageLine(std::string_view line) {
+  // Every fixed text the job layer starts a line of the error text with.
+  static const std::vector<std::string> heads = [] {
+    std::vector<std::string> h;
+    for (const char* utf8 :
+         {"ユーザーによって処理は中断されました", "出力ファイルの作成に失敗しました。", "プログラムを起動できません: ",
+          "プログラムがシグナルで終了しました: ", "出力ファイルが通常のファイルではありません: ",
+          "スクリプトファイルが通常のファイルではありません: ",
+          "出力ファイルとスクリプトファイルを同じにすることはできません: ",
+          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: "}) {
+      h.push_back(cp932::FromUtf8(utf8).bytes);
+      h.push_back(utf8);
+    }
+    return h;
+  }();
+  for (const std::string& head : heads)
+    if (line.substr(0, head.size()) == head) return true;
+  return false;
 }
 
 std::string KilledBySignalMessage(const std::string& program, int signal, TextEncoding e) {
@@ -105,7 +135,7 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (createAnew ? O_TRUNC : O_APPEND);
   int fd = ::open(outputPath.c_str(), flags, 0666);
   if (fd < 0) {
-    *ctx.Err = OutputFileFailedMessage(ctx.Encoding);
+    *ctx.Err = OutputFileErrorMessage(outputPath, errno, ctx.Encoding);
     return -1;
   }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

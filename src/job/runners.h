@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 
 #include "core/encoding.h"
 #include "job/command_line.h"
@@ -18,17 +19,27 @@ class TMemoryFile;
 
 // Texts appended to the error text, in the job's encoding (CP932 unless
 // said otherwise).
-const std::string& CancelledMessage(TextEncoding e = TextEncoding::Cp932);  // "\r\nユーザーによって処理は中断されました"
-const std::string& OutputFileFailedMessage(TextEncoding e = TextEncoding::Cp932);  // "出力ファイルの作成に失敗しました。"
+constexpr TextEncoding kSj = TextEncoding::Cp932;
+const std::string& CancelledMessage(TextEncoding e = kSj);  // "\r\nユーザーによって処理は中断されました"
+const std::string& OutputFileFailedMessage(TextEncoding e = kSj);  // "出力ファイルの作成に失敗しました。"
 // "プログラムを起動できません: <program>: <reason>\r\n"
-std::string CannotStartMessage(const std::string& program, const std::string& reason, TextEncoding e = TextEncoding::Cp932);
+std::string CannotStartMessage(const std::string& program, const std::string& reason, TextEncoding e = kSj);
 // "プログラムがシグナルで終了しました: <program>: SIGKILL (Killed)\r\n"
-std::string KilledBySignalMessage(const std::string& program, int signal, TextEncoding e = TextEncoding::Cp932);
+std::string KilledBySignalMessage(const std::string& program, int signal, TextEncoding e = kSj);
 // "出力ファイルが通常のファイルではありません: <path>\r\n"
-std::string NotRegularOutputMessage(const std::string& path, TextEncoding e = TextEncoding::Cp932);
-// A file-system path as it is put into the error text: for CP932 converted
-// when CP932 can hold it, else its bytes as they are; for UTF-8 as it is.
-std::string PathForText(const std::string& path, TextEncoding e = TextEncoding::Cp932);
+std::string NotRegularOutputMessage(const std::string& path, TextEncoding e = kSj);
+// "出力ファイルの作成に失敗しました。<path>: <reason>\r\n"
+std::string OutputFileErrorMessage(const std::string& path, int err, TextEncoding e = kSj);
+// "出力ファイルに書き込めません: <path>: <reason>\r\n"
+std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e = kSj);
+// True when a line of an error text (without its line break) is one of the
+// texts above or of the job's file checks rather than gawk's own, in either
+// encoding.
+bool IsOwnMessageLine(std::string_view line);
+// A text that came as UTF-8 (a path, a system reason) as it is put into the
+// error text: for CP932 converted when CP932 can hold it, else its bytes as
+// they are; for UTF-8 as it is.
+std::string PathForText(const std::string& path, TextEncoding e = kSj);
 // A fixed text (UTF-8 in the source) in the job's encoding.
 std::string JobText(const char* utf8, TextEncoding e);
 

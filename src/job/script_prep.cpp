@@ -1,5 +1,8 @@
 #include "job/script_prep.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -8,9 +11,35 @@
 
 #include "core/codepage.h"
 #include "core/encoding.h"
+#include "core/file_errors.h"
 #include "core/files.h"
 
 namespace tolvan {
+
+namespace {
+
+// A new file in a folder made for it alone (mode 0700): no other program
+// can look at it half-written, so it needs neither a rename nor a sync, which
+// would hold every run up for a disk flush.
+bool WriteNewPrivateFile(const std::filesystem::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int e = errno;
+      ::close(fd);
+      errno = e ? e : EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return ::close(fd) == 0;
+}
+
+}  // namespace
 
 bool HasTrailBackslash(std::string_view s) {
   for (std::size_t i = 0; i < s.size(); i = cp932::NextChar(s, i)) {
@@ -58,24 +87,47 @@ TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encod
     text = DoubleTrailBackslashes(text);
   }
 
+  realPath_ = arg;
+  WriteCopy(std::filesystem::path(arg).filename(), text);
+  arg = copyPath_;
+}
+
+TPreparedScript::TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath)
+    : line_(base) {
+  const int idx = line_.ScriptIndex;
+  if (!line_.ScriptIsFile || idx < 0 || static_cast<std::size_t>(idx) >= line_.Argv.size())
+    throw std::invalid_argument("script text needs a command line with a script file");
+  realPath_ = shownPath;
+  WriteCopy("script.awk", DoubleTrailBackslashes(text));
+  line_.Argv[static_cast<std::size_t>(idx)] = copyPath_;
+}
+
+void TPreparedScript::WriteCopy(const std::filesystem::path& fileName, std::string_view doubled) {
   std::string tmpl = (std::filesystem::temp_directory_path() / "tolvan-XXXXXX").string();
   std::vector<char> dir(tmpl.begin(), tmpl.end());
   dir.push_back('\0');
   if (!::mkdtemp(dir.data())) {
-    throw std::runtime_error(std::string("cannot make a folder for the script copy: ") + std::strerror(errno));
+    throw std::runtime_error("スクリプトのコピーを置くフォルダを作成できません: " + FileErrorText(tmpl, errno));
   }
   copyDir_ = dir.data();
   // Same file name, so gawk's messages read the same but for the folder.
-  std::filesystem::path copy = copyDir_ / std::filesystem::path(arg).filename();
-  if (!WriteFileAtomically(copy, text, FileAccess::Private)) {
+  std::filesystem::path copy = copyDir_ / fileName;
+  if (!WriteNewPrivateFile(copy, doubled)) {
     int e = errno;
     std::error_code ec;
     std::filesystem::remove_all(copyDir_, ec);
-    throw std::runtime_error(std::string("cannot write the script copy: ") + std::strerror(e));
+    copyDir_.clear();
+    throw std::runtime_error("スクリプトのコピーを作成できません: " + FileErrorText(copy, e));
   }
-  realPath_ = arg;
   copyPath_ = copy.string();
-  arg = copyPath_;
+}
+
+std::string TPreparedScript::WriteBeside(const std::string& fileName, std::string_view bytes) const {
+  if (copyDir_.empty()) throw std::logic_error("no folder for a file beside the script copy");
+  const std::filesystem::path path = copyDir_ / fileName;
+  if (!WriteNewPrivateFile(path, bytes))
+    throw std::runtime_error(std::string("cannot write ") + path.string() + ": " + std::strerror(errno));
+  return path.string();
 }
 
 TPreparedScript::~TPreparedScript() {

@@ -35,17 +35,26 @@ class TPreparedScript {
   // Throws std::runtime_error when the temporary copy cannot be written. A
   // script file that cannot be read is passed on as it is (gawk reports it).
   explicit TPreparedScript(const BaseCommandLine& base, TextEncoding encoding = TextEncoding::Cp932);
+  // A script that exists only as text (an editor's unsaved buffer): always
+  // written, doubled, to a private temporary copy that takes the script
+  // argument's place; shownPath is what gawk's messages name instead of it.
+  TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath);
   ~TPreparedScript();
   TPreparedScript(const TPreparedScript&) = delete;
   TPreparedScript& operator=(const TPreparedScript&) = delete;
 
   const BaseCommandLine& Line() const { return line_; }
+  // Writes a private file into the copy's folder (removed with it) and
+  // answers its path; only when UsesCopy(). Throws like the constructor.
+  std::string WriteBeside(const std::string& fileName, std::string_view bytes) const;
   bool UsesCopy() const { return !copyPath_.empty(); }
   // gawk names the script in its messages; put the real path in place of
   // the copy's in text[from, end).
   void RestoreScriptPath(std::string& text, std::size_t from) const;
 
  private:
+  void WriteCopy(const std::filesystem::path& fileName, std::string_view doubled);
+
   BaseCommandLine line_;
   std::string realPath_;
   std::string copyPath_;

@@ -46,11 +46,6 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e) {
-  const char* d = ::strerrordesc_np(err);
-  return JobText("出力ファイルに書き込めません: ", e) + path + ": " + (d ? d : "error " + std::to_string(err)) + "\r\n";
-}
-
 }  // namespace
 
 TThreadDoJob::TThreadDoJob(TJobRecord record, TJobHost& host, std::string& outText, std::string& errText,
@@ -171,12 +166,14 @@ RunnerContext TThreadDoJob::Context() {
 // progress "i/n", then the run; the first run that leaves error text ends it.
 void TThreadDoJob::ForEachInput(const std::function<void(const std::string& path)>& run) {
   const auto& inputs = record_.InputList;
+  RunsDone(0, inputs.size());
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     const std::string& path = inputs[i];
     current_ = WithInputFile(script_->Line(), path);
     Progress(FileNamePart(path), std::to_string(i + 1) + "/" + std::to_string(inputs.size()));
     run(path);
     if (!err_.empty()) return;
+    RunsDone(i + 1, inputs.size());
   }
 }
 
@@ -265,6 +262,7 @@ void TThreadDoJob::ParallelLoop() {
   std::size_t next = 0;     // the next input to start
   std::size_t head = 0;     // the next input to take in order
   std::size_t waiting = 0;  // bytes of finished runs not yet taken
+  std::size_t finished = 0;  // runs ended, in any order
 
   auto mayStart = [&] {
     return next < head + width || (next < head + 4 * width && waiting < kWaitingBudget);
@@ -323,6 +321,7 @@ void TThreadDoJob::ParallelLoop() {
         std::lock_guard<std::mutex> lock(mu);
         slot.done = true;
         waiting += slot.size;
+        ++finished;
       }
       cv.notify_all();
     }
@@ -346,13 +345,28 @@ void TThreadDoJob::ParallelLoop() {
   for (std::size_t w = 0; w < width; ++w) workers.emplace_back(worker);
 
   RunnerContext commit = Context();
+  std::size_t reported = 0;
+  RunsDone(0, n);
   for (std::size_t i = 0; i < n; ++i) {
     current_ = WithInputFile(script_->Line(), inputs[i]);
     Progress(FileNamePart(inputs[i]), std::to_string(i + 1) + "/" + std::to_string(n));
     Slot& slot = slots[i];
-    {
-      std::unique_lock<std::mutex> lock(mu);
-      cv.wait(lock, [&] { return slot.done || (stopRuns_ && !slot.started); });
+    // Waiting for this input's run, the job tells each run that ends
+    // meanwhile, so the count moves as the runs finish, not as they are taken.
+    for (;;) {
+      bool ready;
+      std::size_t ended;
+      {
+        std::unique_lock<std::mutex> lock(mu);
+        cv.wait(lock, [&] { return slot.done || (stopRuns_ && !slot.started) || finished != reported; });
+        ready = slot.done || (stopRuns_ && !slot.started);
+        ended = finished;
+      }
+      if (ended != reported) {
+        reported = ended;
+        RunsDone(ended, n);
+      }
+      if (ready) break;
     }
     if (!slot.done) {  // cancelled before it could start
       err_ += CancelledMessage(record_.Encoding);
@@ -476,6 +490,11 @@ void TThreadDoJob::Progress(const std::string& label, const std::string& count) 
   // synchronous call into it then could never return.
   if (terminated_) return;
   host_.JobProgress(label, count);
+}
+
+void TThreadDoJob::RunsDone(std::size_t done, std::size_t planned) {
+  if (terminated_) return;
+  host_.JobRunsDone(done, planned);
 }
 
 void TThreadDoJob::BusyCursor(bool busy) { host_.JobBusyCursor(busy); }

@@ -66,6 +66,7 @@ class TThreadDoJob {
   void KeepScreenOutput(TMemoryFile&& run);
   void HandOverScreenOutput();
   void Progress(const std::string& label, const std::string& count);
+  void RunsDone(std::size_t done, std::size_t planned);
   void BusyCursor(bool busy);
   RunnerContext Context();
 

@@ -14,20 +14,21 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/file_errors.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "mainwin/elided_label.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
@@ -93,6 +94,7 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
 
   bridge_ = std::make_unique<TJobBridge>();
   bridge_->onProgress = [this](const QString& l, const QString& c) { ShowProgress(l, c); };
+  bridge_->onRunsDone = [this](std::size_t done, std::size_t planned) { ShowRunsDone(done, planned); };
   bridge_->onBusyCursor = [this](bool busy) {
     if (busy) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -290,9 +292,16 @@ void TForm1::BuildControls() {
   lblNN->setObjectName("lblNN");
   lblProc_fname = new TElidedLabel(central);
   lblProc_fname->setObjectName("lblProc_fname");
+  // Runs done of runs planned, for a job of one run per input.
+  pbRuns = new QProgressBar(central);
+  pbRuns->setObjectName("pbRuns");
+  pbRuns->setTextVisible(false);
+  pbRuns->setFixedWidth(80);
   lblNN->hide();
+  pbRuns->hide();
   lblProc_fname->hide();
   inputRow->addWidget(lblNN);
+  inputRow->addWidget(pbRuns);
   inputRow->addWidget(lblProc_fname, 1);
   inputRow->addStretch();
   btnUp = PictureButton(central, "btnUp", QStyle::SP_ArrowUp, "ファイルを上へ");
@@ -446,13 +455,9 @@ void TForm1::LoadSettings(bool settingsFileExisted) {
   IniFile ini(paths_.SettingsFile());
   LoadColouringScheme(ini, settingsFileExisted);
   settings_ = LoadMainSettings(ini);
-  // Until a Path is stored, gawk is found by itself, so a new user can run at
-  // once: also after a first session that ended without closing the window
-  // (the file then holds the scheme only). A Path stored empty stays empty.
-  if (!ini.KeyExists(kSectionAwkExe, "Path") && settings_.Path.empty()) {
-    QString gawk = QStandardPaths::findExecutable("gawk");
-    if (auto bytes = ToCp932(gawk)) settings_.Path = *bytes;
-  }
+  // Also after a first session that ended without closing the window (the
+  // file then holds the scheme only).
+  FindAwkUntilStored(ini, settings_);
   chkSCmdLn->setChecked(settings_.SCmdLn);
   cmbSep->setCurrentIndex(settings_.ScriptQuote == 0 || settings_.ScriptQuote == 1 ? settings_.ScriptQuote : -1);
   cmbOpt->setEditText(ToQString(settings_.Option));
@@ -471,7 +476,7 @@ void TForm1::SaveSettings() {
   IniFile ini(paths_.SettingsFile());
   if (!SaveMainSettings(ini, s))
     Messages().Error(this, QString::fromUtf8("設定ファイルを書き込めませんでした：") +
-                               QFile::decodeName(paths_.SettingsFile().c_str()));
+                               QString::fromStdString(FileErrorText(paths_.SettingsFile(), errno)));
   settings_ = s;
 }
 

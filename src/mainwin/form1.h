@@ -14,10 +14,12 @@
 
 #include "core/program_paths.h"
 #include "core/shared_bytes.h"
+#include "editorwin/preview_pane.h"
 #include "job/command_line.h"
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
 #include "mainwin/output_window.h"
 #include "settings/line_file.h"
+#include "settings/program_files.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -28,6 +30,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -57,6 +60,8 @@ class TForm1 : public QMainWindow {
   QStringList& FindHistory() { return findHistory_; }
   QStringList& ReplaceHistory() { return replaceHistory_; }
   TfrmError* OutputWindow() const { return frmError_; }
+  // Which folders are in use, for the environment dialog and the about box.
+  QString FolderText() const;
   TfrmDone* DoneWindow() const { return frmDone_; }
   bool JobRunning() const { return job_ != nullptr; }
   // The output as the output window shows it (between jobs).
@@ -76,6 +81,8 @@ class TForm1 : public QMainWindow {
   void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
   // Waits (processing events) until the running job, if any, has ended.
   void WaitForJob();
+  // What an editor window's preview runs with: read only, nothing stored.
+  TPreviewContext EditorPreviewContext() const;
 
  signals:
   void JobFinished();
@@ -113,6 +120,7 @@ class TForm1 : public QMainWindow {
   // scripts are told once per listing of their folder.
   void TellLeftOut(QStringList shown, bool scripts);
   void ShowLeftOut(QStringList shown, bool scripts);
+  void TellFolderProblems(const std::vector<FolderProblem>& problems);
   void UpdateEditDeleteButtons();
   void UpdateRunButton();
   // The listed folder the folder box names (letter case ignored), or empty.
@@ -155,6 +163,8 @@ class TForm1 : public QMainWindow {
   void StartJob();
   void EndOfJob();
   void ShowProgress(const QString& label, const QString& count);
+  // The bar shows only for a job of more than one run.
+  void ShowRunsDone(std::size_t done, std::size_t planned);
   void ShowDoneWindow();
   void OpenHelpContents();
   void OpenHelpSection(int context);
@@ -207,6 +217,7 @@ class TForm1 : public QMainWindow {
   QToolButton* btnTerminate = nullptr;
   QComboBox* cmbInput = nullptr;
   QLabel* lblNN = nullptr;
+  QProgressBar* pbRuns = nullptr;
   TElidedLabel* lblProc_fname = nullptr;
   QToolButton* btnUp = nullptr;
   QToolButton* btnDown = nullptr;

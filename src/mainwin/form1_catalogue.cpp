@@ -7,7 +7,10 @@
 #include <QAction>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QMessageBox>
+#include <QTimer>
 
+#include "core/file_errors.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
@@ -16,6 +19,7 @@
 #include "mainwin/form1.h"
 #include "mainwin/script_catalogue.h"
 #include "settings/line_file.h"
+#include "settings/program_files.h"
 
 namespace tolvan {
 
@@ -34,7 +38,9 @@ int FindCaseInsensitive(const QComboBox* c, const QString& text) {
 }  // namespace
 
 void TForm1::SetUpCatalogue() {
-  if (!EnsureScriptsTree(paths_)) Messages().BeepError(this, QString::fromUtf8("One-Liner.txtの作成に失敗しました"));
+  const ProgramFilesReport made = MakeProgramFiles(paths_);
+  if (!made.problems.empty()) TellFolderProblems(made.problems);
+  else if (!made.oneLinerFileOk) Messages().BeepError(this, QString::fromUtf8("One-Liner.txtの作成に失敗しました"));
   radioFile->setChecked(true);
   btnSave->setEnabled(false);
 
@@ -51,6 +57,14 @@ void TForm1::SetUpCatalogue() {
   InputChoiceChanged(0);
   OutputChoiceChanged(0);
   LoadOptionHistory();
+}
+
+void TForm1::TellFolderProblems(const std::vector<FolderProblem>& problems) {
+  QString text;
+  for (const FolderProblem& p : problems) text += QString::fromStdString(FolderProblemText(p)) + "\n";
+  text += QString::fromUtf8("設定やスクリプトを保存できません。フォルダを作れるようにしてから起動し直してください。");
+  // Told once the window is up, which runs on without those folders.
+  QTimer::singleShot(0, this, [this, text] { Messages().Show(this, QMessageBox::Warning, QString(), text); });
 }
 
 void TForm1::BuildLists() {
@@ -251,7 +265,8 @@ void TForm1::WriteOneLiners() {
   for (int i = 0; i < cmbOneLiner->count(); ++i)
     lines.push_back(ItemBytes(cmbOneLiner, i).value_or(ToCp932Lossy(cmbOneLiner->itemText(i))));
   if (!oneLinerFile_.Save(lines))
-    Messages().Error(this, QString::fromUtf8("One-Liner.txtに書き込めませんでした"));
+    Messages().Error(this, QString::fromUtf8("One-Liner.txtに書き込めませんでした：") +
+                               QString::fromStdString(FileErrorText(oneLinerFile_.Path(), errno)));
 }
 
 void TForm1::LoadOptionHistory() {

@@ -1,10 +1,13 @@
 // The main window's side of the script editor windows: the factory of its
 // table and what the windows ask of it.
 #include <QFile>
+#include <QListWidget>
 
 #include "core/qt/qtext.h"
 #include "editorwin/editor_window.h"
 #include "mainwin/form1.h"
+#include "mainwin/input_list_widgets.h"
+#include "settings/settings.h"
 
 namespace tolvan {
 
@@ -12,9 +15,9 @@ namespace {
 
 class TForm1EditorHost : public TEditorWindowHost {
  public:
-  TForm1EditorHost(const ProgramPaths& paths, const MainSettings& settings, TEditorWindows& table,
+  TForm1EditorHost(const TForm1& form, const ProgramPaths& paths, const MainSettings& settings, TEditorWindows& table,
                    QStringList& findHistory, QStringList& replaceHistory)
-      : paths_(paths), settings_(settings), table_(table), find_(findHistory), replace_(replaceHistory) {}
+      : form_(form), paths_(paths), settings_(settings), table_(table), find_(findHistory), replace_(replaceHistory) {}
   std::filesystem::path SettingsFile() const override { return paths_.SettingsFile(); }
   QString ScriptsFolder() const override { return QFile::decodeName(paths_.ScriptsFolder().c_str()); }
   QString ScriptExt() const override { return ToQString(settings_.Ext); }
@@ -22,8 +25,10 @@ class TForm1EditorHost : public TEditorWindowHost {
   void UnregisterEditor(TEditorWindowRef* window) override { table_.UnregisterEditor(window); }
   QStringList& FindHistory() override { return find_; }
   QStringList& ReplaceHistory() override { return replace_; }
+  TPreviewContext PreviewContext() const override { return form_.EditorPreviewContext(); }
 
  private:
+  const TForm1& form_;
   const ProgramPaths& paths_;
   const MainSettings& settings_;
   TEditorWindows& table_;
@@ -34,9 +39,25 @@ class TForm1EditorHost : public TEditorWindowHost {
 }  // namespace
 
 void TForm1::SetUpEditorWindows() {
-  editorHost_ = std::make_unique<TForm1EditorHost>(paths_, settings_, editorWindows_, findHistory_, replaceHistory_);
+  editorHost_ = std::make_unique<TForm1EditorHost>(*this, paths_, settings_, editorWindows_, findHistory_, replaceHistory_);
   editorWindows_.SetFactory(
       [this](const QString& path) -> TEditorWindowRef* { return TfrmEditor::Create(*editorHost_, path, this); });
+}
+
+TPreviewContext TForm1::EditorPreviewContext() const {
+  TPreviewContext c;
+  if (!settings_.Path.empty()) c.AwkPath = QFile::encodeName(ToQString(settings_.Path)).toStdString();
+  c.Options = OptionBytes(&c.Refusal);
+  if (!c.Options) c.Refusal = QString::fromUtf8("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(c.Refusal);
+  c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()));
+  // The first selected entry in list order, not in the order of selecting.
+  for (int i = 0; i < lstInputFiles->count(); ++i) {
+    if (lstInputFiles->item(i)->isSelected()) {
+      c.FirstSelectedInput = lstInputFiles->item(i)->text();
+      break;
+    }
+  }
+  return c;
 }
 
 }  // namespace tolvan

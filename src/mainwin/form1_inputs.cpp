@@ -19,7 +19,7 @@
 #include "core/qt/message_service.h"
 #include "mainwin/desktop.h"
 #include "mainwin/form1.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/script_catalogue.h"
 

@@ -9,14 +9,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
+#include "core/file_errors.h"
 #include "core/files.h"
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
@@ -28,11 +32,11 @@
 #include "mainwin/combo_bytes.h"
 #include "mainwin/form1.h"
 #include "mainwin/elided_label.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/job_bridge.h"
 #include "mainwin/output_window.h"
-#include "mainwin/run_checks.h"
+#include "run/run_checks.h"
 #include "mainwin/script_catalogue.h"
 
 namespace tolvan {
@@ -150,7 +154,7 @@ bool TForm1::WriteClipboardFile() {
   // The clipboard may hold private text.
   if (!WriteFileAtomically(paths_.ClipboardInputFile(), *bytes, FileAccess::Private)) {
     Messages().Plain(this, U("EFCreateErrorファイル %1 を作成できません。%2")
-                               .arg(clipboardFile_, QString::fromLocal8Bit(std::strerror(errno))));
+                               .arg(clipboardFile_, QString::fromStdString(FileErrorReason(errno))));
     return false;
   }
   return true;
@@ -193,6 +197,14 @@ void TForm1::ShowProgress(const QString& label, const QString& count) {
   lblProc_fname->repaint();
 }
 
+void TForm1::ShowRunsDone(std::size_t done, std::size_t planned) {
+  if (planned < 2 || !job_) return;  // a late call after the end shows nothing
+  const int max = static_cast<int>(std::min<std::size_t>(planned, INT_MAX));
+  pbRuns->setRange(0, max);
+  pbRuns->setValue(static_cast<int>(std::min<std::size_t>(done, static_cast<std::size_t>(max))));
+  pbRuns->show();
+}
+
 void TForm1::EndOfJob() {
   if (closing_ || !job_) return;
   job_->WaitFor();
@@ -212,6 +224,8 @@ void TForm1::EndOfJob() {
   }
   else ShowDoneWindow();
   lblNN->hide();
+  pbRuns->hide();
+  pbRuns->reset();
   lblProc_fname->hide();
   btnTerminate->hide();
   UpdateRunButton();

@@ -16,6 +16,7 @@
 #include "editor/view/edit_actions.h"
 #include "mainwin/form1.h"
 #include "mainwin/input_list_widgets.h"
+#include "settings/program_files.h"
 
 namespace tolvan {
 
@@ -44,10 +45,12 @@ void TForm1::BuildSelectAllAction(QMenu* edit) {
 }
 
 void TForm1::OpenEnvironmentDialog() {
-  if (TfrmEnv::Execute(this, settings_, paths_.Executable())) SaveSettings();
+  if (TfrmEnv::Execute(this, settings_, paths_.Executable(), FolderText())) SaveSettings();
 }
 
-void TForm1::ShowAbout() { TfrmAbout::ShowAbout(this); }
+void TForm1::ShowAbout() { TfrmAbout::ShowAbout(this, FolderText()); }
+
+QString TForm1::FolderText() const { return QString::fromStdString(FolderSummary(paths_)); }
 
 void TForm1::OpenHelpContents() { OpenHelp(paths_, 0); }
 

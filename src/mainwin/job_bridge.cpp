@@ -56,6 +56,10 @@ void TJobBridge::JobProgress(const std::string& label, const std::string& count)
   RunInMainThread([this, l, c] { if (onProgress) onProgress(l, c); }, true);
 }
 
+void TJobBridge::JobRunsDone(std::size_t done, std::size_t planned) {
+  RunInMainThread([this, done, planned] { if (onRunsDone) onRunsDone(done, planned); }, false);
+}
+
 void TJobBridge::JobBusyCursor(bool busy) {
   RunInMainThread([this, busy] { if (onBusyCursor) onBusyCursor(busy); }, false);
 }

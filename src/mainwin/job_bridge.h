@@ -23,6 +23,7 @@ class TJobBridge : public QObject, public TJobHost {
 
   // Handlers, run in the main thread.
   std::function<void(const QString& label, const QString& count)> onProgress;
+  std::function<void(std::size_t done, std::size_t planned)> onRunsDone;
   std::function<void(bool busy)> onBusyCursor;
   std::function<void(const std::string& cp932Text)> onClipboard;
   std::function<void(const QString& message)> onException;
@@ -34,6 +35,7 @@ class TJobBridge : public QObject, public TJobHost {
   void Open();
 
   void JobProgress(const std::string& label, const std::string& count) override;
+  void JobRunsDone(std::size_t done, std::size_t planned) override;
   void JobBusyCursor(bool busy) override;
   void JobPutClipboard(const std::string& cp932Text) override;
   void JobException(const std::string& utf8Message) override;

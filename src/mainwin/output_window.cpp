@@ -13,29 +13,9 @@
 #include "core/qt/qtext.h"
 #include "editor/view/editor_font.h"
 #include "editor/view/editor_widget.h"
+#include "editor/view/output_text.h"
 
 namespace tolvan {
-
-namespace {
-
-// The output's text area: the editor control, read-only, where Ctrl+A
-// selects everything (the control's own Ctrl+A is redo).
-class TOutputText : public TEditorWidget {
- public:
-  using TEditorWidget::TEditorWidget;
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override {
-    const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (mods == Qt::ControlModifier && e->key() == Qt::Key_A) {
-      Guard([this] { Editor().SelectAll(); });
-      return;
-    }
-    TEditorWidget::keyPressEvent(e);
-  }
-};
-
-}  // namespace
 
 TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   setObjectName("frmError");
@@ -51,30 +31,11 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   bold.setPointSize(bold.pointSize() + 2);
   Label1->setFont(bold);
 
-  Memo1 = new TOutputText(this);
-  Memo1->setObjectName("Memo1");
-  Memo1->setAccessibleName(QString::fromUtf8("AWKからの出力"));
-  TEditor& ed = Memo1->Editor();
-  ed.SetReadOnly(true);
-  ed.Ruler().SetVisible(false);
-  ed.Leftbar().SetVisible(false);
-  // Output has no row marks to show: text starts near the edge, as in a text box.
-  ed.Imagebar().SetVisible(false);
-  ed.Margin().SetLeft(4);
-  ed.SetScrollBars(ssBoth);
-  Memo1->SetEditorFont(kEditorFallbackFamily, 10, 0);
-  menu_ = new QMenu(this);
-  QAction* copy = menu_->addAction(QString::fromUtf8("コピー(&C)"));
-  copy->setObjectName("actCopy");
-  copy->setShortcut(QKeySequence("Ctrl+C"));
-  copy->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu; the control takes the key
-  connect(copy, &QAction::triggered, this, [this] { Memo1->Guard([this] { Memo1->Editor().CopyToClipboard(); }); });
-  QAction* all = menu_->addAction(QString::fromUtf8("すべて選択(&A)"));
-  all->setObjectName("actSelectAll");
-  all->setShortcut(QKeySequence("Ctrl+A"));
-  all->setShortcutContext(Qt::WidgetShortcut);
-  connect(all, &QAction::triggered, this, [this] { Memo1->Guard([this] { Memo1->Editor().SelectAll(); }); });
-  Memo1->SetContextMenu(menu_);
+  auto* text = new TOutputText(this);
+  text->setObjectName("Memo1");
+  text->setAccessibleName(QString::fromUtf8("AWKからの出力"));
+  Memo1 = text;
+  menu_ = text->Menu();
 
   auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
   close->setObjectName("btnClose");

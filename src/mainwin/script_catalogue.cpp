@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,16 +34,6 @@ QFileInfoList Entries(const QString& folder, QDir::Filters kind) {
 }
 
 }  // namespace
-
-bool EnsureScriptsTree(const ProgramPaths& paths) {
-  QDir top(QFile::decodeName(paths.ScriptsFolder().c_str()));
-  top.mkpath(".");
-  top.mkpath("One-Liner");
-  QString oneLiner = QFile::decodeName(paths.OneLinerFile().c_str());
-  if (QFileInfo::exists(oneLiner)) return true;
-  QFile f(oneLiner);
-  return f.open(QIODevice::WriteOnly);
-}
 
 QStringList ListScriptFolders(const ProgramPaths& paths, QStringList* leftOut) {
   QStringList names;

@@ -16,10 +16,6 @@ namespace tolvan {
 
 inline constexpr const char* kTopFolderText = "scripts";
 
-// Creates scripts/, scripts/One-Liner/ and an empty One-Liner.txt where
-// missing. False when One-Liner.txt could not be created.
-bool EnsureScriptsTree(const ProgramPaths& paths);
-
 // Subfolders of the scripts folder, without "One-Liner", sorted without
 // regard to letter case ("scripts" itself is not included). Folders whose
 // names are not UTF-8 cannot be listed; they go to *leftOut as full paths

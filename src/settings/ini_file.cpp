@@ -278,7 +278,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
   Document doc(path_);
   if (Unreadable(doc)) return false;
   doc.Set(section, key, value);
-  return WriteFileAtomically(path_, doc.Serialize());
+  return SaveFile(path_, doc.Serialize());
 }
 
 bool IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
@@ -293,7 +293,7 @@ bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
   Document doc(path_);
   if (Unreadable(doc)) return false;
   if (!doc.Remove(section, key)) return true;
-  return WriteFileAtomically(path_, doc.Serialize());
+  return SaveFile(path_, doc.Serialize());
 }
 
 bool IniFile::WriteBatch(std::string_view section, const std::vector<IniChange>& changes) {
@@ -309,7 +309,7 @@ bool IniFile::WriteBatch(std::string_view section, const std::vector<IniChange>&
     }
   }
   if (!changed) return true;
-  return WriteFileAtomically(path_, doc.Serialize());
+  return SaveFile(path_, doc.Serialize());
 }
 
 }  // namespace tolvan

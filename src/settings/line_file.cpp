@@ -34,7 +34,7 @@ bool WriteLineFile(const std::filesystem::path& path, const std::vector<std::str
     out += l;
     out += "\r\n";
   }
-  return WriteFileAtomically(path, out);
+  return SaveFile(path, out);
 }
 
 TLineFile::TLineFile(std::filesystem::path path) : path_(std::move(path)) {}

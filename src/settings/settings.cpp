@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "core/codepage.h"
+#include "settings/program_files.h"
+
 namespace tolvan {
 
 int ClampParallel(int n) {
@@ -46,6 +49,14 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s) {
   ok = ini.WriteBool(kSectionEditor, "ExEditor", s.ExEditor) && ok;
   writeEncoding(kSectionEditor, "NewEncoding", s.NewScriptEncoding);
   return ok;
+}
+
+void FindAwkUntilStored(const IniFile& ini, MainSettings& s) {
+  if (!s.Path.empty() || ini.KeyExists(kSectionAwkExe, "Path")) return;
+  const std::filesystem::path gawk = FindOnPath("gawk");
+  if (gawk.empty()) return;
+  cp932::EncodeResult bytes = cp932::FromUtf8(gawk.string());
+  if (bytes.ok) s.Path = bytes.bytes;
 }
 
 std::string LoadAwkLocale(const IniFile& ini, TextEncoding job) {

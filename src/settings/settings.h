@@ -45,6 +45,11 @@ MainSettings LoadMainSettings(const IniFile& ini);
 // not CP932 or already in the file). False when a write failed.
 bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 
+// Until a Path is stored, the gawk found on $PATH (a new user can run at
+// once, in the window and in batch mode alike). A Path stored empty stays
+// empty; a location CP932 cannot hold is not taken.
+void FindAwkUntilStored(const IniFile& ini, MainSettings& s);
+
 // Locale gawk runs in: AWKEXE Locale, the value "inherit" keeping the
 // caller's; empty or missing means "C" for a CP932 job and "C.UTF-8" for a
 // UTF-8 job.
@@ -52,6 +57,7 @@ std::string LoadAwkLocale(const IniFile& ini, TextEncoding job = TextEncoding::C
 
 // An encoding setting: its name, or CP932 for anything else.
 TextEncoding ReadEncoding(const IniFile& ini, const char* section, const char* key);
+
 
 // What an editor window reads of the Editor section.
 struct EditorSettings {

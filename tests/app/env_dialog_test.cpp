@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -51,6 +52,18 @@ class EnvDialogTest : public QObject {
   }
 
  private slots:
+  void showsTheFoldersInUseOnlyWhenGiven() {
+    MainSettings s = Sample();
+    TfrmEnv d(s, {});
+    auto* folders = Child<QLabel>(d, "lblFolders");
+    QVERIFY(folders->isHidden());
+    d.ShowFolders(QString::fromUtf8("設定ファイル：/home/u/.config/tolvan/tolvan.INI"));
+    QVERIFY(!folders->isHidden());
+    QCOMPARE(folders->text(), QString::fromUtf8("設定ファイル：/home/u/.config/tolvan/tolvan.INI"));
+    // Showing them changes no setting and leaves Set as it was.
+    QVERIFY(!Child<QPushButton>(d, "btnSet")->isEnabled());
+  }
+
   void showsTheValuesWithSetDisabled() {
     MainSettings s = Sample();
     s.Ext = ".awkx";  // four letters after the dot: shown cut to three

@@ -8,6 +8,10 @@
 
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -83,7 +87,75 @@ class SingleInstanceTest : public QObject {
     QVERIFY(QFile::copy(kProgram, exe_));
     QFile::setPermissions(exe_, QFile::permissions(exe_) | QFile::ExeOwner);
   }
-  void cleanup() { dir_.reset(); }
+  void cleanup() {
+    qunsetenv("TMPDIR");
+    dir_.reset();
+  }
+
+  void withoutARuntimeFolderTheLockIsInAPrivateFolder() {
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString tmp = QString::fromStdString((*dir_ / "tmp").string());
+    QDir().mkpath(tmp);
+    qputenv("TMPDIR", tmp.toLocal8Bit());
+    const QString own = tmp + QStringLiteral("/tolvan-%1").arg(::getuid());
+    QCOMPARE(SingleInstance::Folder(), own);
+    struct stat st {};
+    QVERIFY(::lstat(own.toLocal8Bit().constData(), &st) == 0);
+    QVERIFY(S_ISDIR(st.st_mode));
+    QCOMPARE(st.st_mode & 07777, 0700u);
+    QCOMPARE(st.st_uid, ::geteuid());
+    SingleInstance first(QStringLiteral("t")), second(QStringLiteral("t"));
+    QVERIFY(first.TryLock());
+    QVERIFY(first.HoldsLock());
+    QVERIFY(QFileInfo::exists(own + "/t.lock"));
+    QVERIFY(!second.TryLock());
+    QVERIFY(first.Listen([] {}));
+    QVERIFY(QFileInfo::exists(own + "/t.sock"));
+    first.Release();
+    // A runtime folder open to others is not used either.
+    ::chmod(runtime_.toLocal8Bit().constData(), 0755);
+    qputenv("XDG_RUNTIME_DIR", runtime_.toLocal8Bit());
+    QCOMPARE(SingleInstance::Folder(), own);
+  }
+
+  void aFolderSomeoneElseCouldReachIsNeverUsed() {
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString tmp = QString::fromStdString((*dir_ / "tmp").string());
+    const QByteArray own = (tmp + QStringLiteral("/tolvan-%1").arg(::getuid())).toLocal8Bit();
+    const QByteArray elsewhere = (tmp + "/elsewhere").toLocal8Bit();
+    qputenv("TMPDIR", tmp.toLocal8Bit());
+    struct Case {
+      const char* what;
+      std::function<void()> make;
+    };
+    const std::vector<Case> cases = {
+        {"a link to a private folder", [&] {
+           ::mkdir(elsewhere.constData(), 0700);
+           ::symlink(elsewhere.constData(), own.constData());
+         }},
+        {"open to others", [&] {
+           ::mkdir(own.constData(), 0700);
+           ::chmod(own.constData(), 0777);
+         }},
+        {"another user's", [&] {
+           ::mkdir(own.constData(), 0700);
+           QVERIFY(::chown(own.constData(), 65534, 65534) == 0);
+         }},
+        {"not a folder", [&] { QFile(QString::fromLocal8Bit(own)).open(QIODevice::WriteOnly); }},
+    };
+    for (const Case& c : cases) {
+      QDir(tmp).removeRecursively();
+      QDir().mkpath(tmp);
+      c.make();
+      QVERIFY2(SingleInstance::Folder().isEmpty(), c.what);
+      SingleInstance instance(QStringLiteral("t"));
+      QVERIFY2(instance.TryLock(), c.what);  // the program still starts
+      QVERIFY2(!instance.HoldsLock(), c.what);
+      QVERIFY2(!instance.Listen([] {}), c.what);
+      QVERIFY2(!QFileInfo::exists(QString::fromLocal8Bit(elsewhere) + "/t.lock"), c.what);
+      QVERIFY2(!QFileInfo::exists(QString::fromLocal8Bit(own) + "/t.lock"), c.what);
+    }
+  }
 
   void secondStartRaisesTheFirstAndDropsItsArguments() {
     Copy first(exe_, runtime_, {}, "minimized");

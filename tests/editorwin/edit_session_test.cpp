@@ -2,6 +2,8 @@
 // table of 32, bringing an open file forward, and the main window's close
 // refusal with real windows.
 #include <QAction>
+#include <QComboBox>
+#include <QListWidget>
 #include <QPointer>
 #include <QToolButton>
 #include <QtTest>
@@ -22,6 +24,44 @@ TfrmEditor* EditorAt(TForm1& f, int slot) { return dynamic_cast<TfrmEditor*>(f.E
 class EditSessionTest : public QObject {
   Q_OBJECT
  private slots:
+  void previewRunsWithTheMainWindowsChoices() {
+    MainWindowEnv env;
+    FakeChoosers choosers;
+    env.WriteSettings();
+    env.WriteScript("p.awk", "{ print v $0 }\r\n");
+    const QString a = env.WriteInput("a.txt", "A\n"), b = env.WriteInput("b.txt", "B\n"), c = env.WriteInput("c.txt", "C\n");
+    auto w = env.Open({a, b, c});
+    w->show();
+    auto* opt = Child<QComboBox>(w.get(), "cmbOpt");
+    opt->setEditText("-v v=x");
+    auto* list = Child<QListWidget>(w.get(), "lstInputFiles");
+    // Selected third, then second: the first selected in list order is b.
+    list->item(2)->setSelected(true);
+    list->item(1)->setSelected(true);
+    QTest::mouseClick(Child<QToolButton>(w.get(), "btnEdit"), Qt::LeftButton);
+    QPointer<TfrmEditor> ed = EditorAt(*w, 0);
+    QVERIFY(ed);
+    const std::string settings = Slurp(QString::fromStdString(env.Paths().SettingsFile().string()));
+    const int historyBefore = opt->count();
+    ed->TogglePreview();
+    QSignalSpy shown(ed->Preview(), &TPreviewPane::RunShown);
+    QVERIFY2(shown.wait(8000), qPrintable(ed->Preview()->Status()));
+    QCOMPARE(ed->Preview()->OutputBytes(), std::string("xB\r\n"));
+    // A Shift-JIS-less option is refused as Run refuses it.
+    opt->setEditText(QString::fromUtf8("-v v=\u00e9\u4e02"));
+    ed->Editor1().Editor().CharBytes(" ");
+    QVERIFY(shown.wait(8000));
+    QVERIFY(ed->Preview()->Status().contains(QString::fromUtf8("Shift-JIS")));
+    // Nothing of the main window changed: no job, no history entry, no settings written.
+    QVERIFY(!w->JobRunning());
+    QCOMPARE(opt->count(), historyBefore);
+    QVERIFY(!w->OutputWindow()->isVisible());
+    QCOMPARE(Slurp(QString::fromStdString(env.Paths().SettingsFile().string())), settings);
+    ed->Editor1().Editor().SetModified(false);
+    ed->close();
+    QTRY_VERIFY(ed.isNull());
+  }
+
   void wholeEditSession() {
     MainWindowEnv env;
     FakeChoosers choosers;

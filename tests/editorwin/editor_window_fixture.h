@@ -56,6 +56,10 @@ class FakeHost : public TEditorWindowHost {
   void UnregisterEditor(TEditorWindowRef* w) override { unregistered.push_back(w); }
   QStringList& FindHistory() override { return find; }
   QStringList& ReplaceHistory() override { return replace; }
+  TPreviewContext PreviewContext() const override {
+    ++previewAsked;
+    return preview;
+  }
 
   // A window for path, owned here unless it closes (it then deletes itself).
   TfrmEditor* Open(const QString& path = QString()) {
@@ -68,6 +72,8 @@ class FakeHost : public TEditorWindowHost {
   }
 
   QString ext = ".awk";
+  TPreviewContext preview;
+  mutable int previewAsked = 0;
   QStringList opened, find, replace;
   std::vector<TEditorWindowRef*> unregistered;
   std::vector<TfrmEditor*> made;

@@ -141,7 +141,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(w == nullptr);
     QCOMPARE(env.messages.Texts().size(), 1);
     QVERIFY(env.messages.Texts().first().contains(path));
-    QVERIFY(env.messages.Texts().first().contains("Permission denied"));
+    QVERIFY(env.messages.Texts().first().contains(QString::fromUtf8("を開けません。アクセスする権限がありません")));
     QCOMPARE(FileBytes(path), std::string("BEGIN { print 1 }\r\n"));
     // A folder is no script either.
     std::filesystem::create_directory(env.dir.path() / "folder.awk");
@@ -245,6 +245,28 @@ class EditorWindowTest : public QObject {
     int entries = 0;
     for (auto& e : std::filesystem::directory_iterator(env.dir.path())) entries += e.path().filename() != "tolvan.INI";
     QCOMPARE(entries, 2);
+  }
+
+  void aReadOnlyScriptIsNotReplaced() {
+    EditorEnv env;
+    const QString path = env.Write("ro.awk", "old\r\n");
+    QVERIFY(::chmod(path.toLocal8Bit().constData(), 0444) == 0);
+    TfrmEditor* w = env.host.Open(path);
+    Type(w, "new");
+    env.messages.Clear();
+    QVERIFY(!w->Save());
+    QCOMPARE(env.messages.Texts().size(), 1);
+    QCOMPARE(env.messages.Texts().first(),
+             QString::fromUtf8("ファイル %1 を保存できません。アクセスする権限がありません").arg(path));
+    QCOMPARE(FileBytes(path), std::string("old\r\n"));
+    struct stat st {};
+    QVERIFY(::stat(path.toLocal8Bit().constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, 0444u);
+    QVERIFY(w->Modified());
+    // Made writable again, the same window saves.
+    QVERIFY(::chmod(path.toLocal8Bit().constData(), 0644) == 0);
+    QVERIFY(w->Save());
+    QCOMPARE(FileBytes(path), std::string("newold\r\n"));
   }
 
   void saveAsAsksWithTheCurrentExtension() {

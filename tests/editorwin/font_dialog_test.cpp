@@ -200,7 +200,8 @@ class FontDialogTest : public QObject {
     d->UpDown2->setValue(6);
     d->btnSet->click();
     QCOMPARE(m.Texts().size(), 1);
-    QVERIFY(m.Texts()[0].startsWith(QString::fromUtf8("設定ファイルを書き込めませんでした")));
+    QCOMPARE(m.Texts()[0], QString::fromUtf8("設定ファイルを書き込めませんでした：%1: フォルダです(通常のファイルではありません)")
+                               .arg(QString::fromStdString((env.dir / "tolvan.INI").string())));
     QCOMPARE(env.tabSpace, 6);
     QCOMPARE(d->result(), int(QDialog::Accepted));
   }

@@ -124,6 +124,15 @@ class RecordingHost : public TJobHost {
     }
     if (hook) hook(count);
   }
+  void JobRunsDone(std::size_t done, std::size_t planned) override {
+    std::function<void(std::size_t)> hook;
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      runsDone.push_back({done, planned});
+      hook = onRunsDone;
+    }
+    if (hook) hook(done);
+  }
   void JobBusyCursor(bool busy) override {
     std::lock_guard<std::mutex> lock(mu_);
     cursor.push_back(busy);
@@ -152,6 +161,8 @@ class RecordingHost : public TJobHost {
   std::vector<std::string> exceptions;
   int ended = 0;
   std::function<void(const std::string& count)> onProgress;
+  std::vector<std::pair<std::size_t, std::size_t>> runsDone;
+  std::function<void(std::size_t done)> onRunsDone;
 
  private:
   std::mutex mu_;

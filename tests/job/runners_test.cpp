@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "job/option_runner.h"
 #include "job_test_support.h"
 #include "support/temp_dir.h"
@@ -91,7 +93,7 @@ TEST(PipeRunner, ProgramThatCannotStartIsAFailureNamingIt) {
   CommandLine c;
   c.Argv = {"/no/such/gawk", "BEGIN{}"};
   RunPipeRunner(c, ctx);
-  EXPECT_EQ(t.err, CannotStartMessage("/no/such/gawk", "No such file or directory"));
+  EXPECT_EQ(t.err, Sj("プログラムを起動できません: /no/such/gawk: ファイルまたはフォルダがありません\r\n"));
   EXPECT_NE(t.err.find("/no/such/gawk"), std::string::npos);
   EXPECT_EQ(t.out, "");
 }
@@ -218,9 +220,26 @@ TEST(FileRunner, OutputThatCannotBeOpenedReplacesErrorTextAndStartsNothing) {
   auto ctx = t.Ctx();
   RunFileRunner(Awk({"BEGIN { printf \"\" > \"" + marker.string() + "\" }"}), (dir / "no/such/out.txt").string(), true,
                 ctx);
-  EXPECT_EQ(t.err, OutputFileFailedMessage());
-  EXPECT_EQ(t.err, Sj("出力ファイルの作成に失敗しました。"));
+  EXPECT_EQ(t.err, Sj("出力ファイルの作成に失敗しました。") + (dir / "no/such/out.txt").string() +
+                       Sj(": ファイルまたはフォルダがありません\r\n"));
   EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+// The program's own lines of an error text are told from gawk's, so batch
+// mode can show them in the terminal's encoding.
+TEST(OwnMessages, EveryFixedTextIsKnownAndGawksAreNot) {
+  auto firstLine = [](const std::string& text) {
+    std::string s = text.substr(text.rfind("\r\n", 0) == 0 ? 2 : 0);
+    return s.substr(0, s.find("\r\n"));
+  };
+  for (const std::string& text :
+       {CancelledMessage(), OutputFileFailedMessage(), OutputFileErrorMessage("/o", ENOSPC),
+        CannotStartMessage("/g", "x"), KilledBySignalMessage("/g", 9), NotRegularOutputMessage("/o"),
+        WriteFailedMessage("/o", EIO)})
+    EXPECT_TRUE(IsOwnMessageLine(firstLine(text))) << text;
+  for (const std::string& line : {std::string("gawk: cmd. line:1: syntax error"), std::string(),
+                                  Sj("ユーザー"), std::string("/o: ") + Sj("ファイルまたはフォルダがありません")})
+    EXPECT_FALSE(IsOwnMessageLine(line)) << line;
 }
 
 TEST(FileRunner, NeverEndingScriptCancelled) {
@@ -251,7 +270,46 @@ TEST(OptionRunner, EmptyPathRunsNothingAndBadPathSaysWhy) {
   RunOptionRunner("", "C", out, err, [] {});
   EXPECT_EQ(out + err, "");
   RunOptionRunner("/no/such/awk", "C", out, err, [] {});
-  EXPECT_EQ(err, CannotStartMessage("/no/such/awk", "No such file or directory"));
+  EXPECT_EQ(err, CannotStartMessage("/no/such/awk", "ファイルまたはフォルダがありません"));
+}
+
+TEST(ProcessStreaming, PiecesArriveWhileRunningWholeAndInOrder) {
+  // Large: every byte, in order, through the callback alone.
+  std::string got, err;
+  ProcessRequest req;
+  req.Argv = {kGawk, "BEGIN { for (i = 0; i < 300000; i++) printf \"%09d\\n\", i; print \"e\" > \"/dev/stderr\" }"};
+  ProcessSinks sinks;
+  sinks.Err = &err;
+  int pieces = 0;
+  sinks.OnOutput = [&](const char* d, std::size_t n) {
+    got.append(d, n);
+    ++pieces;
+  };
+  ProcessResult r = DefaultProcessLauncher().Run(req, sinks);
+  EXPECT_EQ(r.Outcome, ProcessOutcome::Finished);
+  ASSERT_EQ(got.size(), 3000000u);
+  bool ordered = true;
+  for (int i = 0; i < 300000 && ordered; i += 997) ordered = got.compare(i * 10, 9, [&] {
+    char b[16];
+    std::snprintf(b, sizeof b, "%09d", i);
+    return std::string(b);
+  }()) == 0;
+  EXPECT_TRUE(ordered);
+  EXPECT_GT(pieces, 1);
+  EXPECT_EQ(err, "e\n");
+
+  // A child that never ends: its first line is handed on while it runs.
+  std::atomic<bool> cancel{false};
+  std::string early;
+  req.Argv = {kGawk, "BEGIN { print \"first\"; fflush(); while (1) ; }"};
+  sinks.Cancel = &cancel;
+  sinks.OnOutput = [&](const char* d, std::size_t n) {
+    early.append(d, n);
+    cancel = true;
+  };
+  r = DefaultProcessLauncher().Run(req, sinks);
+  EXPECT_EQ(r.Outcome, ProcessOutcome::Cancelled);
+  EXPECT_EQ(early, "first\n");
 }
 
 }  // namespace

@@ -85,5 +85,36 @@ TEST(PreparedScript, MissingFileIsLeftToGawk) {
   EXPECT_EQ(p.Line().Argv[2], "/no/such/folder/x.awk");
 }
 
+TEST(PreparedScript, TextAlwaysGetsAPrivateCopyThatGoesAway) {
+  std::string copy, beside;
+  for (const std::string& text : {std::string("BEGIN { }\r\n"), Sj("BEGIN { print \"表\" }")}) {
+    {
+      TPreparedScript p(FileLine("placeholder.awk"), text, "/shown/name.awk");
+      ASSERT_TRUE(p.UsesCopy());
+      copy = p.Line().Argv[2];
+      EXPECT_EQ(test::ReadBytes(copy), DoubleTrailBackslashes(text));
+      const auto folder = std::filesystem::path(copy).parent_path();
+      EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
+                std::filesystem::perms::owner_all);
+      EXPECT_EQ(std::filesystem::status(copy).permissions() & std::filesystem::perms::all,
+                std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+      beside = p.WriteBeside("sample.txt", "abc");
+      EXPECT_EQ(std::filesystem::path(beside).parent_path(), folder);
+      EXPECT_EQ(test::ReadBytes(beside), "abc");
+      EXPECT_THROW(p.WriteBeside("sample.txt", "again"), std::runtime_error);  // never over a file
+      std::string err = "gawk: " + copy + ":2: x";
+      p.RestoreScriptPath(err, 0);
+      EXPECT_EQ(err, "gawk: /shown/name.awk:2: x");
+    }
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_FALSE(std::filesystem::exists(beside));
+  }
+  // A one-line command line has no script file to stand in for.
+  BaseCommandLine oneLiner;
+  oneLiner.Argv = {"gawk", "BEGIN { }"};
+  oneLiner.ScriptIndex = 1;
+  EXPECT_THROW(TPreparedScript(oneLiner, "x", "y"), std::invalid_argument);
+}
+
 }  // namespace
 }  // namespace tolvan

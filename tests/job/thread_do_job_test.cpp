@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 
+#include "job/runners.h"
 #include "job_test_support.h"
 #include "support/temp_dir.h"
 
@@ -109,7 +111,8 @@ TEST_F(JobThread, NewFilesLoopStopsAtAnOutputThatCannotBeCreated) {
   r.InputList = {a, (dir / "missing/x.txt").string(), c};
   r.OutputName = "new_";
   j.Run(r);
-  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。"));
+  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。") + (dir / "missing/new_x.txt").string() +
+                       Sj(": ファイルまたはフォルダがありません\r\n"));
   EXPECT_EQ(ReadBytes(dir / "new_a.txt"), "a1\na2\n");  // written before the failure, kept
   EXPECT_FALSE(std::filesystem::exists(dir / "new_c.txt"));
   EXPECT_EQ(j.host.progress.size(), 2u);
@@ -147,7 +150,7 @@ TEST_F(JobThread, OneFileLoopOutputFolderMissing) {
   auto r = Record(omFileOverwrite);
   r.OutputName = (dir / "nowhere/out.txt").string();
   j.Run(r);
-  EXPECT_EQ(j.err, Sj("出力ファイルの作成に失敗しました。"));
+  EXPECT_EQ(j.err, OutputFileErrorMessage(r.OutputName, ENOENT));
   EXPECT_EQ(j.host.progress.size(), 1u);
 }
 
@@ -346,7 +349,7 @@ TEST_F(JobThread, ProgramThatCannotStartEndsInTheErrorForm) {
   r.Base.Argv[0] = "/no/such/gawk";
   j.Run(r);
   EXPECT_NE(j.err.find("/no/such/gawk"), std::string::npos);
-  EXPECT_NE(j.err.find("No such file or directory"), std::string::npos);
+  EXPECT_NE(j.err.find(Sj("ファイルまたはフォルダがありません")), std::string::npos);
   EXPECT_EQ(j.host.progress.size(), 1u);  // stopped after the first run
 }
 

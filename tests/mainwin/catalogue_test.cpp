@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 #include "mainwin/script_catalogue.h"
 #include "mainwin_fixture.h"
 #include "settings/line_file.h"

@@ -66,7 +66,7 @@ class OutputWindowTest : public QObject {
   void contextMenuCopiesAndSelectsAll() {
     TfrmError w;
     w.ShowStandardOutputForm(std::string("one\ntwo\n"));
-    auto* menu = w.findChild<QMenu*>();
+    auto* menu = w.findChild<QMenu*>("mnuOutputText");
     QVERIFY(menu);
     const QList<QAction*> actions = menu->actions();
     QCOMPARE(actions.size(), 2);

@@ -54,6 +54,8 @@ class RunTest : public QObject {
   void refusalsComeInTheirOrder() {
     MainWindowEnv env;
     env.WriteSettings();
+    // An existing scripts folder without scripts: nothing is chosen.
+    std::filesystem::create_directories(env.dir.path() / "scripts");
     auto w = env.Open();
     auto* out = Child<QComboBox>(w.get(), "cmbOutput");
     auto* input = Child<QComboBox>(w.get(), "cmbInput");

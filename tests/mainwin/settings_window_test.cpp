@@ -2,7 +2,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
 #include "mainwin_fixture.h"
 #include "colouring/scheme_store.h"
 #include "settings/ini_file.h"

@@ -111,6 +111,20 @@ void TEditor::ViewChanged(TObject* Sender) {
   }
   if (Sender == AsObject(caret_)) {
     if (window) list_->UndoObj().Clear();
+    if (caret_->TabSpaceCount() != wrappedTabs_) {
+      // Rows wrapped at the old tab width may be too wide now; the caret
+      // keeps its character.
+      wrappedTabs_ = caret_->TabSpaceCount();
+      if (list_->WordWrap() && list_->Count() > 0) {
+        CaretScope scope(*this);
+        const std::int64_t index = GetSelIndex(0, std::min(row_, list_->Count()), col_);
+        list_->TabWidthChanged();
+        SetSelIndex(0, index);
+      }
+    }
+    // A new tab width or InTab moves the columns under the caret: it must not
+    // end up inside a double-byte character or a tab's fill.
+    KeepCaretOnCharacter();
     UpdateCaret();
   } else {
     ScrollCaret();

@@ -49,6 +49,8 @@ class TEditor : public TEditorClient {
  public:
   static constexpr int kMaxCol = 1000;
   static constexpr int kSearchChunk = 8191;
+  // The most bytes a copy puts on the clipboard: what a 32-bit count names.
+  static constexpr std::int64_t kMaxClipboardBytes = 0x7fffffff;
 
   explicit TEditor(TEditorPlatform& platform);
   ~TEditor() override;
@@ -155,8 +157,9 @@ class TEditor : public TEditorClient {
   void SetCol(int C);
   void ScrollCaret();
   void UpdateCaret();
-  int GetSelIndex(int FromRow, int Row, int Col) const;
-  void SetSelIndex(int FromRow, int Index);
+  // Character indexes are 64-bit: a text may hold more than 2 GiB.
+  std::int64_t GetSelIndex(int FromRow, int Row, int Col) const;
+  void SetSelIndex(int FromRow, std::int64_t Index);
   int CaretUpdateCount() const { return caretUpdate_; }
   // Byte position of a column on a row.
   int ColToByte(int Row, int Col) const;
@@ -210,15 +213,16 @@ class TEditor : public TEditorClient {
   int GetSelTextBuf(char* Buffer, int Size) const;
   void SetSelTextBuf(std::string_view S);
   void SetSelTextBox(std::string_view S);
-  int SelStart() const;
-  void SetSelStart(int Value);
-  int SelLength() const;
+  std::int64_t SelStart() const;
+  void SetSelStart(std::int64_t Value);
+  std::int64_t SelLength() const;
   // SelLength() > 0 without counting: what menus and tool buttons ask on
   // every selection change.
   bool HasSelectedText() const;
-  void SetSelLength(int Value);
+  void SetSelLength(std::int64_t Value);
   void SelectAll();
-  void CopyToClipboard();
+  // False when nothing was copied (no selection, or refused as too large).
+  bool CopyToClipboard();
   void CutToClipboard();
   void PasteFromClipboard();
   void PasteBoxFromClipboard();
@@ -233,7 +237,7 @@ class TEditor : public TEditorClient {
   int CaretWidth() const { return caretWidth_; }
   TEditorMouseCursorState CursorState() const { return cursorState_; }
 
-  int TextLength() const;
+  std::int64_t TextLength() const;
 
   // ---- search ----
   bool Search(std::string_view Pattern, TSearchOptions Options);
@@ -321,6 +325,7 @@ class TEditor : public TEditorClient {
   void EnterKey(TShiftState Shift);
   void InsertChar(std::string_view S);
   void MoveCompositionWindow();
+  void KeepCaretOnCharacter();
   int RowByteLength(int Row) const;
   int RowIndex(int Row) const;  // first row counted for SetSelIndex after an edit
   void ClearHit();
@@ -358,6 +363,7 @@ class TEditor : public TEditorClient {
   int keepCol_ = 0;
   bool keepColSet_ = false;
   int caretUpdate_ = 0;
+  int wrappedTabs_ = 8;  // the tab width the rows were wrapped at
   bool caretMoved_ = false;
   int caretWidth_ = 2;
   bool overWrite_ = false;

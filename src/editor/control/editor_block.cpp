@@ -108,12 +108,14 @@ void TEditor::BlockCommand(int Kind) {
   }
   if (!any) return;
 
-  // Positions move with the text they stood on.
+  // Positions move with the text they stood on. Indenting puts its space or
+  // tab before a position at the insertion point too.
+  const bool indents = Kind == kIndent || Kind == kTabIndent;
   auto moveByte = [&](int r, int b) {
     if (r < sr || r > er) return b;
     const Change& ch = changes[static_cast<std::size_t>(r - sr)];
     if (ch.delta == 0 && ch.oldEnd == ch.start) return b;
-    if (b >= ch.oldEnd && b > ch.start) return b + ch.delta;
+    if (b >= ch.oldEnd && (b > ch.start || indents)) return b + ch.delta;
     if (b > ch.start) return std::min(b, ch.oldEnd + ch.delta);
     return b;
   };

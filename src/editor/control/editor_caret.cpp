@@ -101,8 +101,8 @@ int TEditor::RowByteLength(int Row) const { return static_cast<int>(list_->ListS
 
 int TEditor::RowIndex(int Row) const { return std::max(list_->RowStart(Row), Row - 1); }
 
-int TEditor::GetSelIndex(int FromRow, int Row, int Col) const {
-  int index = 0;
+std::int64_t TEditor::GetSelIndex(int FromRow, int Row, int Col) const {
+  std::int64_t index = 0;
   for (int r = std::max(FromRow, 0); r < std::min(Row, list_->Count()); ++r) {
     index += RowByteLength(r);
     const TRowAttribute a = list_->Rows(r);
@@ -111,7 +111,7 @@ int TEditor::GetSelIndex(int FromRow, int Row, int Col) const {
   return index + ColToByte(Row, Col);
 }
 
-void TEditor::SetSelIndex(int FromRow, int Index) { list_->SetSelIndex(this, FromRow, Index); }
+void TEditor::SetSelIndex(int FromRow, std::int64_t Index) { list_->SetSelIndex(this, FromRow, Index); }
 
 void TEditor::SetRow(int R) {
   const int count = list_->Count();
@@ -136,6 +136,27 @@ void TEditor::SetRowCol(int R, int C) {
     while (C > 0 && AttrAt(a, C) == '3') --C;
   keepColSet_ = false;
   SetCol(C);
+}
+
+void TEditor::KeepCaretOnCharacter() {
+  const int count = list_->Count();
+  if (row_ >= count) return;
+  const TColumnRules rules = ColumnRules();
+  const std::string_view text = list_->ListStr(row_);
+  const std::string a = StrToAttributes(text, rules);
+  const bool inside = AttrAt(a, col_) == '5' || (!caret_->InTab() && AttrAt(a, col_) == '3');
+  if (inside) {
+    CaretScope scope(*this);
+    const int keep = keepCol_;
+    const bool keepSet = keepColSet_;
+    SetRowCol(row_, col_);
+    keepCol_ = keep;
+    keepColSet_ = keepSet;
+  }
+  if (HasSelectionData() && anchorRow_ < count) {
+    anchorCol_ = ColumnOfByte(list_->ListStr(anchorRow_), anchorByte_, rules);
+    RecomputeSelection();
+  }
 }
 
 void TEditor::AdjustCol(Move move, int dir) {
@@ -195,6 +216,9 @@ void TEditor::AdjustCol(Move move, int dir) {
   // 6. the column limit, never inside a character that straddles it
   if (col_ > kMaxCol) col_ = kMaxCol;
   if (col_ == kMaxCol && AttrAt(a, kMaxCol - 1) == '4') col_ = kMaxCol - 1;
+  // nor inside a tab that straddles it
+  if (!caret_->InTab())
+    while (col_ > 0 && AttrAt(a, col_) == '3') --col_;
   col_ = std::max(col_, 0);
   // 7.
   caretMoved_ = true;

@@ -138,7 +138,7 @@ void TEditor::DeleteKey() {
   const std::string text(list_->ListStr(row_));
   const int b = ColToByte(row_, col_);
   const int from = RowIndex(row_);
-  const int index = GetSelIndex(from, row_, col_);
+  const std::int64_t index = GetSelIndex(from, row_, col_);
   CaretScope scope(*this);
   UnderlineScope underline(*this);
   if (b < static_cast<int>(text.size())) {
@@ -205,7 +205,7 @@ void TEditor::BackSpace() {
           i += text[i] == '\t' ? 1 : cp932::CharLength(text, i);
         }
         const int from = RowIndex(row_);
-        const int rowIndex = GetSelIndex(from, row_, 0);
+        const std::int64_t rowIndex = GetSelIndex(from, row_, 0);
         std::string s = text.substr(0, i) + std::string(static_cast<std::size_t>(n - c), ' ');
         const int caretByte = static_cast<int>(s.size());
         s += text.substr(std::min(static_cast<std::size_t>(b), text.size()));
@@ -228,7 +228,7 @@ void TEditor::BackSpace() {
     const std::size_t start = inFill ? static_cast<std::size_t>(b) : cp932::PrevChar(text, static_cast<std::size_t>(b));
     const std::size_t n = inFill ? 1 : static_cast<std::size_t>(b) - start;
     const int from = RowIndex(row_);
-    const int rowIndex = GetSelIndex(from, row_, 0);
+    const std::int64_t rowIndex = GetSelIndex(from, row_, 0);
     std::string s = text.substr(0, start) + text.substr(start + n) + CrlfOf(*list_, row_);
     list_->UpdateList(row_, 1, s);
     SetSelIndex(from, rowIndex + static_cast<int>(start));
@@ -238,7 +238,7 @@ void TEditor::BackSpace() {
   const int prev = row_ - 1;
   const std::string above(list_->ListStr(prev));
   const int from = RowIndex(prev);
-  const int prevIndex = GetSelIndex(from, prev, 0);
+  const std::int64_t prevIndex = GetSelIndex(from, prev, 0);
   if (list_->Rows(prev) == raWrapped) {
     const std::size_t start = above.empty() ? 0 : cp932::PrevChar(above, above.size());
     list_->UpdateList(prev, 1, above.substr(0, start));
@@ -305,7 +305,7 @@ void TEditor::EnterKey(TShiftState Shift) {
           : std::string(static_cast<std::size_t>(indent), ' ');
   if (shift) {
     const int from = RowIndex(first);
-    const int index = GetSelIndex(from, first, 0);
+    const std::int64_t index = GetSelIndex(from, first, 0);
     list_->UpdateList(first, 0, indentText + "\r\n");
     SetSelIndex(from, index + static_cast<int>(indentText.size()));
     return;
@@ -313,7 +313,7 @@ void TEditor::EnterKey(TShiftState Shift) {
   const std::string text(list_->ListStr(row_));
   const std::size_t b = std::min(static_cast<std::size_t>(ColToByte(row_, col_)), text.size());
   const int from = RowIndex(row_);
-  const int rowIndex = GetSelIndex(from, row_, 0);
+  const std::int64_t rowIndex = GetSelIndex(from, row_, 0);
   std::string s = text.substr(0, b) + "\r\n" + indentText + text.substr(b) + CrlfOf(*list_, row_);
   list_->UpdateList(row_, 1, s);
   SetSelIndex(from, rowIndex + static_cast<int>(b + 2 + indentText.size()));
@@ -398,7 +398,7 @@ void TEditor::PutStringToLine(std::string_view S) {
   const std::string text(list_->ListStr(row_));
   const std::size_t b = static_cast<std::size_t>(ColToByte(row_, col_));
   const int from = RowIndex(row_);
-  const int index = GetSelIndex(from, row_, 0) + static_cast<int>(b + S.size());
+  const std::int64_t index = GetSelIndex(from, row_, 0) + static_cast<std::int64_t>(b) + StoredIndexLength(S);
   std::string s;
   int rows = row_ < count ? 1 : 0;
   if (b >= text.size()) {

@@ -68,14 +68,15 @@ std::intptr_t TEditor::Perform(unsigned Msg, std::intptr_t WParam, std::intptr_t
       std::memcpy(&size, buffer, sizeof size);
       const std::string_view s = list_->ListStr(row);
       const int n = std::min(static_cast<int>(size), static_cast<int>(s.size()));
-      std::memcpy(buffer, s.data(), static_cast<std::size_t>(n));
+      if (n > 0) std::memcpy(buffer, s.data(), static_cast<std::size_t>(n));
       return n;
     }
     case EM_GETLINECOUNT:
       return count;
     case EM_GETSEL: {
-      const int start = SelStart();
-      const int end = start + SelLength();
+      // The message's positions are 32-bit.
+      const auto start = static_cast<std::int32_t>(SelStart());
+      const auto end = static_cast<std::int32_t>(SelStart() + SelLength());
       if (WParam) *reinterpret_cast<std::int32_t*>(WParam) = start;
       if (LParam) *reinterpret_cast<std::int32_t*>(LParam) = end;
       return MakeLong(start, end);

@@ -1,9 +1,11 @@
 // Search on the control: the rows are fed to SearchText in chunks of about
-// 8 KB with one row of overlap, so every call works on a bounded buffer.
+// 8 KB that overlap by the rows a match can touch, so every call works on a
+// bounded buffer and no match is lost at a chunk edge.
 #include <algorithm>
 #include <array>
 #include <cctype>
 
+#include "core/codepage.h"
 #include "editor/control/editor.h"
 #include "editor/control/editor_scopes.h"
 
@@ -25,6 +27,24 @@ bool FirstBytes(std::string_view Pattern, TSearchOptions Options, std::array<boo
   return true;
 }
 
+// The most rows one match can touch: one per line break in the pattern and,
+// when line breaks in the text are skipped, one more per gap between two of
+// its characters; with word wrap, one per byte the match may cover (a
+// wrapped row holds at least one character).
+int PatternRows(std::string_view Pattern, TSearchOptions Options, bool Wrapped) {
+  int rows = 1;
+  int chars = 0;
+  for (std::size_t i = 0; i < Pattern.size(); i += cp932::CharLength(Pattern, i)) {
+    ++chars;
+    if (Pattern[i] == '\r' && i + 1 < Pattern.size() && Pattern[i + 1] == '\n')
+      ++i;
+    if (Pattern[i] == '\r' || Pattern[i] == '\n') ++rows;
+  }
+  if (Options & SearchBit(sfrIncludeCRLF)) rows += chars - 1;
+  if (Wrapped) rows += 2 * static_cast<int>(Pattern.size());
+  return rows;
+}
+
 // Most chunks of a long text hold no byte that could start a match; those
 // are passed over without the full comparison.
 bool MayHold(const std::string& buf, const std::array<bool, 256>& set) {
@@ -43,6 +63,9 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
   std::string buf;
   std::array<bool, 256> first{};
   const bool filter = FirstBytes(Pattern, Options, first);
+  // A chunk holds at least that many rows, and the next one starts (or ends)
+  // far enough back to hold a match that began in the previous one.
+  const int span = PatternRows(Pattern, Options, list_->WordWrap());
   TSearchInfo info;
   int chunkFirst = 0;
   bool found = false;
@@ -67,7 +90,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
       int next = r;
       do {
         appendRow(next++);
-      } while (next < count && buf.size() <= static_cast<std::size_t>(kSearchChunk));
+      } while (next < count && (buf.size() <= static_cast<std::size_t>(kSearchChunk) || next - r < span));
       info.Start = off;
       info.Length = stepOver;
       if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options)) {
@@ -76,7 +99,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
         break;
       }
       if (next >= count) break;
-      r = next - r > 1 ? next - 1 : next;
+      r = next - r > 1 ? std::max(r + 1, next - std::max(1, span - 1)) : next;
       off = 0;
       stepOver = 0;
     }
@@ -96,7 +119,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
       buf.clear();
       appendRow(r);
       int top = r;
-      while (top > 0 && buf.size() <= static_cast<std::size_t>(kSearchChunk)) {
+      while (top > 0 && (buf.size() <= static_cast<std::size_t>(kSearchChunk) || r - top + 1 < span)) {
         --top;
         std::string row(list_->ListStr(top));
         list_->CheckCrlf(top, row);
@@ -111,7 +134,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
         break;
       }
       if (top == 0) break;
-      r = r - top > 0 ? top : top - 1;
+      r = r - top > 0 ? std::min(r - 1, top + std::max(0, span - 2)) : top - 1;
       off = rowLength(r);
     }
   }

@@ -37,8 +37,8 @@ std::string JoinRows(const TEditorStringList& rows) {
 }
 }  // namespace
 
-int TEditor::TextLength() const {
-  int n = 0;
+std::int64_t TEditor::TextLength() const {
+  std::int64_t n = 0;
   for (int r = 0; r < list_->Count(); ++r) n += RowByteLength(r) + (list_->Rows(r) == raCrlf ? 2 : 0);
   return n;
 }
@@ -223,7 +223,7 @@ void TEditor::DeleteSelection() {
   const int sr = selStr_.Sr;
   const int er = std::min(selStr_.Er, list_->Count() - 1);
   const int from = RowIndex(sr);
-  const int index = GetSelIndex(from, sr, 0) + FromData(rows.Data(0)) - 1;
+  const std::int64_t index = GetSelIndex(from, sr, 0) + FromData(rows.Data(0)) - 1;
   CleanSelection();
   list_->UpdateList(sr, er - sr + 1, JoinRows(rows));
   SetSelIndex(from, index);
@@ -241,7 +241,7 @@ void TEditor::ReplaceSelection(std::string_view S) {
   first.insert(static_cast<std::size_t>(at), S);
   rows.Put(0, first);
   const int from = RowIndex(sr);
-  const int index = GetSelIndex(from, sr, 0) + at + static_cast<int>(S.size());
+  const std::int64_t index = GetSelIndex(from, sr, 0) + at + StoredIndexLength(S);
   CleanSelection();
   list_->UpdateList(sr, er - sr + 1, JoinRows(rows));
   SetSelIndex(from, index);
@@ -298,6 +298,8 @@ void TEditor::SetSelTextBox(std::string_view S) {
     if (selMode_ == smLine) targetCol = ColumnOfByte(list_->ListStr(selStr_.Sr), selStr_.Sc, rules);
     cutLast = std::min(selStr_.Er, list_->Count() - 1);
     CleanSelection();
+  } else {
+    ClearHit();
   }
   const int count = list_->Count();
   targetRow = std::min(targetRow, count);
@@ -320,40 +322,47 @@ void TEditor::SetSelTextBox(std::string_view S) {
     }
   }
   const int taken = rows.Count();
+  // The caret goes after the last line where it landed: a tab or a
+  // double-byte character at the target column puts a line further right.
+  int caretCol = targetCol;
   for (int k = 0; k < n; ++k) {
+    const std::string& line = lines[static_cast<std::size_t>(k)];
+    std::string t;
+    int at = targetCol;
     if (k < rows.Count()) {
-      std::string t(rows.Get(k));
+      t = rows.Get(k);
       const int width = ExpandTabLength(t, rules);
       if (width < targetCol) t += std::string(static_cast<std::size_t>(targetCol - width), ' ');
-      const int at = ByteAtOrAfter(t, targetCol, rules);
-      t.insert(static_cast<std::size_t>(at), lines[static_cast<std::size_t>(k)]);
+      at = ByteAtOrAfter(t, targetCol, rules);
+      t.insert(static_cast<std::size_t>(at), line);
       rows.Put(k, t);
     } else {
-      rows.AddRow(std::string(static_cast<std::size_t>(targetCol), ' ') + lines[static_cast<std::size_t>(k)], raCrlf);
+      t = std::string(static_cast<std::size_t>(targetCol), ' ') + line;
+      rows.AddRow(t, raCrlf);
     }
+    if (k == n - 1) caretCol = ColumnOfByte(t, at + static_cast<int>(line.size()), rules);
   }
   for (int i = 0; i < rows.Count(); ++i)
     if (rows.Rows(i) == raEof) rows.SetRows(i, raCrlf);
   list_->UpdateList(targetRow, taken, JoinRows(rows));
-  const int lastRow = targetRow + n - 1;
-  SetRowCol(lastRow, targetCol + ExpandTabLength(lines.back(), rules));
+  SetRowCol(targetRow + n - 1, caretCol);
 }
 
 // ---------------------------------------------------------------- positions
 
-int TEditor::SelStart() const {
+std::int64_t TEditor::SelStart() const {
   int r = row_, b = std::min(ColToByte(row_, col_), RowByteLength(row_));
   if (HasSelectionData()) {
     r = selStr_.Sr;
     b = selStr_.Sc;
   }
-  int index = 0;
+  std::int64_t index = 0;
   for (int i = 0; i < std::min(r, list_->Count()); ++i)
     index += RowByteLength(i) + (list_->Rows(i) == raCrlf ? 2 : 0);
   return index + b;
 }
 
-void TEditor::SetSelStart(int Value) {
+void TEditor::SetSelStart(std::int64_t Value) {
   CaretScope scope(*this);
   CleanSelection();
   if (Value <= 0)
@@ -362,10 +371,10 @@ void TEditor::SetSelStart(int Value) {
     SetSelIndex(0, Value);
 }
 
-int TEditor::SelLength() const {
+std::int64_t TEditor::SelLength() const {
   if (!HasSelectionData()) return 0;
-  if (selMode_ == smBox) return static_cast<int>(GetSelText().size());
-  int index = 0;
+  if (selMode_ == smBox) return static_cast<std::int64_t>(GetSelText().size());
+  std::int64_t index = 0;
   for (int r = selStr_.Sr; r < std::min(selStr_.Er, list_->Count()); ++r)
     index += RowByteLength(r) + (list_->Rows(r) == raCrlf ? 2 : 0);
   return index + selStr_.Ec + 1 - selStr_.Sc;
@@ -377,7 +386,7 @@ bool TEditor::HasSelectedText() const {
   return selStr_.Er > selStr_.Sr ? selStr_.Sr < list_->Count() : selStr_.Ec >= selStr_.Sc;
 }
 
-void TEditor::SetSelLength(int Value) {
+void TEditor::SetSelLength(std::int64_t Value) {
   if (Value <= 0) return;
   CaretScope scope(*this);
   SetSelectionMode(smLine);
@@ -389,23 +398,49 @@ void TEditor::SetSelLength(int Value) {
   StartSelection();
 }
 
+// By position, not by counting: the count may not fit an index, and the
+// caret never stands beyond the column limit, so on a last row wider than
+// that the anchor takes the end and the caret the start.
 void TEditor::SelectAll() {
   CaretScope scope(*this);
-  SetSelStart(0);
-  SetSelLength(TextLength());
+  CleanSelection();
+  SetSelectionMode(smLine);
+  const int count = list_->Count();
+  SetRowCol(0, 0);
+  if (count == 0) return;
+  int endRow = count, endByte = 0, endCol = 0;
+  if (list_->Rows(count - 1) != raCrlf) {
+    endRow = count - 1;
+    endByte = RowByteLength(endRow);
+    endCol = ExpandListLength(endRow);
+  }
+  InitSelection();
+  if (endCol <= kMaxCol) {
+    SetRowCol(endRow, endCol);
+  } else {
+    anchorRow_ = endRow;
+    anchorByte_ = endByte;
+    anchorCol_ = endCol;
+  }
+  StartSelection();
 }
 
 // ---------------------------------------------------------------- clipboard
 
-void TEditor::CopyToClipboard() {
-  if (!Selected()) return;
+bool TEditor::CopyToClipboard() {
+  if (!Selected()) return false;
+  // Counted before the text is built: all of it is copied or none.
+  if (SelLength() > kMaxClipboardBytes) {
+    platform_.Refuse(erCopyTooLarge);
+    return false;
+  }
   platform_.WriteClipboard(GetSelText(), selMode_ == smBox);
+  return true;
 }
 
 void TEditor::CutToClipboard() {
   if (readOnly_ || !Selected()) return;
-  CopyToClipboard();
-  DeleteSelection();
+  if (CopyToClipboard()) DeleteSelection();
 }
 
 void TEditor::PasteFromClipboard() {
@@ -454,7 +489,7 @@ void TEditor::HitToSelected() {
   CaretScope scope(*this);
   if (hitStyle_ == hsCaret) {
     int r = 0, c = 0;
-    list_->SelIndexToRowCol(selStr_.Sr, GetSelIndex(selStr_.Sr, selStr_.Sr, 0) + selStr_.Sc + hitLength_, r, c);
+    list_->SelIndexToRowCol(selStr_.Sr, selStr_.Sc + hitLength_, r, c);
     row_ = r;
     col_ = c;
   }
@@ -629,7 +664,7 @@ void TEditor::MoveSelection(int Row, int Col) {
     caret = drop + static_cast<int>(pad.size() + moved.size());
   }
   const int from = RowIndex(first);
-  const int base = GetSelIndex(from, first, 0);
+  const std::int64_t base = GetSelIndex(from, first, 0);
   CleanSelection();
   list_->UpdateList(first, last - first + 1, result);
   SetSelIndex(from, base + caret);
@@ -663,8 +698,10 @@ void TEditor::UpdateRowSelection(int Row) {
   if (Row >= rowSelFirst_) {
     setAnchor(rowSelFirst_, false);
     if (rowEnd(Row)) {
+      // Stops at the column limit as the End key does.
       row_ = Row;
       col_ = ExpandListLength(Row);
+      AdjustCol(Move::Horizontal, -1);
     } else {
       row_ = Row + 1;
       col_ = 0;

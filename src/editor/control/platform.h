@@ -19,6 +19,11 @@ struct TFontMetrics {
 
 enum TScrollBarKind { sbHorizontal = 0, sbVertical = 1 };
 
+// What the control refuses to do for the user; the window words the message.
+enum TEditorRefusal {
+  erCopyTooLarge,  // the selection is larger than the clipboard takes
+};
+
 class TEditorPlatform {
  public:
   virtual ~TEditorPlatform() = default;
@@ -54,6 +59,7 @@ class TEditorPlatform {
   // the widget; these tell it where they are now.
   virtual void UnderlineChanged() {}
   virtual void Beep() {}
+  virtual void Refuse(TEditorRefusal) { Beep(); }
 
   // ---- clipboard ----
   // Plain text as CP932 bytes; false when the clipboard holds no text.

@@ -12,6 +12,8 @@
 #include <memory>
 #include <new>
 
+#include "core/file_errors.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -35,7 +37,7 @@ class Fd {
 };
 
 [[noreturn]] void ThrowOpen(const std::filesystem::path& name, int err) {
-  throw EFOpenError("Cannot open file \"" + name.string() + "\". " + std::strerror(err));
+  throw EFOpenError("ファイル " + name.string() + " を開けません。" + FileErrorReason(err));
 }
 
 // Reads up to n bytes, retrying short reads; returns bytes read.

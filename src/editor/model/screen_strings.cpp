@@ -585,38 +585,38 @@ std::string TEditorScreenStrings::ListToStr() const {
 }
 
 bool TEditorScreenStrings::ListToFile(const std::filesystem::path& Name) const {
-  return WriteFileAtomically(Name, ListToStr());
+  return SaveFile(Name, ListToStr());
 }
 
-int TEditorScreenStrings::GetSelIndex(int FromRow, int Row, int Col) const {
-  int index = 0;
+std::int64_t TEditorScreenStrings::GetSelIndex(int FromRow, int Row, int Col) const {
+  std::int64_t index = 0;
   for (int r = std::max(FromRow, 0); r < std::min(Row, Count()); ++r) {
-    index += static_cast<int>(Get(r).size());
+    index += static_cast<std::int64_t>(Get(r).size());
     TRowAttribute a = Rows(r);
     index += a == raCrlf ? 2 : a == raEof ? 1 : 0;
   }
   return index + ByteOfColumn(ListStr(Row), Col, ColumnRules());
 }
 
-void TEditorScreenStrings::SelIndexToRowCol(int FromRow, int Index, int& Row, int& Col) const {
+void TEditorScreenStrings::SelIndexToRowCol(int FromRow, std::int64_t Index, int& Row, int& Col) const {
   const int n = Count();
   TColumnRules rules = ColumnRules();
   int r = std::max(FromRow, 0);
-  Index = std::max(Index, 0);
+  Index = std::max<std::int64_t>(Index, 0);
   for (; r < n; ++r) {
     std::string_view s = Get(r);
-    int len = static_cast<int>(s.size());
+    const std::int64_t len = static_cast<std::int64_t>(s.size());
     TRowAttribute a = Rows(r);
     bool inside = a == raWrapped ? Index < len : Index <= len;
     if (inside || a == raEof || (r == n - 1 && a != raCrlf)) {
       Row = r;
-      Col = ColumnOfByte(s, std::min(Index, len), rules);
+      Col = ColumnOfByte(s, static_cast<int>(std::min(Index, len)), rules);
       return;
     }
     Index -= len + (a == raCrlf ? 2 : 0);
     if (Index < 0) {
       Row = r;
-      Col = ColumnOfByte(s, len, rules);
+      Col = ColumnOfByte(s, static_cast<int>(len), rules);
       return;
     }
   }
@@ -624,12 +624,23 @@ void TEditorScreenStrings::SelIndexToRowCol(int FromRow, int Index, int& Row, in
   Col = 0;
 }
 
-void TEditorScreenStrings::SetSelIndex(TEditorClient* Client, int FromRow, int Index) const {
+void TEditorScreenStrings::SetSelIndex(TEditorClient* Client, int FromRow, std::int64_t Index) const {
   if (!Client) return;
   int row = 0;
   int col = 0;
   SelIndexToRowCol(FromRow, Index, row, col);
   Client->SetRowCol(row, col);
+}
+
+std::int64_t StoredIndexLength(std::string_view S) {
+  std::int64_t n = static_cast<std::int64_t>(S.size());
+  for (std::size_t i = 0; i < S.size(); ++i) {
+    if (S[i] == '\r' && i + 1 < S.size() && S[i + 1] == '\n')
+      ++i;
+    else if (S[i] == '\r' || S[i] == '\n')
+      ++n;
+  }
+  return n;
 }
 
 }  // namespace tolvan

@@ -3,6 +3,8 @@
 // (clients) that show the store.
 #pragma once
 
+#include <cstdint>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -96,6 +98,8 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   // ---- word wrap ----
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value);
+  // Wraps again when the owner's tab width changed what fits in a row.
+  void TabWidthChanged() { WrapOptionChanged(); }
   TEditorWrapOption& WrapOption();
   void WrapLines();
   void StretchLines();
@@ -121,10 +125,10 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   bool ListToFile(const std::filesystem::path& Name) const;
   // Character index of (Row, Col) counted from FromRow: a line break counts
   // 2, a wrap 0, the end of the text 1.
-  int GetSelIndex(int FromRow, int Row, int Col) const;
-  void SelIndexToRowCol(int FromRow, int Index, int& Row, int& Col) const;
+  std::int64_t GetSelIndex(int FromRow, int Row, int Col) const;
+  void SelIndexToRowCol(int FromRow, std::int64_t Index, int& Row, int& Col) const;
   // Puts the client's caret at character Index counted from FromRow.
-  void SetSelIndex(TEditorClient* Client, int FromRow, int Index) const;
+  void SetSelIndex(TEditorClient* Client, int FromRow, std::int64_t Index) const;
 
   // ---- TRowSource ----
   int GetListCount() const override { return Count(); }
@@ -161,5 +165,9 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   std::unique_ptr<TEditorWrapOption> wrapOption_;
   int uncomputedFrom_ = 0;
 };
+
+// Characters that S takes once stored: every line break (CR LF, or a CR
+// or LF alone, each of which the store turns into CR LF) counts 2.
+std::int64_t StoredIndexLength(std::string_view S);
 
 }  // namespace tolvan

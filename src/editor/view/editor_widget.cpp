@@ -325,6 +325,14 @@ QString ClipboardPlainText(std::string_view bytes) {
   return text;
 }
 
+void TEditorWidget::Refuse(TEditorRefusal what) {
+  switch (what) {
+    case erCopyTooLarge:
+      Messages().BeepError(this, QString::fromUtf8("選択範囲が2GBを超えているため、クリップボードにコピーできません"));
+      break;
+  }
+}
+
 bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
   const QMimeData* data = readPrimary_ ? PrimarySelection().Get() : QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return false;
@@ -337,7 +345,14 @@ bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
     text.assign(own);
     return true;
   }
-  text = ToCp932Lossy(shown);
+  // Text from elsewhere goes in whole or not at all, as typing does.
+  QString failed;
+  std::optional<std::string> encoded = ToCp932(shown, &failed);
+  if (!encoded) {
+    Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので、貼り付けできません").arg(failed));
+    return false;
+  }
+  text = std::move(*encoded);
   return true;
 }
 

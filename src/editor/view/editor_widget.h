@@ -107,6 +107,7 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void SetCompositionWindow(int x, int y) override;
   void UnderlineChanged() override;
   void Beep() override;
+  void Refuse(TEditorRefusal what) override;
   bool ReadClipboard(std::string& text, bool& box) override;
   bool ClipboardHasText() override;
   void WriteClipboard(std::string_view text, bool box) override;

@@ -48,6 +48,7 @@ class RecordingPlatform : public TEditorPlatform {
     return true;
   }
   bool ClipboardHasText() override { return clipHasText; }
+  void Refuse(TEditorRefusal r) override { refusals.push_back(r); }
   void WriteClipboard(std::string_view text, bool box) override {
     clip = std::string(text);
     clipBox = box;
@@ -72,6 +73,7 @@ class RecordingPlatform : public TEditorPlatform {
   int imeX = -1, imeY = -1;
   std::string clip;
   bool clipBox = false, clipHasText = false;
+  std::vector<TEditorRefusal> refusals;
 };
 
 // A control on a recording platform, laid out as a window would be.

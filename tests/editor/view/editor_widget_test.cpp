@@ -345,6 +345,40 @@ class EditorWidgetTest : public QObject {
     QCOMPARE(Text(*w), std::string("hello world\r\nsechello world\r\nond\r\n"));
   }
 
+  void pasteFromAnotherProgramEndsAfterTheText() {
+    // Another program's text has LF line ends; typing after the paste
+    // follows the pasted text.
+    w->Editor().Lines().SetTextStr("top\r\n");
+    QGuiApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd\n"));
+    QTest::keyClick(w.get(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClicks(w.get(), "X");
+    QCOMPARE(Text(*w), std::string("top\r\na\r\nb\r\nc\r\nd\r\nX"));
+  }
+
+  void pasteRefusesWhatCp932CannotHold() {
+    test::RecordingMessages messages;
+    w->Editor().Lines().SetTextStr("keep");
+    QGuiApplication::clipboard()->setText(QStringLiteral("ab😀c€d"));
+    QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Text(*w), std::string("keep"));
+    QVERIFY(!w->Editor().CanUndo());
+    QCOMPARE(messages.Beeps(), 1);
+    QCOMPARE(messages.Texts().size(), 1);
+    QVERIFY(messages.Texts()[0].contains(QStringLiteral("「😀」")));
+    // Box paste likewise.
+    QTest::keyClick(w.get(), Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(Text(*w), std::string("keep"));
+  }
+
+  void copyTooLargeIsRefusedWithAMessage() {
+    test::RecordingMessages messages;
+    w->Refuse(erCopyTooLarge);
+    QCOMPARE(messages.Beeps(), 1);
+    QCOMPARE(messages.Texts().size(), 1);
+    QVERIFY(messages.Texts()[0].contains(QStringLiteral("コピーできません")));
+  }
+
   void copyKeepsBytesUnicodeCannot() {
     // 0xED 0x40 (an NEC-selected IBM code) decodes to a character that
     // encodes back to another code; our own copy keeps the bytes.

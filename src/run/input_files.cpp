@@ -1,4 +1,4 @@
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,24 +1,31 @@
-#include "mainwin/batch_run.h"
+#include "run/batch_run.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <optional>
 
+#include "core/codepage.h"
+#include "core/file_errors.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
 #include "job/job_record.h"
 #include "job/script_prep.h"
+#include "job/progress_line.h"
+#include "job/runners.h"
 #include "job/thread_do_job.h"
-#include "mainwin/input_files.h"
-#include "mainwin/run_checks.h"
+#include "run/input_files.h"
+#include "run/run_checks.h"
+#include "settings/program_files.h"
 #include "settings/settings.h"
 
 namespace tolvan {
@@ -28,17 +35,70 @@ namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-void Write(std::FILE* f, const std::string& bytes) {
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fflush(f);
+// A standard stream as batch mode found it. A closed descriptor is taken by
+// /dev/null at once, so no file opened later lands on it and receives what
+// was meant for the stream; writing to it still fails.
+struct Stream {
+  std::FILE* f;
+  bool closed = false;
+  explicit Stream(std::FILE* file) : f(file) {
+    const int fd = ::fileno(f);
+    if (fd < 0 || ::fcntl(fd, F_GETFD) != -1 || errno != EBADF) return;
+    closed = true;
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null >= 0 && null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
+  }
+};
+
+// False (errno set) when the bytes did not all reach the stream.
+bool Write(Stream& s, const std::string& bytes) {
+  if (s.closed) {
+    errno = EBADF;
+    return false;
+  }
+  errno = 0;
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), s.f) != bytes.size()) {
+    if (errno == 0) errno = EIO;
+    return false;
+  }
+  if (std::fflush(s.f) != 0 || std::ferror(s.f)) {
+    if (errno == 0) errno = EIO;
+    return false;
+  }
+  return true;
 }
 
-void Say(std::FILE* f, const QString& text) { Write(f, (text + "\n").toStdString()); }
+bool Say(Stream& s, const QString& text) { return Write(s, (text + "\n").toStdString()); }
 
-// A host with no window: progress shows nothing; the end is waited for.
+// The job's own lines of the error text (cancel, files, start failures)
+// in the terminal's encoding; gawk's bytes stay as gawk wrote them.
+std::string ForTerminal(const std::string& errText) {
+  std::string shown;
+  std::size_t start = 0;
+  while (start < errText.size()) {
+    std::size_t end = errText.find('\n', start);
+    end = end == std::string::npos ? errText.size() : end + 1;
+    std::string_view line(errText.data() + start, end - start);
+    std::string_view body = line;
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
+    if (IsOwnMessageLine(body)) shown += cp932::ToUtf8(body) + std::string(line.substr(body.size()));
+    else shown += line;
+    start = end;
+  }
+  return shown;
+}
+
+// A host with no window: progress is a line on standard error when that is
+// a terminal; the end is waited for.
 class BatchHost : public TJobHost {
  public:
-  void JobProgress(const std::string&, const std::string&) override {}
+  explicit BatchHost(int errFd) : progress_(errFd) {}
+  void JobProgress(const std::string& label, const std::string& count) override { progress_.Show(label, count); }
+  void JobRunsDone(std::size_t done, std::size_t planned) override { progress_.Done(done, planned); }
+  void ClearProgress() { progress_.Clear(); }
   void JobBusyCursor(bool) override {}
   void JobPutClipboard(const std::string&) override {}  // no clipboard output in batch mode
   void JobException(const std::string& utf8Message) override {
@@ -64,6 +124,7 @@ class BatchHost : public TJobHost {
   std::condition_variable cv_;
   bool ended_ = false;
   std::string exception_;
+  TProgressLine progress_;
 };
 
 struct BatchOptions {
@@ -176,18 +237,53 @@ QString BatchUsage() {
       "  --encoding CP932|UTF-8  一行スクリプトとオプションの文字コード(既定は設定ファイルの Encoding)。\n"
       "                          スクリプトファイルはそのファイルの文字コードで実行します\n"
       "  --                      これより後はすべて入力ファイル\n"
-      "gawk の場所、拡張子、PreFix、ロケールは設定ファイル(実行ファイル + .INI)から読みます。\n"
+      "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
+      "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
       "4 Screen と 6 Null の出力は標準出力へ、エラーの内容は標準エラーへ出します。\n"
-      "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り。");
+      "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り、\n"
+      "3 出力またはエラーの内容を標準出力・標準エラーに書き込めなかった。");
 }
 
-int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE* out, std::FILE* err) {
+QString ProgramUsage() {
+  return U(
+             "使い方: tolvan [入力ファイルまたはフォルダ...]\n"
+             "メインウィンドウを開き、指定したファイルと、フォルダの中のファイルを入力ファイルに加えます。\n"
+             "すでに起動しているときは、そのウィンドウを前面に出して終わります(引数は渡しません)。\n"
+             "  tolvan --help      この使い方を表示します\n"
+             "  tolvan --version   バージョンを表示します\n"
+             "\n") +
+         BatchUsage();
+}
+
+std::optional<int> RunWithoutWindow(int argc, char** argv, std::FILE* outFile, std::FILE* errFile) {
+  if (IsBatchCommandLine(argc, argv)) {
+    QStringList args;
+    for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return RunBatch(ProgramPaths::FromRunningExecutable(), args, outFile, errFile);
+  }
+  if (argc != 2) return std::nullopt;
+  const std::string a = argv[1];
+  QString text;
+  if (a == "--help" || a == "-h") text = ProgramUsage();
+  else if (a == "--version") text = QString("Tolvan %1").arg(TOLVAN_VERSION);
+  else return std::nullopt;
+  Stream out(outFile), err(errFile);
+  if (Say(out, text)) return kBatchOk;
+  Say(err, U("標準出力に書き込めませんでした: %1").arg(QString::fromStdString(FileErrorReason(errno))));
+  return kBatchOutputLost;
+}
+
+int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE* outFile, std::FILE* errFile) {
+  Stream out(outFile), err(errFile);
+  // Output that did not arrive is never success: said on standard error
+  // when that still works.
+  auto lost = [&](const char* what) {
+    Say(err, U("%1に書き込めませんでした: %2").arg(U(what), QString::fromStdString(FileErrorReason(errno))));
+    return kBatchOutputLost;
+  };
   BatchOptions o;
   QString wrong = ParseOptions(arguments, o);
-  if (o.help && wrong.isEmpty()) {
-    Say(out, BatchUsage());
-    return kBatchOk;
-  }
+  if (o.help && wrong.isEmpty()) return Say(out, BatchUsage()) ? kBatchOk : lost("標準出力");
   if (!wrong.isEmpty()) {
     Say(err, wrong);
     Say(err, U("tolvan --run --help で使い方を表示します"));
@@ -198,8 +294,12 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
     return kBatchRefused;
   };
 
+  // First start makes the folders as the window would; a folder that cannot
+  // be made is told, and the run goes on.
+  for (const FolderProblem& p : MakeProgramFiles(paths).problems) Say(err, QString::fromStdString(FolderProblemText(p)));
   IniFile ini(paths.SettingsFile());
-  const MainSettings settings = LoadMainSettings(ini);
+  MainSettings settings = LoadMainSettings(ini);
+  FindAwkUntilStored(ini, settings);
   const int outputIndex = QStringList{"new", "overwrite", "append", "screen", "clipboard", "null"}.indexOf(o.output);
   const int inputIndex = o.input == "null" ? imNull : imFile;
 
@@ -263,7 +363,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.Locale = LoadAwkLocale(ini, encoding);
   record.Parallel = ClampParallel(o.parallel.value_or(1));
 
-  BatchHost host;
+  BatchHost host(fileno(err));
   std::string outText, errText;
   {
     // Ctrl+C, a hang-up or a kill from a scheduler cancels the job as the
@@ -284,10 +384,16 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
     job.WaitFor();
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
-  if (outputIndex == omScreen || outputIndex == omNull) Write(out, outText);
-  Write(err, errText);
+  host.ClearProgress();
+  bool delivered = true;
+  if ((outputIndex == omScreen || outputIndex == omNull) && !Write(out, outText)) {
+    lost("標準出力");
+    delivered = false;
+  }
+  if (!Write(err, ForTerminal(errText))) delivered = false;
   const std::string exception = host.Exception();
-  if (!exception.empty()) Say(err, QString::fromStdString(exception));
+  if (!exception.empty() && !Say(err, QString::fromStdString(exception))) delivered = false;
+  if (!delivered) return kBatchOutputLost;
   return errText.empty() && exception.empty() ? kBatchOk : kBatchJobFailed;
 }
 

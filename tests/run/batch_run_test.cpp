@@ -1,5 +1,5 @@
 // "tolvan --run": exit codes, messages and outputs, without a window.
-#include "mainwin/batch_run.h"
+#include "run/batch_run.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -50,6 +50,33 @@ class Batch : public ::testing::Test {
     Put(b, "b1\n");
   }
   void Settings(const std::string& ini) { Put(dir / "tolvan.INI", ini); }
+  // With standard output or standard error on a file that takes nothing.
+  Outcome RunFull(const QStringList& args, bool fullOut, bool fullErr) {
+    Outcome o;
+    char *outBuf = nullptr, *errBuf = nullptr;
+    std::size_t outLen = 0, errLen = 0;
+    std::FILE* out = fullOut ? std::fopen("/dev/full", "w") : ::open_memstream(&outBuf, &outLen);
+    std::FILE* err = fullErr ? std::fopen("/dev/full", "w") : ::open_memstream(&errBuf, &errLen);
+    o.code = RunBatch(ProgramPaths(dir / "tolvan"), args, out, err);
+    std::fclose(out);
+    std::fclose(err);
+    if (outBuf) o.out.assign(outBuf, outLen);
+    if (errBuf) o.err.assign(errBuf, errLen);
+    std::free(outBuf);
+    std::free(errBuf);
+    return o;
+  }
+  // The real program through a shell; the exit code.
+  int Shell(const std::string& tail) {
+    fs::path exe = dir / "tolvan";
+    if (!fs::exists(exe)) {
+      std::error_code ec;
+      fs::create_hard_link(TOLVAN_EXECUTABLE, exe, ec);
+      if (ec) fs::copy_file(TOLVAN_EXECUTABLE, exe);
+    }
+    const int status = std::system(("cd '" + dir.path().string() + "' && " + tail).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
   Outcome Run(const QStringList& args) {
     Outcome o;
     char *outBuf = nullptr, *errBuf = nullptr;
@@ -228,6 +255,62 @@ TEST_F(Batch, WrongOptionsAndHelp) {
   EXPECT_NE(help.out.find("--single-command-line"), std::string::npos);
 }
 
+// Output that could not be delivered is never success: said on standard
+// error when that works, exit code 3 either way.
+TEST_F(Batch, OutputThatCannotBeWrittenFailsTheRun) {
+  const QString prog = "{ print }";
+  Outcome full = RunFull({"--one-liner", prog, Q(a)}, true, false);
+  EXPECT_EQ(full.code, kBatchOutputLost);
+  EXPECT_EQ(full.err, "標準出力に書き込めませんでした: ディスクに空きがありません\n");
+  // Nothing to deliver, nothing lost.
+  EXPECT_EQ(RunFull({"--one-liner", "BEGIN { }", "--input", "null"}, true, false).code, kBatchOk);
+  // The error text could not be written: nobody is told, but the code says so.
+  Outcome errFull = RunFull({"--one-liner", "BEGIN { print \"e\" > \"/dev/stderr\" }", "--input", "null"}, false, true);
+  EXPECT_EQ(errFull.code, kBatchOutputLost);
+  EXPECT_EQ(errFull.out, "");
+  EXPECT_EQ(RunFull({"--help"}, true, false).code, kBatchOutputLost);
+
+  // The real program with a full or a closed standard output.
+  EXPECT_EQ(Shell("./tolvan --run --one-liner '{ print }' in/a.txt > /dev/full 2> stderr.txt"), 3);
+  EXPECT_EQ(Read(dir / "stderr.txt"), "標準出力に書き込めませんでした: ディスクに空きがありません\n");
+  EXPECT_EQ(Shell("./tolvan --run --one-liner '{ print }' in/a.txt >&- 2> stderr.txt"), 3);
+  EXPECT_EQ(Read(dir / "stderr.txt"), "標準出力に書き込めませんでした: 閉じられています\n");
+  // With standard output closed, an output file opened meanwhile does not
+  // receive what was meant for it.
+  EXPECT_EQ(Shell("./tolvan --run --one-liner '{ print }' --output append --out o.txt in/a.txt >&- 2> stderr.txt"), 0);
+  EXPECT_EQ(Read(dir / "o.txt"), "a1\na2\n");
+  EXPECT_EQ(Shell("./tolvan --run --help > /dev/full 2> stderr.txt"), 3);
+  EXPECT_EQ(Shell("./tolvan --version > /dev/full 2> stderr.txt"), 3);
+}
+
+// The program's own lines of the error text are UTF-8 for the terminal;
+// what gawk wrote keeps its bytes.
+TEST_F(Batch, OwnErrorTextsInTheTerminalsEncoding) {
+  const std::string missing = (dir / "no" / "out.txt").string();
+  Outcome o = Run({"--one-liner", "{ print }", "--output", "overwrite", "--out", Q(missing), Q(a)});
+  EXPECT_EQ(o.code, 1);
+  EXPECT_EQ(o.err, "出力ファイルの作成に失敗しました。" + missing + ": ファイルまたはフォルダがありません\r\n");
+  Put(dir / "in" / "j.txt", Sj("表\n"));
+  Outcome g = Run({"--one-liner", "{ print > \"/dev/stderr\" }", Q((dir / "in" / "j.txt").string())});
+  EXPECT_EQ(g.code, 1);
+  EXPECT_EQ(g.err, Sj("表\n"));
+}
+
+// Usage and version need no display.
+TEST_F(Batch, HelpAndVersionWithoutADisplay) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ";
+  EXPECT_EQ(Shell(noDisplay + "./tolvan --version > stdout.txt 2> stderr.txt"), 0);
+  EXPECT_EQ(Read(dir / "stdout.txt"), "Tolvan 1.1.1\n");
+  EXPECT_EQ(Read(dir / "stderr.txt"), "");
+  for (const char* option : {"--help", "-h"}) {
+    EXPECT_EQ(Shell(noDisplay + "./tolvan " + option + " > stdout.txt 2> stderr.txt"), 0) << option;
+    const std::string usage = Read(dir / "stdout.txt");
+    EXPECT_EQ(usage.rfind("使い方: tolvan [入力ファイルまたはフォルダ...]\n", 0), 0u) << usage;
+    EXPECT_NE(usage.find("使い方: tolvan --run [オプション]"), std::string::npos);
+    EXPECT_EQ(Read(dir / "stderr.txt"), "");
+  }
+}
+
 // The real program: batch mode needs no display, and an input after "--"
 // may begin with "-".
 TEST_F(Batch, TheProgramRunsWithoutADisplay) {
@@ -249,7 +332,7 @@ TEST_F(Batch, TheProgramRunsWithoutADisplay) {
   EXPECT_EQ(Read(dir / "stderr.txt"), "入力ファイルが指定されていません！\n");
 }
 
-// Ctrl+C or a kill ends the job the way cancel does: no gawk is left
+// Ctrl+C, a closing terminal or a kill ends the job the way cancel does: no gawk is left
 // running, and the error text says the job was cancelled.
 TEST_F(Batch, ASignalCancelsTheJob) {
   fs::path exe = dir / "tolvan";
@@ -257,7 +340,7 @@ TEST_F(Batch, ASignalCancelsTheJob) {
   fs::create_hard_link(TOLVAN_EXECUTABLE, exe, ec);
   if (ec) fs::copy_file(TOLVAN_EXECUTABLE, exe);
   const fs::path pidFile = dir / "gawk.pid";
-  for (int sig : {SIGINT, SIGTERM}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
     fs::remove(pidFile);
     const std::string prog = "BEGIN { print PROCINFO[\"pid\"] > \"" + pidFile.string() + "\"; close(\"" +
                              pidFile.string() + "\"); while (1) { } }";
@@ -280,10 +363,48 @@ TEST_F(Batch, ASignalCancelsTheJob) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(Read(dir / "stderr.txt"), Sj("\r\nユーザーによって処理は中断されました"));
+    EXPECT_EQ(Read(dir / "stderr.txt"), "\r\nユーザーによって処理は中断されました");
     const bool left = ::kill(gawk, 0) == 0;
     EXPECT_FALSE(left) << "gawk " << gawk << " still running";
     if (left) ::kill(gawk, SIGKILL);
+  }
+}
+
+// An installed copy on its first start: the user's folders are made, gawk
+// is found without a settings file, and a folder that cannot be made is
+// told while the job still runs.
+TEST_F(Batch, InstalledFirstStart) {
+  struct Case {
+    const char* blocked;  // a file where a folder must go, or nothing
+    const char* told;
+  } cases[] = {{nullptr, nullptr}, {"home/.config", "home/.config/tolvan"}, {"home/.local", "home/.local/share/tolvan"}};
+  for (const Case& c : cases) {
+    test::TempDir home;
+    ProgramPaths paths(home.path() / "usr/bin/tolvan", home.path() / "home/.config/tolvan",
+                       home.path() / "home/.local/share/tolvan");
+    if (c.blocked) Put(home.path() / c.blocked, "file");
+    char *outBuf = nullptr, *errBuf = nullptr;
+    std::size_t outLen = 0, errLen = 0;
+    std::FILE* out = ::open_memstream(&outBuf, &outLen);
+    std::FILE* err = ::open_memstream(&errBuf, &errLen);
+    const int code = RunBatch(paths, {"--one-liner", "{ print NR }", Q(a)}, out, err);
+    std::fclose(out);
+    std::fclose(err);
+    const std::string o(outBuf, outLen), e(errBuf, errLen);
+    std::free(outBuf);
+    std::free(errBuf);
+    EXPECT_EQ(code, 0) << e;
+    EXPECT_EQ(o, "1\n2\n");
+    if (c.told) {
+      EXPECT_NE(e.find((home.path() / c.told).string()), std::string::npos) << e;
+      EXPECT_NE(e.find("同じ名前のファイルがあります"), std::string::npos) << e;
+    } else {
+      EXPECT_EQ(e, "");
+      EXPECT_TRUE(fs::is_directory(paths.ConfigFolder()));
+      EXPECT_TRUE(fs::exists(paths.OneLinerFile()));
+      EXPECT_TRUE(fs::exists(paths.ScriptsFolder() / "csv_column_sum.awk"));
+    }
+    EXPECT_FALSE(fs::exists(home.path() / "usr"));
   }
 }
 

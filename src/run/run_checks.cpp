@@ -1,8 +1,8 @@
-#include "mainwin/run_checks.h"
+#include "run/run_checks.h"
 
 #include "core/filename_check.h"
 #include "core/qt/qtext.h"
-#include "mainwin/input_files.h"
+#include "run/input_files.h"
 
 namespace tolvan {
 

@@ -1,4 +1,4 @@
-#include "mainwin/editor_windows.h"
+#include "editorwin/editor_windows.h"
 
 #include <QString>
 

@@ -1,0 +1,347 @@
+#include "editorwin/preview_pane.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include "core/qt/qtext.h"
+#include "editor/view/editor_font.h"
+#include "editor/view/editor_renderer.h"
+#include "editor/view/editor_widget.h"
+#include "editor/view/output_text.h"
+
+namespace tolvan {
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+// Output arrives in pieces; after the first one is shown at once, the text
+// area is refreshed at most this often.
+constexpr int kRefreshMs = 50;
+
+}  // namespace
+
+// Hands the runner's reports to the pane's thread. A report queued for a
+// pane that has gone is dropped by Qt with the pane.
+class TPreviewPane::Sink : public TPreviewSink {
+ public:
+  explicit Sink(TPreviewPane* pane) : pane_(pane) {}
+  void PreviewOutput(std::uint64_t run, std::string_view bytes) override {
+    QMetaObject::invokeMethod(
+        pane_, [p = pane_, run, b = std::string(bytes)]() mutable { p->ShowOutput(run, std::move(b)); },
+        Qt::QueuedConnection);
+  }
+  void PreviewEnded(const PreviewResult& result) override {
+    QMetaObject::invokeMethod(pane_, [p = pane_, result] { p->ShowEnd(result); }, Qt::QueuedConnection);
+  }
+
+ private:
+  TPreviewPane* pane_;
+};
+
+TPreviewPane::TPreviewPane(TEditorWidget& editor, std::function<TPreviewContext()> context,
+                           std::function<QString()> scriptName, QWidget* parent)
+    : QWidget(parent), editor_(editor), context_(std::move(context)), scriptName_(std::move(scriptName)) {
+  setObjectName("pnlPreview");
+  ChooseSampleFile = [](QWidget* parent) { return QFileDialog::getOpenFileName(parent); };
+
+  auto* label = new QLabel(U("入力:"), this);
+  sample_ = new QComboBox(this);
+  sample_->setObjectName("cmbPreviewSample");
+  sample_->addItems({U("選択中の入力ファイル"), U("ファイル…"), U("クリップボード"), U("入力なし")});
+  sampleName_ = new QLabel(this);
+  sampleName_->setObjectName("lblPreviewSample");
+  sampleName_->setTextFormat(Qt::PlainText);
+  status_ = new QLabel(this);
+  status_->setObjectName("lblPreviewStatus");
+  status_->setTextFormat(Qt::PlainText);
+  status_->setWordWrap(true);
+  errors_ = new QListWidget(this);
+  errors_->setObjectName("lstPreviewErrors");
+  // Fixed-width, so gawk's "^" stands under the place it points at.
+  errors_->setFont(QFont(QString::fromUtf8(kEditorFallbackFamily), 10));
+  errors_->setMaximumHeight(QFontMetrics(errors_->font()).height() * 6 + 6);
+  QPalette red = errors_->palette();
+  red.setColor(QPalette::Text, Qt::red);
+  errors_->setPalette(red);
+  errors_->hide();
+  output_ = new TOutputText(this);
+  output_->setObjectName("txtPreviewOutput");
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(label);
+  top->addWidget(sample_);
+  top->addWidget(sampleName_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addLayout(top);
+  layout->addWidget(status_);
+  layout->addWidget(errors_);
+  layout->addWidget(output_, 1);
+
+  pause_.setSingleShot(true);
+  // Precise: a coarse timer may fire up to 5% late.
+  pause_.setTimerType(Qt::PreciseTimer);
+  pause_.setInterval(kPauseMs);
+  connect(&pause_, &QTimer::timeout, this, &TPreviewPane::RunNow);
+  refresh_.setSingleShot(true);
+  refresh_.setInterval(kRefreshMs);
+  connect(&refresh_, &QTimer::timeout, this, &TPreviewPane::Reload);
+
+  connect(sample_, &QComboBox::activated, this, [this](int index) { SetSample(static_cast<SampleChoice>(index)); });
+  connect(errors_, &QListWidget::itemClicked, this, &TPreviewPane::ErrorClicked);
+  output_->OnPainted = [this] {
+    if (!paintPending_) return;
+    paintPending_ = false;
+    emit OutputPainted();
+  };
+
+  sink_ = std::make_unique<Sink>(this);
+  runner_ = std::make_unique<TPreviewRunner>(*sink_);
+}
+
+TPreviewPane::~TPreviewPane() {
+  // Kills what runs before the sink goes.
+  runner_.reset();
+  ClearErrorMark();
+}
+
+void TPreviewPane::Start() {
+  active_ = true;
+  RunNow();
+}
+
+void TPreviewPane::Stop() {
+  active_ = false;
+  pause_.stop();
+  refresh_.stop();
+  runner_->Cancel();
+  runningRun_ = 0;
+  ClearErrorMark();
+}
+
+void TPreviewPane::TextChanged() {
+  if (!active_) return;
+  // The run of the old text is of no use any more.
+  runner_->Cancel();
+  runningRun_ = 0;
+  pause_.start();
+}
+
+void TPreviewPane::SetSample(SampleChoice choice) {
+  if (choice == SampleFile) {
+    const QString path = ChooseSampleFile(this);
+    if (path.isEmpty()) {
+      // Cancelled: the choice stays what it was.
+      sample_->setCurrentIndex(chosenFile_.isEmpty() ? SampleSelectedInput : SampleFile);
+      if (chosenFile_.isEmpty()) return;
+    } else {
+      chosenFile_ = path;
+    }
+  }
+  sample_->setCurrentIndex(choice);
+  if (active_) RunNow();
+}
+
+void TPreviewPane::SetStatus(const QString& text, bool warning) {
+  status_->setText(text);
+  QPalette p = status_->palette();
+  p.setColor(QPalette::WindowText, warning ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+  status_->setPalette(p);
+}
+
+void TPreviewPane::RunNow() {
+  pause_.stop();
+  if (!active_) return;
+  ClearErrorMark();
+  const TPreviewContext ctx = context_();
+  auto refuse = [this](const QString& text) {
+    runner_->Cancel();
+    runningRun_ = 0;
+    SetStatus(text, true);
+    emit RunShown();
+  };
+  if (ctx.AwkPath.empty()) return refuse(U("awk.exeが指定されていません"));
+  if (!ctx.Options) return refuse(ctx.Refusal);
+
+  PreviewRequest request;
+  request.AwkPath = ctx.AwkPath;
+  request.Options = *ctx.Options;
+  request.Locale = ctx.Locale;
+  request.ScriptText = editor_.Editor().Lines().GetTextStr();
+  shownScriptName_ = ToCp932Lossy(scriptName_());
+  request.ScriptName = shownScriptName_;
+
+  QString note;
+  switch (sample_->currentIndex()) {
+    case SampleSelectedInput:
+      if (ctx.FirstSelectedInput.isEmpty()) {
+        note = U("入力ファイルが選ばれていないので、入力なしで実行します");
+      } else {
+        request.Sample = PreviewSample::File;
+        request.SamplePath = QFile::encodeName(ctx.FirstSelectedInput).toStdString();
+      }
+      sampleName_->setText(QFileInfo(ctx.FirstSelectedInput).fileName());
+      break;
+    case SampleFile:
+      request.Sample = PreviewSample::File;
+      request.SamplePath = QFile::encodeName(chosenFile_).toStdString();
+      sampleName_->setText(QFileInfo(chosenFile_).fileName());
+      break;
+    case SampleClipboard: {
+      QString text = QApplication::clipboard()->text();
+      const int nul = text.indexOf(QChar(0));
+      if (nul >= 0) text.truncate(nul);
+      if (text.isEmpty()) return refuse(U("クリップボードにテキストがありません！"));
+      QString failed;
+      auto bytes = ToCp932(text, &failed);
+      if (!bytes) return refuse(U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed));
+      request.Sample = PreviewSample::Text;
+      request.SampleText = std::move(*bytes);
+      sampleName_->clear();
+      break;
+    }
+    default:
+      sampleName_->clear();
+      break;
+  }
+  note_ = note;
+  SetStatus(note.isEmpty() ? U("実行中…") : note, false);
+  bufferIsNewest_ = false;
+  paintPending_ = false;  // a paint from now on is this run's
+  runningRun_ = runner_->Submit(std::move(request));
+}
+
+void TPreviewPane::ShowOutput(std::uint64_t run, std::string bytes) {
+  if (run != runningRun_) return;
+  const bool first = !bufferIsNewest_;
+  if (first) {
+    buffer_.clear();
+    bufferIsNewest_ = true;
+  }
+  buffer_ += bytes;
+  if (first) {
+    // The first rows at once, painted now; the rest as they come, a
+    // little at a time.
+    paintPending_ = true;
+    Reload();
+    output_->viewport()->repaint();
+  } else if (!refresh_.isActive()) {
+    refresh_.start();
+  }
+}
+
+void TPreviewPane::Reload() {
+  output_->Editor().Lines().LoadFromText(std::make_shared<const std::string>(buffer_));
+  output_->viewport()->update();
+}
+
+void TPreviewPane::ShowEnd(const PreviewResult& result) {
+  if (result.Run != runningRun_) return;
+  runningRun_ = 0;
+  refresh_.stop();
+  if (!bufferIsNewest_ && !result.Output.empty()) paintPending_ = true;
+  buffer_ = result.Output;
+  bufferIsNewest_ = false;
+  Reload();
+
+  errors_->clear();
+  std::size_t pos = 0;
+  while (pos < result.Error.size()) {
+    std::size_t end = result.Error.find('\n', pos);
+    if (end == std::string::npos) end = result.Error.size();
+    std::string line = result.Error.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    auto* item = new QListWidgetItem(ToQString(line), errors_);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(line));
+  }
+  errors_->setVisible(errors_->count() > 0);
+
+  TEditor& ed = editor_.Editor();
+  if (result.ErrorLine > 0 && result.ErrorLine <= ed.Lines().GetCount())
+    ed.PutRowMark(ed.Lines().LinesToRow(result.ErrorLine - 1), kPreviewErrorMark);
+
+  switch (result.End) {
+    case PreviewEnd::TimedOut:
+      SetStatus(U("%1 秒を過ぎたので gawk を止めました").arg(kPreviewTimeout.count() / 1000), true);
+      break;
+    case PreviewEnd::NotStarted:
+      SetStatus(U("gawk を実行できませんでした"), true);
+      break;
+    case PreviewEnd::Finished:
+      if (result.SandboxRefused)
+        SetStatus(U("プレビューの gawk は --sandbox で動くので、ファイルへの出力、パイプ、system()、"
+                    "ほかのファイルからの getline は拒まれます。Run の結果とは違います"),
+                  true);
+      else
+        SetStatus(!result.Error.empty() ? U("gawk のメッセージがあります") : note_.isEmpty() ? U("完了") : note_,
+                  !result.Error.empty());
+      break;
+  }
+  emit RunShown();
+}
+
+void TPreviewPane::ClearErrorMark() {
+  TEditor& ed = editor_.Editor();
+  const TRowMarks bit = RowMarkBit(kPreviewErrorMark);
+  const int count = ed.List().Count();
+  for (int r = 0; r < count; ++r)
+    if (ed.List().GetListRowMarks(r) & bit) ed.DeleteRowMark(r, kPreviewErrorMark);
+}
+
+int TPreviewPane::ErrorRow() const {
+  const TEditor& ed = editor_.Editor();
+  const TRowMarks bit = RowMarkBit(kPreviewErrorMark);
+  const int count = ed.List().Count();
+  for (int r = 0; r < count; ++r)
+    if (ed.List().GetListRowMarks(r) & bit) return r;
+  return -1;
+}
+
+void TPreviewPane::ErrorClicked(QListWidgetItem* item) {
+  if (!item) return;
+  const std::string line = item->data(Qt::UserRole).toByteArray().toStdString();
+  const int n = ParseErrorLine(line, shownScriptName_);
+  TEditor& ed = editor_.Editor();
+  if (n <= 0 || n > ed.Lines().GetCount()) return;
+  editor_.Guard([&] { ed.SetRowCol(ed.Lines().LinesToRow(n - 1), 0); });
+  editor_.setFocus();
+}
+
+std::string TPreviewPane::OutputBytes() const { return output_->Editor().Lines().GetTextStr(); }
+
+QStringList TPreviewPane::ErrorLines() const {
+  QStringList lines;
+  for (int i = 0; i < errors_->count(); ++i) lines << errors_->item(i)->text();
+  return lines;
+}
+
+QString TPreviewPane::Status() const { return status_->text(); }
+
+void TPreviewPane::DrawErrorMark(QPainter& painter, const TDrawLineInfo& info, const TEditorWidget& editor) {
+  if (!(editor.Editor().List().GetListRowMarks(info.Index) & RowMarkBit(kPreviewErrorMark))) return;
+  const int w = editor.Editor().ColWidth();
+  const int x0 = info.X;
+  const int x1 = std::max(info.X + static_cast<int>(info.LineStr.size()) * w, info.X + 2 * w);
+  const int y = info.Rect.bottom() - 1;
+  QPolygon wave;
+  for (int x = x0, k = 0; x <= x1; x += 2, ++k) wave << QPoint(x, y - (k % 2) * 2);
+  painter.save();
+  painter.setPen(QPen(Qt::red, 1));
+  painter.drawPolyline(wave);
+  painter.restore();
+}
+
+}  // namespace tolvan
