@@ -68,6 +68,7 @@ void TfrmError::Present() {
 
 void TfrmError::Load(const TSharedBytes& text, TextEncoding encoding) {
   encoding_ = encoding;
+  Memo1->Editor().Lines().SetEncoding(encoding);
   Memo1->Editor().Lines().LoadFromText(text);
 }
 

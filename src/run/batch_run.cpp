@@ -363,7 +363,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.Locale = LoadAwkLocale(ini, encoding);
   record.Parallel = ClampParallel(o.parallel.value_or(1));
 
-  BatchHost host(fileno(err));
+  BatchHost host(::fileno(err.f));
   std::string outText, errText;
   {
     // Ctrl+C, a hang-up or a kill from a scheduler cancels the job as the

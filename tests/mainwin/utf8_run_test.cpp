@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "editor/view/editor_widget.h"
 #include "mainwin/output_window.h"
 #include "mainwin_fixture.h"
 
@@ -44,6 +45,7 @@ class Utf8RunTest : public QObject {
     TfrmError* out = w->OutputWindow();
     QVERIFY(out->isVisible());
     QCOMPARE(out->Encoding(), TextEncoding::Utf8);
+    QCOMPARE(out->TextArea()->Editor().Lines().Encoding(), TextEncoding::Utf8);
     QCOMPARE(out->Text(), U("5:日本語の行\r\n3:東日本\r\n"));
     QVERIFY(env.messages.entries.empty());
   }
@@ -59,6 +61,7 @@ class Utf8RunTest : public QObject {
     RunAndWait(w.get());
     QCOMPARE(std::string(w->OutputText()), std::string("6\x95\x5C\n"));  // 表 comes back whole despite its 0x5C
     QCOMPARE(w->OutputWindow()->Encoding(), TextEncoding::Cp932);
+    QCOMPARE(w->OutputWindow()->TextArea()->Editor().Lines().Encoding(), TextEncoding::Cp932);
     QCOMPARE(w->OutputWindow()->Text(), U("6表\r\n"));
   }
 
