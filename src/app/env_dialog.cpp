@@ -1,6 +1,7 @@
 #include "app/env_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -116,6 +117,25 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   parallelRow->addWidget(spnParallel);
   parallelRow->addStretch(1);
 
+  // Encodings: item index is the TextEncoding value.
+  auto encodingBox = [this](QWidget* parent, const char* name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItem(QStringLiteral("CP932 (Shift-JIS)"));
+    box->addItem(QStringLiteral("UTF-8"));
+    return box;
+  };
+  auto* GroupBox5 = new QGroupBox(QStringLiteral("文字コード"), this);
+  cmbEncoding = encodingBox(GroupBox5, "cmbEncoding");
+  cmbEncoding->setToolTip(QStringLiteral(
+      "一行スクリプトとオプションをgawkに渡す文字コード。スクリプトファイルはそのファイルの文字コードで実行します"));
+  cmbNewEncoding = encodingBox(GroupBox5, "cmbNewEncoding");
+  auto* encodingGrid = new QGridLayout(GroupBox5);
+  encodingGrid->addWidget(new QLabel(QStringLiteral("一行スクリプト："), GroupBox5), 0, 0);
+  encodingGrid->addWidget(cmbEncoding, 0, 1);
+  encodingGrid->addWidget(new QLabel(QStringLiteral("新規スクリプト："), GroupBox5), 1, 0);
+  encodingGrid->addWidget(cmbNewEncoding, 1, 1);
+  encodingGrid->setColumnStretch(2, 1);
   lblFolders = new QLabel(this);
   lblFolders->setObjectName(QStringLiteral("lblFolders"));
   lblFolders->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -141,6 +161,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   layout->addWidget(GroupBox1);
   layout->addWidget(GroupBox3);
   layout->addWidget(GroupBox4);
+  layout->addWidget(GroupBox5);
   layout->addWidget(lblFolders);
   layout->addLayout(buttons);
 
@@ -149,6 +170,8 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   connect(chkSptOpen, &QCheckBox::clicked, this, &TfrmEnv::EnableSetWhenFilled);
   connect(chkExtEditor, &QCheckBox::clicked, this, [this] { btnSet->setEnabled(true); });
   connect(spnParallel, &QSpinBox::valueChanged, this, &TfrmEnv::EnableSetWhenFilled);
+  connect(cmbEncoding, &QComboBox::activated, this, &TfrmEnv::EnableSetWhenFilled);
+  connect(cmbNewEncoding, &QComboBox::activated, this, &TfrmEnv::EnableSetWhenFilled);
   connect(btnDir, &QPushButton::clicked, this, &TfrmEnv::btnDirClick);
   connect(btnSet, &QPushButton::clicked, this, &TfrmEnv::btnSetClick);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -162,6 +185,8 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   chkSptOpen->setChecked(settings_.SClickOpen);
   chkExtEditor->setChecked(settings_.ExEditor);
   spnParallel->setValue(ClampParallel(settings_.Parallel));
+  cmbEncoding->setCurrentIndex(static_cast<int>(settings_.Encoding));
+  cmbNewEncoding->setCurrentIndex(static_cast<int>(settings_.NewScriptEncoding));
   btnSet->setEnabled(false);
 }
 
@@ -226,6 +251,8 @@ void TfrmEnv::btnSetClick() {
   settings_.SClickOpen = chkSptOpen->isChecked();
   settings_.ExEditor = chkExtEditor->isChecked();
   settings_.Parallel = spnParallel->value();
+  settings_.Encoding = static_cast<TextEncoding>(cmbEncoding->currentIndex());
+  settings_.NewScriptEncoding = static_cast<TextEncoding>(cmbNewEncoding->currentIndex());
   set_ = true;
   accept();
 }

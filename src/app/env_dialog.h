@@ -1,7 +1,8 @@
 // The environment dialog: where gawk is, the script extension, whether a
 // click in the script list opens the script, whether scripts open in the
-// desktop's program instead of the built-in editor, and how many gawk runs a
-// job over an input list may have going at once.
+// desktop's program instead of the built-in editor, how many gawk runs a
+// job over an input list may have going at once, the encoding of one-liners
+// and the option box, and the encoding of new scripts.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include "settings/settings.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -69,6 +71,8 @@ class TfrmEnv : public QDialog {
   QCheckBox* chkSptOpen;
   QCheckBox* chkExtEditor;
   QSpinBox* spnParallel;
+  QComboBox* cmbEncoding;     // items in TextEncoding order
+  QComboBox* cmbNewEncoding;
   QLabel* lblFolders;
   QPushButton* btnCancel;
   QPushButton* btnSet;

@@ -291,6 +291,7 @@ bool TfrmEditor::LoadFile() {
   if (!filePath_.isEmpty()) {
     try {
       editor_->Editor().Lines().LoadFromFile(FsPath(filePath_));
+      lineEnd_ = FileLineEnd(FsPath(filePath_));
     } catch (const std::exception& e) {
       Messages().Exception(parentWidget(), QFile::decodeName(e.what()));
       return false;
@@ -433,7 +434,9 @@ void TfrmEditor::FileOpen() {
 bool TfrmEditor::WriteTo(const QString& path) {
   // The whole text is made before the file is touched; a file the user may
   // not write is refused and left as it was.
-  const std::string bytes = editor_->Editor().Lines().GetTextStr();
+  // With the line end the file was opened with: a file with LF ends is not
+  // rewritten whole.
+  const std::string bytes = WithLineEnd(editor_->Editor().Lines().GetTextStr(), lineEnd_);
   SaveReport report;
   if (SaveFile(FsPath(path), bytes, &report)) return true;
   const int err = errno;

@@ -133,6 +133,7 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
 
   TEditorWindowHost& host_;
   QString filePath_;
+  LineEnd lineEnd_ = LineEnd::CrLf;  // of the file as opened; new scripts CR LF
   QString scriptExt_;
   int fontSize_ = 12;
   // Asked of the clipboard only when it changes: on X11 every question is a

@@ -1,8 +1,35 @@
 #include "editorwin/editor_window_logic.h"
 
+#include <algorithm>
+#include <fstream>
+
 #include "core/codepage.h"
 
 namespace tolvan {
+
+std::string WithLineEnd(std::string text, LineEnd e) {
+  if (e == LineEnd::CrLf) return text;
+  const char end = e == LineEnd::Lf ? '\n' : '\r';
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      text[out++] = end;
+      ++i;
+    } else {
+      text[out++] = text[i];
+    }
+  }
+  text.resize(out);
+  return text;
+}
+
+LineEnd FileLineEnd(const std::filesystem::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::string head(64 * 1024, '\0');
+  f.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, f.gcount())));
+  return DetectLineEnd(head);
+}
 
 const char* const kScriptTemplateLines[7] = {"BEGIN{", "", "}", "{", "}", "END{", "}"};
 

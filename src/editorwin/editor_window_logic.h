@@ -6,11 +6,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/encoding.h"
+
 namespace tolvan {
+
+// The text as the control gives it (rows ending in CR LF) with its line
+// ends made e: rows never hold a CR or LF of their own, so every CR LF is a
+// line end.
+std::string WithLineEnd(std::string crlfText, LineEnd e);
+// The line end of the file at path, from its first 64 KiB (core/encoding.h:
+// the first one found, CR LF when none or unreadable).
+LineEnd FileLineEnd(const std::filesystem::path& path);
 
 // What an untitled window shows.
 extern const char* const kScriptTemplateLines[7];

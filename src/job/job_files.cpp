@@ -13,8 +13,8 @@ namespace tolvan {
 
 namespace {
 
-std::string Message(const char* utf8, const std::string& path) {
-  return cp932::FromUtf8(utf8).bytes + PathForText(path) + "\r\n";
+std::string Message(const char* utf8, const std::string& path, TextEncoding e) {
+  return JobText(utf8, e) + PathForText(path, e) + "\r\n";
 }
 
 // A path that exists and is not a regular file (a missing file is gawk's
@@ -42,7 +42,7 @@ std::string CheckJobFiles(const TJobRecord& r) {
   const auto idx = static_cast<std::size_t>(r.Base.ScriptIndex);
   if (r.Base.ScriptIsFile && r.Base.ScriptIndex >= 0 && idx < r.Base.Argv.size()) script = r.Base.Argv[idx];
   if (!script.empty() && ExistsButNotRegular(script))
-    return Message("スクリプトファイルが通常のファイルではありません: ", script);
+    return Message("スクリプトファイルが通常のファイルではありません: ", script, r.Encoding);
 
   const std::vector<std::string> outputs = JobOutputPaths(r);
   if (outputs.empty()) return {};
@@ -62,12 +62,12 @@ std::string CheckJobFiles(const TJobRecord& r) {
   const FileIdentity scriptId = script.empty() ? FileIdentity{} : IdentifyFile(script);
 
   for (const std::string& out : outputs) {
-    if (ExistsButNotRegular(out)) return Message("出力ファイルが通常のファイルではありません: ", out);
+    if (ExistsButNotRegular(out)) return Message("出力ファイルが通常のファイルではありません: ", out, r.Encoding);
     const FileIdentity id = IdentifyFile(out);
     if (!id.exists) continue;
     if (scriptId.exists && id == scriptId)
-      return Message("出力ファイルとスクリプトファイルを同じにすることはできません: ", out);
-    if (inputs.count(id)) return Message("出力ファイルと入力ファイルを同じにすることはできません: ", out);
+      return Message("出力ファイルとスクリプトファイルを同じにすることはできません: ", out, r.Encoding);
+    if (inputs.count(id)) return Message("出力ファイルと入力ファイルを同じにすることはできません: ", out, r.Encoding);
   }
   return {};
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
 #include "job/command_line.h"
 
 namespace tolvan {
@@ -20,6 +21,9 @@ struct TJobRecord {
   bool SingleCommandLine = false;
   std::string ClipboardFile;            // full path of TEMPCLIP.txt (already written by the main window)
   std::string Locale = "C";             // gawk's LC_ALL; "inherit" keeps the caller's
+  // The program text's encoding, and so that of the output, the error text
+  // (the job's own messages included) and the clipboard file.
+  TextEncoding Encoding = TextEncoding::Cp932;
   // gawk runs at once in the loops of one run per input; 1 runs them one
   // after another.
   int Parallel = 1;

@@ -15,33 +15,38 @@
 
 namespace tolvan {
 
-const std::string& CancelledMessage() {
-  static const std::string m = cp932::FromUtf8("\r\nユーザーによって処理は中断されました").bytes;
-  return m;
+std::string JobText(const char* utf8, TextEncoding e) {
+  return e == TextEncoding::Utf8 ? std::string(utf8) : cp932::FromUtf8(utf8).bytes;
 }
 
-const std::string& OutputFileFailedMessage() {
-  static const std::string m = cp932::FromUtf8("出力ファイルの作成に失敗しました。").bytes;
-  return m;
+const std::string& CancelledMessage(TextEncoding e) {
+  static const std::string m[2] = {JobText("\r\nユーザーによって処理は中断されました", TextEncoding::Cp932),
+                                   JobText("\r\nユーザーによって処理は中断されました", TextEncoding::Utf8)};
+  return m[static_cast<int>(e)];
 }
 
-std::string PathForText(const std::string& path) {
+const std::string& OutputFileFailedMessage(TextEncoding e) {
+  static const std::string m[2] = {JobText("出力ファイルの作成に失敗しました。", TextEncoding::Cp932),
+                                   JobText("出力ファイルの作成に失敗しました。", TextEncoding::Utf8)};
+  return m[static_cast<int>(e)];
+}
+
+std::string PathForText(const std::string& path, TextEncoding e) {
+  if (e == TextEncoding::Utf8) return path;
   cp932::EncodeResult r = cp932::FromUtf8(path);
   return r.ok ? r.bytes : path;
 }
 
-std::string CannotStartMessage(const std::string& program, const std::string& reason) {
-  static const std::string head = cp932::FromUtf8("プログラムを起動できません: ").bytes;
-  return head + program + ": " + PathForText(reason) + "\r\n";
+std::string CannotStartMessage(const std::string& program, const std::string& reason, TextEncoding e) {
+  return JobText("プログラムを起動できません: ", e) + program + ": " + PathForText(reason, e) + "\r\n";
 }
 
-std::string OutputFileErrorMessage(const std::string& path, int err) {
-  return OutputFileFailedMessage() + PathForText(FileErrorText(path, err)) + "\r\n";
+std::string OutputFileErrorMessage(const std::string& path, int err, TextEncoding e) {
+  return OutputFileFailedMessage(e) + PathForText(FileErrorText(path, err), e) + "\r\n";
 }
 
-std::string WriteFailedMessage(const std::string& path, int err) {
-  static const std::string head = cp932::FromUtf8("出力ファイルに書き込めません: ").bytes;
-  return head + PathForText(FileErrorText(path, err)) + "\r\n";
+std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e) {
+  return JobText("出力ファイルに書き込めません: ", e) + PathForText(FileErrorText(path, err), e) + "\r\n";
 }
 
 bool IsOwnMessageLine(std::string_view line) {
@@ -53,8 +58,10 @@ bool IsOwnMessageLine(std::string_view line) {
           "プログラムがシグナルで終了しました: ", "出力ファイルが通常のファイルではありません: ",
           "スクリプトファイルが通常のファイルではありません: ",
           "出力ファイルとスクリプトファイルを同じにすることはできません: ",
-          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: "})
+          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: "}) {
       h.push_back(cp932::FromUtf8(utf8).bytes);
+      h.push_back(utf8);
+    }
     return h;
   }();
   for (const std::string& head : heads)
@@ -62,18 +69,16 @@ bool IsOwnMessageLine(std::string_view line) {
   return false;
 }
 
-std::string KilledBySignalMessage(const std::string& program, int signal) {
-  static const std::string head = cp932::FromUtf8("プログラムがシグナルで終了しました: ").bytes;
+std::string KilledBySignalMessage(const std::string& program, int signal, TextEncoding e) {
   const char* abbrev = ::sigabbrev_np(signal);
   const char* descr = ::sigdescr_np(signal);  // English whatever the locale
   std::string name = abbrev ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
   if (descr) name += std::string(" (") + descr + ")";
-  return head + PathForText(program) + ": " + name + "\r\n";
+  return JobText("プログラムがシグナルで終了しました: ", e) + PathForText(program, e) + ": " + name + "\r\n";
 }
 
-std::string NotRegularOutputMessage(const std::string& path) {
-  static const std::string head = cp932::FromUtf8("出力ファイルが通常のファイルではありません: ").bytes;
-  return head + PathForText(path) + "\r\n";
+std::string NotRegularOutputMessage(const std::string& path, TextEncoding e) {
+  return JobText("出力ファイルが通常のファイルではありません: ", e) + PathForText(path, e) + "\r\n";
 }
 
 namespace {
@@ -91,14 +96,14 @@ void Launch(const CommandLine& line, ProcessRequest& req, ProcessSinks& sinks, R
     case ProcessOutcome::Finished:
       // Death by a signal is a failure even when the child wrote nothing
       // on standard error; the output it left is cut short.
-      if (r.Signal != 0) *ctx.Err += KilledBySignalMessage(line.Argv.empty() ? std::string() : line.Argv[0], r.Signal);
+      if (r.Signal != 0) *ctx.Err += KilledBySignalMessage(line.Argv.empty() ? std::string() : line.Argv[0], r.Signal, ctx.Encoding);
       break;
     case ProcessOutcome::Cancelled:
       // After everything the child wrote, so the message ends the text.
-      *ctx.Err += CancelledMessage();
+      *ctx.Err += CancelledMessage(ctx.Encoding);
       break;
     case ProcessOutcome::NotStarted:
-      *ctx.Err += CannotStartMessage(line.Argv.empty() ? std::string() : line.Argv[0], r.StartError);
+      *ctx.Err += CannotStartMessage(line.Argv.empty() ? std::string() : line.Argv[0], r.StartError, ctx.Encoding);
       break;
   }
 }
@@ -118,24 +123,24 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
   if (!ctx.Err) throw std::invalid_argument("runner: no error text");
   // Nothing is opened, let alone emptied, for a run that will not start.
   if (ctx.Cancel && ctx.Cancel->load()) {
-    *ctx.Err += CancelledMessage();
+    *ctx.Err += CancelledMessage(ctx.Encoding);
     return -1;
   }
   struct stat st {};
   if (::stat(outputPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    *ctx.Err = NotRegularOutputMessage(outputPath);
+    *ctx.Err = NotRegularOutputMessage(outputPath, ctx.Encoding);
     return -1;
   }
   // Without blocking, in case it became a named pipe meanwhile.
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (createAnew ? O_TRUNC : O_APPEND);
   int fd = ::open(outputPath.c_str(), flags, 0666);
   if (fd < 0) {
-    *ctx.Err = OutputFileErrorMessage(outputPath, errno);
+    *ctx.Err = OutputFileErrorMessage(outputPath, errno, ctx.Encoding);
     return -1;
   }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    *ctx.Err = NotRegularOutputMessage(outputPath);
+    *ctx.Err = NotRegularOutputMessage(outputPath, ctx.Encoding);
     return -1;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding.h"
 #include "job/command_line.h"
 #include "job/process.h"
 
@@ -16,29 +17,36 @@ namespace tolvan {
 class TPreparedScript;
 class TMemoryFile;
 
-// Texts appended to the error text (CP932).
-const std::string& CancelledMessage();      // "\r\nユーザーによって処理は中断されました"
-const std::string& OutputFileFailedMessage();  // "出力ファイルの作成に失敗しました。"
+// Texts appended to the error text, in the job's encoding (CP932 unless
+// said otherwise).
+constexpr TextEncoding kSj = TextEncoding::Cp932;
+const std::string& CancelledMessage(TextEncoding e = kSj);  // "\r\nユーザーによって処理は中断されました"
+const std::string& OutputFileFailedMessage(TextEncoding e = kSj);  // "出力ファイルの作成に失敗しました。"
 // "プログラムを起動できません: <program>: <reason>\r\n"
-std::string CannotStartMessage(const std::string& program, const std::string& reason);
+std::string CannotStartMessage(const std::string& program, const std::string& reason, TextEncoding e = kSj);
 // "プログラムがシグナルで終了しました: <program>: SIGKILL (Killed)\r\n"
-std::string KilledBySignalMessage(const std::string& program, int signal);
+std::string KilledBySignalMessage(const std::string& program, int signal, TextEncoding e = kSj);
 // "出力ファイルが通常のファイルではありません: <path>\r\n"
-std::string NotRegularOutputMessage(const std::string& path);
+std::string NotRegularOutputMessage(const std::string& path, TextEncoding e = kSj);
 // "出力ファイルの作成に失敗しました。<path>: <reason>\r\n"
-std::string OutputFileErrorMessage(const std::string& path, int err);
+std::string OutputFileErrorMessage(const std::string& path, int err, TextEncoding e = kSj);
 // "出力ファイルに書き込めません: <path>: <reason>\r\n"
-std::string WriteFailedMessage(const std::string& path, int err);
+std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e = kSj);
 // True when a line of an error text (without its line break) is one of the
-// texts above or of the job's file checks rather than gawk's own.
+// texts above or of the job's file checks rather than gawk's own, in either
+// encoding.
 bool IsOwnMessageLine(std::string_view line);
-// A file-system path as it is put into the CP932 error text: converted when
-// CP932 can hold it, else its bytes as they are.
-std::string PathForText(const std::string& path);
+// A text that came as UTF-8 (a path, a system reason) as it is put into the
+// error text: for CP932 converted when CP932 can hold it, else its bytes as
+// they are; for UTF-8 as it is.
+std::string PathForText(const std::string& path, TextEncoding e = kSj);
+// A fixed text (UTF-8 in the source) in the job's encoding.
+std::string JobText(const char* utf8, TextEncoding e);
 
 struct RunnerContext {
   TProcessLauncher* Launcher = &DefaultProcessLauncher();
   std::string Locale = "C";
+  TextEncoding Encoding = TextEncoding::Cp932;  // of the job's own messages
   const std::atomic<bool>* Cancel = nullptr;
   std::string* Out = nullptr;  // the job's output text
   std::string* Err = nullptr;  // the job's error text

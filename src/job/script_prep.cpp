@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/encoding.h"
 #include "core/file_errors.h"
 #include "core/files.h"
 
@@ -59,20 +60,35 @@ std::string DoubleTrailBackslashes(std::string_view s) {
   return r;
 }
 
-TPreparedScript::TPreparedScript(const BaseCommandLine& base) : line_(base) {
+TextEncoding ScriptFileEncoding(const std::string& path, TextEncoding preferred) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) return preferred;
+  const DetectedText d = DetectEncoding(text);
+  return d.ascii ? preferred : d.encoding;
+}
+
+TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encoding) : line_(base) {
   const int idx = line_.ScriptIndex;
   if (idx < 0 || static_cast<std::size_t>(idx) >= line_.Argv.size()) return;
   std::string& arg = line_.Argv[static_cast<std::size_t>(idx)];
+  const bool utf8 = encoding == TextEncoding::Utf8;
   if (!line_.ScriptIsFile) {
-    arg = DoubleTrailBackslashes(arg);
+    if (!utf8) arg = DoubleTrailBackslashes(arg);
     return;
   }
 
   std::string text;
-  if (!ReadWholeFile(arg, text) || !HasTrailBackslash(text)) return;
+  if (!ReadWholeFile(arg, text)) return;
+  if (utf8) {
+    if (!text.starts_with(kUtf8Bom)) return;
+    text.erase(0, kUtf8Bom.size());
+  } else {
+    if (!HasTrailBackslash(text)) return;
+    text = DoubleTrailBackslashes(text);
+  }
 
   realPath_ = arg;
-  WriteCopy(std::filesystem::path(arg).filename(), DoubleTrailBackslashes(text));
+  WriteCopy(std::filesystem::path(arg).filename(), text);
   arg = copyPath_;
 }
 

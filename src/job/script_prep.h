@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding.h"
 #include "job/command_line.h"
 
 namespace tolvan {
@@ -17,15 +18,23 @@ bool HasTrailBackslash(std::string_view cp932);
 // Doubles every 0x5C that is the second byte of a double-byte character.
 std::string DoubleTrailBackslashes(std::string_view cp932);
 
-// The base command line as gawk should get it. A one-line script is doubled
-// in its argument; a script file that needs it is replaced by a private
-// temporary copy, removed again when this object goes away. The text of the
-// command line is left as composed.
+// The encoding a script file runs in: what its bytes say (core/encoding.h);
+// preferred when they are pure ASCII (the same in both) or cannot be read
+// (gawk reports that).
+TextEncoding ScriptFileEncoding(const std::string& path, TextEncoding preferred = TextEncoding::Cp932);
+
+// The base command line as gawk should get it. In a CP932 job a one-line
+// script is doubled in its argument; a script file that needs it is
+// replaced by a private temporary copy, removed again when this object goes
+// away. In a UTF-8 job nothing is doubled; only a script file that opens
+// with a byte-order mark (which gawk reads as a stray character) runs from
+// a copy without it, so line numbers stay. The text of the command line is
+// left as composed.
 class TPreparedScript {
  public:
   // Throws std::runtime_error when the temporary copy cannot be written. A
   // script file that cannot be read is passed on as it is (gawk reports it).
-  explicit TPreparedScript(const BaseCommandLine& base);
+  explicit TPreparedScript(const BaseCommandLine& base, TextEncoding encoding = TextEncoding::Cp932);
   // A script that exists only as text (an editor's unsaved buffer): always
   // written, doubled, to a private temporary copy that takes the script
   // argument's place; shownPath is what gawk's messages name instead of it.

@@ -116,7 +116,7 @@ void TThreadDoJob::DoWork() {
     err_ = refused;
     return;
   }
-  TPreparedScript script(record_.Base);
+  TPreparedScript script(record_.Base, record_.Encoding);
   script_ = &script;
   struct Reset {
     const TPreparedScript*& p;
@@ -154,6 +154,7 @@ void TThreadDoJob::DoWork() {
 RunnerContext TThreadDoJob::Context() {
   RunnerContext ctx;
   ctx.Locale = record_.Locale;
+  ctx.Encoding = record_.Encoding;
   ctx.Cancel = &terminated_;
   ctx.Out = &out_;
   ctx.Err = &err_;
@@ -301,6 +302,7 @@ void TThreadDoJob::ParallelLoop() {
       try {
         RunnerContext ctx;
         ctx.Locale = record_.Locale;
+        ctx.Encoding = record_.Encoding;
         ctx.Cancel = &stopRuns_;
         ctx.Err = &slot.err;
         ctx.Script = script_;
@@ -367,14 +369,14 @@ void TThreadDoJob::ParallelLoop() {
       if (ready) break;
     }
     if (!slot.done) {  // cancelled before it could start
-      err_ += CancelledMessage();
+      err_ += CancelledMessage(record_.Encoding);
       return;
     }
     if (slot.failure) std::rethrow_exception(slot.failure);
     if (terminated_) {
       // Cancelled: nothing more is written, and the message ends the text.
       err_ += slot.err;
-      if (!EndsWith(err_, CancelledMessage())) err_ += CancelledMessage();
+      if (!EndsWith(err_, CancelledMessage(record_.Encoding))) err_ += CancelledMessage(record_.Encoding);
       return;
     }
     if (slot.ahead) {
@@ -387,7 +389,7 @@ void TThreadDoJob::ParallelLoop() {
         written = false;
         e = errno;
       }
-      if (!written) err_ += WriteFailedMessage(path, e);
+      if (!written) err_ += WriteFailedMessage(path, e, record_.Encoding);
     } else if (slot.out) {
       if (SharesScreenOutput())
         KeepScreenOutput(std::move(*slot.out));

@@ -104,7 +104,10 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
       --busyCursors_;
     }
   };
-  bridge_->onClipboard = [](const std::string& text) { QApplication::clipboard()->setText(ToQString(text)); };
+  // In the encoding of the job that is running (set before it starts).
+  bridge_->onClipboard = [this](const std::string& text) {
+    QApplication::clipboard()->setText(ToQString(jobEncoding_, text));
+  };
   bridge_->onException = [this](const QString& m) { Messages().Exception(this, m); };
   bridge_->onEnded = [this] { EndOfJob(); };
 

@@ -155,6 +155,10 @@ class TForm1 : public QMainWindow {
   // Run.
   bool RunChecks();
   std::optional<std::string> OptionBytes(QString* failed) const;
+  // The option box's text for the history (cmdopt.dat is CP932): its bytes
+  // in a CP932 job; in a UTF-8 job the text in CP932, or nothing when CP932
+  // cannot hold it.
+  std::optional<std::string> OptionHistoryBytes(const std::optional<std::string>& jobBytes) const;
   bool WriteClipboardFile();
   void StartJob();
   void EndOfJob();
@@ -181,6 +185,7 @@ class TForm1 : public QMainWindow {
   QString clipboardFile_;
   std::string baseCommandLine_;
   BaseCommandLine composedLine_;
+  TextEncoding jobEncoding_ = TextEncoding::Cp932;
   std::string outputText_, errorText_;
   TSharedBytes screenOutput_;  // "4 Screen" output, left here by the job
   TSharedBytes shownOutput_;   // the output as the output window shows it, until it closes

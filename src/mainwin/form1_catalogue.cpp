@@ -226,7 +226,13 @@ void TForm1::SaveOneLiner() {
   QString failed;
   auto bytes = ToCp932(text, &failed);
   if (!bytes) {
-    Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので保存できません").arg(failed));
+    // One-Liner.txt is CP932: a UTF-8 one-liner that it cannot hold still
+    // runs, but is never stored damaged.
+    const char* why = settings_.Encoding == TextEncoding::Utf8
+                          ? "「%1」はOne-Liner.txtの文字コード(Shift-JIS)で表せない文字なので保存できません。"
+                            "このスクリプトはUTF-8でそのまま実行できます"
+                          : "「%1」はShift-JISで表せない文字なので保存できません";
+    Messages().BeepError(this, QString::fromUtf8(why).arg(failed));
     return;
   }
   int at = SortedInsertIndex(Items(cmbOneLiner), text);

@@ -27,6 +27,7 @@
 #include "job/command_line.h"
 #include "job/job_record.h"
 #include "job/option_runner.h"
+#include "job/script_prep.h"
 #include "job/thread_do_job.h"
 #include "mainwin/combo_bytes.h"
 #include "mainwin/form1.h"
@@ -66,6 +67,10 @@ bool TForm1::RunChecks() {
   if (!oneLiner && cmbFile->currentText().isEmpty()) return refuse(U("スクリプトファイルが指定されていません"));
   if (oneLiner && cmbOneLiner->currentText().isEmpty()) return refuse(U("スクリプトが指定されていません"));
 
+  // The job's encoding: a script file's own (pure ASCII reads as either),
+  // else the setting's. The option box and the one-liner go to gawk in it.
+  jobEncoding_ = oneLiner ? settings_.Encoding : ScriptFileEncoding(Native(CurrentScriptPath()), settings_.Encoding);
+
   // The base command line and the option history.
   CommandLineInputs in;
   in.AwkPath = Native(ToQString(settings_.Path));
@@ -75,18 +80,21 @@ bool TForm1::RunChecks() {
   in.OneLiner = oneLiner;
   in.DoubleQuote = cmbSep->currentIndex() == 1;
   if (oneLiner) {
-    if (options) oneLinerText = EditTextBytes(cmbOneLiner, &failed);
+    if (options) {
+      oneLinerText = jobEncoding_ == TextEncoding::Cp932 ? EditTextBytes(cmbOneLiner, &failed)
+                                                         : Encode(jobEncoding_, cmbOneLiner->currentText(), &failed);
+    }
     in.OneLinerText = oneLinerText.value_or(std::string());
   } else {
     in.ScriptPath = Native(CurrentScriptPath());
   }
   in.Options = options.value_or(std::string());
-  if (options) {
+  if (auto historyText = OptionHistoryBytes(options)) {
     std::vector<std::string> history;
     for (int i = 0; i < cmbOpt->count(); ++i)
       history.push_back(ItemBytes(cmbOpt, i).value_or(ToCp932Lossy(cmbOpt->itemText(i))));
     std::vector<std::string> before = history;
-    UpdateOptionHistory(history, *options);
+    UpdateOptionHistory(history, *historyText);
     if (history != before) {
       QSignalBlocker block(cmbOpt);
       cmbOpt->clear();
@@ -118,10 +126,18 @@ bool TForm1::RunChecks() {
 }
 
 std::optional<std::string> TForm1::OptionBytes(QString* failed) const {
+  if (jobEncoding_ != TextEncoding::Cp932) return Encode(jobEncoding_, cmbOpt->currentText(), failed);
   // Text shown from stored bytes (the settings file's or a history entry's)
   // stands for those bytes.
   if (cmbOpt->currentText() == ToQString(settings_.Option)) return settings_.Option;
   return EditTextBytes(cmbOpt, failed);
+}
+
+std::optional<std::string> TForm1::OptionHistoryBytes(const std::optional<std::string>& jobBytes) const {
+  if (!jobBytes) return std::nullopt;
+  if (jobEncoding_ == TextEncoding::Cp932) return jobBytes;
+  if (cmbOpt->currentText() == ToQString(settings_.Option)) return settings_.Option;
+  return EditTextBytes(cmbOpt);
 }
 
 bool TForm1::WriteClipboardFile() {
@@ -130,7 +146,7 @@ bool TForm1::WriteClipboardFile() {
   if (nul >= 0) text.truncate(nul);
   clipboardFile_ = QFile::decodeName(paths_.ClipboardInputFile().c_str());
   QString failed;
-  auto bytes = ToCp932(text, &failed);
+  auto bytes = Encode(jobEncoding_, text, &failed);
   if (!bytes) {
     Messages().Plain(this, U("EConvertError「%1」はShift-JISで表せない文字です").arg(failed));
     return false;
@@ -163,7 +179,8 @@ void TForm1::StartJob() {
   // The job works on a copy of the list taken now; the list stays editable.
   for (int i = 0; i < lstInputFiles->count(); ++i) record.InputList.push_back(Native(lstInputFiles->item(i)->text()));
   record.ClipboardFile = Native(clipboardFile_);
-  record.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()));
+  record.Encoding = jobEncoding_;
+  record.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), jobEncoding_);
   record.Parallel = settings_.Parallel;
 
   bridge_->Open();
@@ -192,17 +209,18 @@ void TForm1::EndOfJob() {
   if (closing_ || !job_) return;
   job_->WaitFor();
   const int outputMode = job_->Record().OutputMode;  // not the window's choice now
+  const TextEncoding encoding = job_->Record().Encoding;
   job_.reset();
   RestoreCursor();
   TSharedBytes screen = std::move(screenOutput_);
   screenOutput_ = {};
-  if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_);
+  if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_, encoding);
   else if (outputMode == omScreen || !outputText_.empty()) {
     // The output window reads the collected bytes where they are: "4 Screen"
     // output in the memory file gawk wrote it to.
     shownOutput_ = outputMode == omScreen ? std::move(screen) : TSharedBytes::FromString(std::move(outputText_));
     outputText_.clear();
-    frmError_->ShowStandardOutputForm(shownOutput_);
+    frmError_->ShowStandardOutputForm(shownOutput_, encoding);
   }
   else ShowDoneWindow();
   lblNN->hide();

@@ -66,40 +66,46 @@ void TfrmError::Present() {
   activateWindow();
 }
 
-void TfrmError::ShowErrorForm(const std::string& errorText) {
+void TfrmError::Load(const TSharedBytes& text, TextEncoding encoding) {
+  encoding_ = encoding;
+  Memo1->Editor().Lines().SetEncoding(encoding);
+  Memo1->Editor().Lines().LoadFromText(text);
+}
+
+void TfrmError::ShowErrorForm(const std::string& errorText, TextEncoding encoding) {
   SetHeading("ERROR", Qt::red);
-  Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(errorText));
+  Load(TSharedBytes::FromString(errorText), encoding);
   Present();
 }
 
-void TfrmError::ShowStandardOutputForm(const std::string& outputText) {
-  ShowStandardOutputForm(TSharedBytes::FromString(outputText));
+void TfrmError::ShowStandardOutputForm(const std::string& outputText, TextEncoding encoding) {
+  ShowStandardOutputForm(TSharedBytes::FromString(outputText), encoding);
 }
 
-void TfrmError::ShowStandardOutputForm(const TSharedBytes& outputText) {
+void TfrmError::ShowStandardOutputForm(const TSharedBytes& outputText, TextEncoding encoding) {
   SetHeading("STANDARD OUTPUT", QColor(0, 128, 0));
-  Memo1->Editor().Lines().LoadFromText(outputText);
+  Load(outputText, encoding);
   Present();
 }
 
 void TfrmError::ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes) {
   if (!stderrBytes.empty()) {
     SetHeading("AWK Options", QColor(0, 128, 0));
-    Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(stderrBytes));
+    Load(TSharedBytes::FromString(stderrBytes), TextEncoding::Cp932);
   } else {
     // One more line after what the area holds.
     std::string text = Memo1->Editor().Lines().GetTextStr();
     if (!text.empty() && text.back() != '\n') text += "\r\n";
     text += stdoutBytes;
     if (text.empty() || (text.back() != '\n' && text.back() != '\r')) text += "\r\n";
-    Memo1->Editor().Lines().LoadFromText(std::make_shared<const std::string>(std::move(text)));
+    Load(TSharedBytes::FromString(std::move(text)), encoding_);
   }
   Present();
 }
 
 QString TfrmError::Heading() const { return Label1->text(); }
 QString TfrmError::HeadingColour() const { return Label1->palette().color(QPalette::WindowText).name(); }
-QString TfrmError::Text() const { return ToQString(TextBytes()); }
+QString TfrmError::Text() const { return ToQString(encoding_, TextBytes()); }
 std::string TfrmError::TextBytes() const { return Memo1->Editor().Lines().GetTextStr(); }
 
 void TfrmError::HideAndClear() {

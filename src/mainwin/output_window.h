@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/encoding.h"
 #include "core/shared_bytes.h"
 
 class QAction;
@@ -23,11 +24,11 @@ class TfrmError : public QDialog {
  public:
   explicit TfrmError(QWidget* parent = nullptr);
 
-  // Texts are CP932 bytes, decoded only for showing.
-  void ShowErrorForm(const std::string& errorText);
-  void ShowStandardOutputForm(const std::string& outputText);
+  // Texts are bytes in the job's encoding, decoded only for showing.
+  void ShowErrorForm(const std::string& errorText, TextEncoding encoding = TextEncoding::Cp932);
+  void ShowStandardOutputForm(const std::string& outputText, TextEncoding encoding = TextEncoding::Cp932);
   // The same without copying: the text area reads from outputText.
-  void ShowStandardOutputForm(const TSharedBytes& outputText);
+  void ShowStandardOutputForm(const TSharedBytes& outputText, TextEncoding encoding = TextEncoding::Cp932);
   // "AwkOptions": with standard error text, the options form holding it;
   // otherwise the standard output added as one more line.
   void ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes);
@@ -35,6 +36,8 @@ class TfrmError : public QDialog {
   QString Heading() const;
   QString HeadingColour() const;  // colour name of the heading, e.g. "#ff0000"
   QString Text() const;
+  // The encoding of what the text area holds.
+  TextEncoding Encoding() const { return encoding_; }
   // The text area's bytes, line ends as CR LF.
   std::string TextBytes() const;
   TEditorWidget* TextArea() const { return Memo1; }
@@ -51,7 +54,9 @@ class TfrmError : public QDialog {
   void SetHeading(const QString& text, const QColor& colour);
   void Present();
   void HideAndClear();
+  void Load(const TSharedBytes& text, TextEncoding encoding);
 
+  TextEncoding encoding_ = TextEncoding::Cp932;
   QLabel* Label1;
   TEditorWidget* Memo1;
   QMenu* menu_;

@@ -19,6 +19,7 @@
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
 #include "job/job_record.h"
+#include "job/script_prep.h"
 #include "job/progress_line.h"
 #include "job/runners.h"
 #include "job/thread_do_job.h"
@@ -131,6 +132,7 @@ struct BatchOptions {
   QString quote = "single", input = "files", output = "screen";
   bool singleCommandLine = false;
   std::optional<int> parallel;
+  std::optional<TextEncoding> encoding;
   QStringList inputs;
   bool help = false;
 };
@@ -138,7 +140,7 @@ struct BatchOptions {
 // Reads the options; an empty answer means they were understood.
 QString ParseOptions(const QStringList& args, BatchOptions& o) {
   const QStringList withValue = {"--script", "--one-liner", "--quote", "--input", "--output",
-                                 "--prefix", "--out",       "--option", "--parallel"};
+                                 "--prefix", "--out",       "--option", "--parallel", "--encoding"};
   bool optionsEnded = false;
   for (int i = 0; i < args.size(); ++i) {
     QString a = args[i];
@@ -190,6 +192,9 @@ QString ParseOptions(const QStringList& args, BatchOptions& o) {
       int n = value.toInt(&ok);
       if (!ok || n < 1) return U("--parallel の値は 1 以上の整数です: %1").arg(value);
       o.parallel = n;
+    } else if (name == "--encoding") {
+      o.encoding = ParseEncodingName(value.toStdString());
+      if (!o.encoding) return U("--encoding の値は CP932|UTF-8 のどちらかです: %1").arg(value);
     }
     if (!bad.isEmpty()) return bad;
   }
@@ -229,6 +234,8 @@ QString BatchUsage() {
       "  --option テキスト       gawk のオプション\n"
       "  --single-command-line   すべての入力ファイルを1回の gawk 実行に渡す\n"
       "  --parallel 数           同時に動かす gawk の数(既定 1、最大はコア数)\n"
+      "  --encoding CP932|UTF-8  一行スクリプトとオプションの文字コード(既定は設定ファイルの Encoding)。\n"
+      "                          スクリプトファイルはそのファイルの文字コードで実行します\n"
       "  --                      これより後はすべて入力ファイル\n"
       "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
       "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
@@ -306,15 +313,17 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   in.AwkPath = Native(ToQString(settings.Path));
   in.OneLiner = oneLiner;
   in.DoubleQuote = o.quote == "double";
+  if (!oneLiner) in.ScriptPath = Native(ResolveScript(paths, *o.script, settings.Ext));
+  const TextEncoding preferred = o.encoding.value_or(settings.Encoding);
+  const TextEncoding encoding = oneLiner ? preferred : ScriptFileEncoding(in.ScriptPath, preferred);
   QString failed;
-  auto options = ToCp932(o.option.value_or(QString()), &failed);
+  auto options = Encode(encoding, o.option.value_or(QString()), &failed);
   std::optional<std::string> oneLinerText;
-  if (oneLiner && options) oneLinerText = ToCp932(*o.oneLiner, &failed);
+  if (oneLiner && options) oneLinerText = Encode(encoding, *o.oneLiner, &failed);
   if (!options || (oneLiner && !oneLinerText))
     return refuse(U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed));
   in.Options = *options;
   if (oneLiner) in.OneLinerText = *oneLinerText;
-  else in.ScriptPath = Native(ResolveScript(paths, *o.script, settings.Ext));
   ComposeResult composed = ComposeBaseCommandLine(in);
   if (!composed.Ok) return refuse(QString::fromStdString(composed.Error));
 
@@ -350,7 +359,8 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.SingleCommandLine = o.singleCommandLine;
   record.OutputName = outputIndex == 0 ? Native(prefix) : Native(outputFile);
   for (const QString& p : inputs) record.InputList.push_back(Native(p));
-  record.Locale = LoadAwkLocale(ini);
+  record.Encoding = encoding;
+  record.Locale = LoadAwkLocale(ini, encoding);
   record.Parallel = ClampParallel(o.parallel.value_or(1));
 
   BatchHost host(::fileno(err.f));

@@ -24,7 +24,9 @@ MainSettings LoadMainSettings(const IniFile& ini) {
   s.ScriptQuote = ini.ReadInteger(kSectionAwkExe, "ScriptQuote", d.ScriptQuote);
   s.Option = ini.ReadString(kSectionAwkExe, "Option", d.Option);
   s.Parallel = ClampParallel(ini.ReadInteger(kSectionAwkExe, "Parallel", d.Parallel));
+  s.Encoding = ReadEncoding(ini, kSectionAwkExe, "Encoding");
   s.ExEditor = ini.ReadBool(kSectionEditor, "ExEditor", d.ExEditor);
+  s.NewScriptEncoding = ReadEncoding(ini, kSectionEditor, "NewEncoding");
   return s;
 }
 
@@ -38,7 +40,14 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s) {
   ok = ini.WriteString(kSectionAwkExe, "Option", s.Option) && ok;
   if (s.Parallel != 1 || ini.KeyExists(kSectionAwkExe, "Parallel"))
     ok = ini.WriteInteger(kSectionAwkExe, "Parallel", s.Parallel) && ok;
+  // Files written before the encodings existed stay as they were.
+  auto writeEncoding = [&](const char* section, const char* key, TextEncoding e) {
+    if (e != TextEncoding::Cp932 || ini.KeyExists(section, key))
+      ok = ini.WriteString(section, key, EncodingName(e)) && ok;
+  };
+  writeEncoding(kSectionAwkExe, "Encoding", s.Encoding);
   ok = ini.WriteBool(kSectionEditor, "ExEditor", s.ExEditor) && ok;
+  writeEncoding(kSectionEditor, "NewEncoding", s.NewScriptEncoding);
   return ok;
 }
 
@@ -50,9 +59,14 @@ void FindAwkUntilStored(const IniFile& ini, MainSettings& s) {
   if (bytes.ok) s.Path = bytes.bytes;
 }
 
-std::string LoadAwkLocale(const IniFile& ini) {
+std::string LoadAwkLocale(const IniFile& ini, TextEncoding job) {
   std::string v = ini.ReadString(kSectionAwkExe, "Locale", "");
-  return v.empty() ? "C" : v;
+  if (!v.empty()) return v;
+  return job == TextEncoding::Utf8 ? "C.UTF-8" : "C";
+}
+
+TextEncoding ReadEncoding(const IniFile& ini, const char* section, const char* key) {
+  return ParseEncodingName(ini.ReadString(section, key, "")).value_or(TextEncoding::Cp932);
 }
 
 EditorSettings LoadEditorSettings(const IniFile& ini) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/encoding.h"
 #include "settings/ini_file.h"
 
 namespace tolvan {
@@ -24,18 +25,24 @@ struct MainSettings {
   std::string Option;          // text of the option box
   bool ExEditor = false;       // edit with the desktop's program
   int Parallel = 1;            // gawk runs at once in a job over an input list
+  // Encoding of one-liners and the option box in a job (AWKEXE Encoding).
+  TextEncoding Encoding = TextEncoding::Cp932;
+  // Encoding of a new script (Editor NewEncoding).
+  TextEncoding NewScriptEncoding = TextEncoding::Cp932;
 };
 
 // The number of gawk runs at once, kept between 1 and the number of cores.
 int ClampParallel(int n);
 
 // Reads AWKEXE Path, Ext, Pref, SCmdLn, SClickOpen, ScriptQuote, Option,
-// Parallel (clamped), then Editor ExEditor.
+// Parallel (clamped), Encoding, then Editor ExEditor and NewEncoding. An
+// encoding name not understood reads as CP932.
 MainSettings LoadMainSettings(const IniFile& ini);
 
 // Writes in the order Path, Pref (only when not empty), Ext, SCmdLn,
 // SClickOpen, ScriptQuote, Option, Parallel (only when not 1 or already in
-// the file), then ExEditor. False when a write failed.
+// the file), Encoding, then ExEditor, NewEncoding (each encoding only when
+// not CP932 or already in the file). False when a write failed.
 bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 
 // Until a Path is stored, the gawk found on $PATH (a new user can run at
@@ -43,9 +50,14 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 // empty; a location CP932 cannot hold is not taken.
 void FindAwkUntilStored(const IniFile& ini, MainSettings& s);
 
-// Locale gawk runs in: AWKEXE Locale, empty or missing meaning "C", the value
-// "inherit" keeping the caller's.
-std::string LoadAwkLocale(const IniFile& ini);
+// Locale gawk runs in: AWKEXE Locale, the value "inherit" keeping the
+// caller's; empty or missing means "C" for a CP932 job and "C.UTF-8" for a
+// UTF-8 job.
+std::string LoadAwkLocale(const IniFile& ini, TextEncoding job = TextEncoding::Cp932);
+
+// An encoding setting: its name, or CP932 for anything else.
+TextEncoding ReadEncoding(const IniFile& ini, const char* section, const char* key);
+
 
 // What an editor window reads of the Editor section.
 struct EditorSettings {

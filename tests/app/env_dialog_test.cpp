@@ -1,6 +1,7 @@
 #include "app/env_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -266,6 +267,29 @@ class EnvDialogTest : public QObject {
     RecordingMessages rec;
     d.btnSetClick();
     QCOMPARE(s.Parallel, 1);
+  }
+
+  // The two encodings: shown as stored, a choice enables Set, only Set
+  // stores, and each box stores its own setting.
+  void encodingsAreChosenAndStoredBySet() {
+    MainSettings s = Sample();
+    s.Encoding = TextEncoding::Utf8;
+    TfrmEnv d(s, {});
+    auto* job = Child<QComboBox>(d, "cmbEncoding");
+    auto* fresh = Child<QComboBox>(d, "cmbNewEncoding");
+    QCOMPARE(job->currentText(), QString("UTF-8"));
+    QCOMPARE(fresh->currentText(), QString("CP932 (Shift-JIS)"));
+    QVERIFY(!Child<QPushButton>(d, "btnSet")->isEnabled());
+    job->setCurrentIndex(0);
+    emit job->activated(0);
+    fresh->setCurrentIndex(1);
+    emit fresh->activated(1);
+    QVERIFY(Child<QPushButton>(d, "btnSet")->isEnabled());
+    QCOMPARE(s.Encoding, TextEncoding::Utf8);  // nothing stored before Set
+    RecordingMessages rec;
+    d.btnSetClick();
+    QCOMPARE(s.Encoding, TextEncoding::Cp932);
+    QCOMPARE(s.NewScriptEncoding, TextEncoding::Utf8);
   }
 
   void executeReportsSetAndCancel() {

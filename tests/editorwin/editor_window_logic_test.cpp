@@ -26,6 +26,32 @@ QString Runs(std::string_view row) { return Show(OverdrawRuns(row)); }
 class EditorWindowLogicTest : public QObject {
   Q_OBJECT
  private slots:
+  // The control's CR LF text written with the file's own line end; only
+  // CR LF pairs are line ends.
+  void textTakesTheFilesLineEnd() {
+    struct Case {
+      const char* in;
+      LineEnd end;
+      const char* out;
+    };
+    const Case cases[] = {
+        {"a\r\nb\r\n", LineEnd::CrLf, "a\r\nb\r\n"}, {"a\r\nb\r\n", LineEnd::Lf, "a\nb\n"},
+        {"a\r\nb", LineEnd::Cr, "a\rb"},                {"\r\n\r\n", LineEnd::Lf, "\n\n"},
+        {"x\r", LineEnd::Lf, "x\r"},                      {"", LineEnd::Lf, ""},
+    };
+    for (const Case& c : cases) QCOMPARE(WithLineEnd(c.in, c.end), std::string(c.out));
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/f.awk").toStdString();
+    for (auto [bytes, end] : {std::pair{"a\nb\r\n", LineEnd::Lf}, {"a\r\nb\n", LineEnd::CrLf}, {"a\rb", LineEnd::Cr},
+                              {"ab", LineEnd::CrLf}}) {
+      QFile f(QString::fromStdString(path));
+      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(bytes);
+      f.close();
+      QCOMPARE(FileLineEnd(path), end);
+    }
+    QCOMPARE(FileLineEnd(path + ".missing"), LineEnd::CrLf);
+  }
   void commentToggleLineByLine() {
     // Two lines without a final break get one at the end.
     QCOMPARE(ToggleComment("a\r\nb"), std::string("#a\r\n#b\r\n"));

@@ -247,6 +247,22 @@ class EditorWindowTest : public QObject {
     QCOMPARE(entries, 2);
   }
 
+  // A file with LF (or CR) line ends is saved with them: only the edit
+  // changes its bytes.
+  void saveKeepsTheFilesLineEnd() {
+    EditorEnv env;
+    for (auto [name, text, saved] : {std::tuple{"lf.awk", "# 日本\nBEGIN {\n}\n", "new# 日本\nBEGIN {\n}\n"},
+                                     std::tuple{"cr.awk", "a\rb\r", "newa\rb\r"},
+                                     std::tuple{"crlf.awk", "a\r\nb\n", "newa\r\nb\r\n"}}) {
+      const QString path = env.Write(name, text);
+      TfrmEditor* w = env.host.Open(path);
+      Type(w, "new");
+      QVERIFY(w->Save());
+      QCOMPARE(FileBytes(path), std::string(saved));
+      QVERIFY(w->close());
+    }
+  }
+
   void aReadOnlyScriptIsNotReplaced() {
     EditorEnv env;
     const QString path = env.Write("ro.awk", "old\r\n");

@@ -172,6 +172,32 @@ TEST_F(Batch, OneLinerWithJapaneseText) {
   EXPECT_EQ(bad.err, "「😀」はShift-JISで表せない文字なので、gawkに渡せません\n");
 }
 
+// --encoding, else the setting, decides the one-liner's encoding; a script
+// file keeps its own.
+TEST_F(Batch, EncodingOptionAndSetting) {
+  Put(dir / "in" / "u.txt", "日本語の行\nenglish\n東日本\n");
+  const QString data = Q((dir / "in" / "u.txt").string());
+  Outcome o = Run({"--encoding", "UTF-8", "--one-liner", QString::fromUtf8("/日本/ { print length($0) }"), data});
+  EXPECT_EQ(o.code, 0);
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.out, "5\n3\n");
+  Outcome emoji = Run({"--encoding=utf-8", "--one-liner", QString::fromUtf8("BEGIN { print \"😀\" }"), "--input", "null"});
+  EXPECT_EQ(emoji.code, 0);
+  EXPECT_EQ(emoji.out, "😀\n");
+  Outcome wrong = Run({"--encoding", "latin1", "--one-liner", "BEGIN{}", "--input", "null"});
+  EXPECT_EQ(wrong.code, 2);
+  EXPECT_NE(wrong.err.find("--encoding"), std::string::npos);
+
+  Settings("[AWKEXE]\r\nPath=/usr/bin/gawk\r\nEncoding=UTF-8\r\n");
+  EXPECT_EQ(Run({"--one-liner", QString::fromUtf8("BEGIN { print length(\"日本語\") }"), "--input", "null"}).out, "3\n");
+  EXPECT_EQ(Run({"--encoding", "CP932", "--one-liner", QString::fromUtf8("BEGIN { print length(\"日本語\") }"), "--input",
+                 "null"}).out,
+            "6\n");
+  // A CP932 script runs as CP932 whatever the option says.
+  Put(dir / "scripts" / "sj.awk", Sj("BEGIN { print length(\"表\") }\n"));
+  EXPECT_EQ(Run({"--encoding", "UTF-8", "--script", "sj", "--input", "null"}).out, "2\n");
+}
+
 // Each refusal of Run, with its message and nothing run.
 TEST_F(Batch, ChecksRefuseInTheirOrder) {
   struct Case {

@@ -129,3 +129,52 @@ TEST(LineFileTest, WritesCrLfAndReadsEitherLineEnd) {
   EXPECT_TRUE(ReadLineFile(d / "missing", back));
   EXPECT_TRUE(back.empty());
 }
+
+// The two encodings: names read without regard to case, anything else is
+// CP932, and a file that never had the keys gets none for the defaults.
+TEST(MainSettingsTest, EncodingsReadWrittenOnlyWhenNeeded) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  struct Case {
+    const char* stored;
+    TextEncoding read;
+  };
+  const Case cases[] = {{"UTF-8", TextEncoding::Utf8}, {"utf8", TextEncoding::Utf8}, {"CP932", TextEncoding::Cp932},
+                        {"", TextEncoding::Cp932},     {"EUC-JP", TextEncoding::Cp932}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(ini.WriteString("AWKEXE", "Encoding", c.stored));
+    ASSERT_TRUE(ini.WriteString("Editor", "NewEncoding", c.stored));
+    MainSettings s = LoadMainSettings(ini);
+    EXPECT_EQ(s.Encoding, c.read) << c.stored;
+    EXPECT_EQ(s.NewScriptEncoding, c.read) << c.stored;
+  }
+  IniFile fresh(d / "fresh.INI");
+  MainSettings s;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_FALSE(fresh.KeyExists("AWKEXE", "Encoding"));
+  EXPECT_FALSE(fresh.KeyExists("Editor", "NewEncoding"));
+  s.Encoding = TextEncoding::Utf8;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadString("AWKEXE", "Encoding", ""), "UTF-8");
+  EXPECT_FALSE(fresh.KeyExists("Editor", "NewEncoding"));
+  s.Encoding = TextEncoding::Cp932;  // back: the key says so
+  s.NewScriptEncoding = TextEncoding::Utf8;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadString("AWKEXE", "Encoding", ""), "CP932");
+  EXPECT_EQ(fresh.ReadString("Editor", "NewEncoding", ""), "UTF-8");
+  MainSettings back = LoadMainSettings(fresh);
+  EXPECT_EQ(back.Encoding, TextEncoding::Cp932);
+  EXPECT_EQ(back.NewScriptEncoding, TextEncoding::Utf8);
+}
+
+TEST(MainSettingsTest, LocaleFollowsTheJobEncodingUnlessNamed) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Cp932), "C");
+  EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Utf8), "C.UTF-8");
+  ASSERT_TRUE(ini.WriteString("AWKEXE", "Locale", ""));
+  EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Utf8), "C.UTF-8");
+  ASSERT_TRUE(ini.WriteString("AWKEXE", "Locale", "ja_JP.UTF-8"));
+  EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Utf8), "ja_JP.UTF-8");
+  EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Cp932), "ja_JP.UTF-8");
+}

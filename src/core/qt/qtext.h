@@ -9,7 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding.h"
+
 namespace tolvan {
+
+// The same in a chosen encoding: decoding never fails; encoding into UTF-8
+// fails only for a lone surrogate, into CP932 as ToCp932 does.
+QString ToQString(TextEncoding e, std::string_view bytes);
+std::optional<std::string> Encode(TextEncoding e, const QString& text, QString* failed = nullptr);
 
 // For showing: never fails, invalid bytes show as U+FFFD.
 QString ToQString(std::string_view cp932);

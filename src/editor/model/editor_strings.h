@@ -54,6 +54,10 @@ class TEditorStrings {
   // Writes the text (CR LF line ends) to a file; throws EFOpenError.
   void SaveToFile(const std::filesystem::path& Name) const;
 
+  // The document's encoding (the store's).
+  TextEncoding Encoding() const { return store_().Encoding(); }
+  void SetEncoding(TextEncoding e) { store_().SetEncoding(e); }
+
   void SetUpdateState(bool Updating);
   int UpdateCount() const { return updateCount_; }
 

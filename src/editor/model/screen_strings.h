@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "colouring/row_state.h"
+#include "core/encoding.h"
 #include "editor/model/editor_client.h"
 #include "editor/model/string_list.h"
 #include "editor/model/undo.h"
@@ -31,6 +32,11 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
  public:
   TEditorScreenStrings();
   ~TEditorScreenStrings() override;
+
+  // How the document's bytes make characters; every client of the store
+  // shows the same document.
+  TextEncoding Encoding() const { return encoding_; }
+  void SetEncoding(TextEncoding e) { encoding_ = e; }
 
   // ---- editing ----
   // Replaces rows Index..Index+Count-1 by Str (which may hold line breaks);
@@ -141,6 +147,7 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   void WrapOptionChanged();
 
  private:
+  TextEncoding encoding_ = TextEncoding::Cp932;
   friend class TEditorUndoObj;
   void NotifyClients();
   int ScreenRows() const;

@@ -19,6 +19,12 @@ void TCellText::SetFont(const QFont& font) {
   for (Face& f : faces_) f = Face{};
 }
 
+void TCellText::SetEncoding(TextEncoding e) {
+  if (e == encoding_) return;
+  encoding_ = e;
+  for (Face& f : faces_) f = Face{};
+}
+
 TCellText::Face& TCellText::FaceFor(TFontStyles style) {
   const bool bold = style & FontStyleBit(fsBold);
   const bool italic = style & FontStyleBit(fsItalic);
@@ -55,22 +61,26 @@ std::uint32_t& TCellText::Face::Slot(unsigned code) {
   return (*block)[code & 0xFF];
 }
 
-std::uint32_t TCellText::Lookup(Face& f, std::string_view s, std::size_t pos, std::uint32_t& slot) {
-  const char32_t cp = cp932::DecodeChar(s, pos);
+std::uint32_t TCellText::Lookup(Face& f, char32_t cp, std::uint32_t& slot) {
+  // One glyph for the character (a surrogate pair is one), 0 for none.
+  const auto glyphIn = [](const QRawFont& font, const QString& ch) -> quint32 {
+    quint32 idx[2] = {0, 0};
+    int n = 2;
+    if (!font.isValid() || !font.glyphIndexesForChars(ch.constData(), static_cast<int>(ch.size()), idx, &n) || n != 1)
+      return 0;
+    return idx[0];
+  };
   std::uint32_t g = kNoInk;
   if (cp == cp932::kReplacement) {
     slot = kBadBytes;
     return slot;
   }
-  if (cp > 0x20 && cp != 0x7F && cp != 0x3000 && cp <= 0xFFFF) {
-    const QChar ch(static_cast<char16_t>(cp));
-    quint32 idx = 0;
-    int n = 1;
-    if (f.primary.isValid() && f.primary.glyphIndexesForChars(&ch, 1, &idx, &n) && n == 1 && idx != 0) {
+  if (cp > 0x20 && cp != 0x7F && cp != 0x3000 && cp <= 0x10FFFF) {
+    const QString ch = QString::fromUcs4(&cp, 1);
+    if (const quint32 idx = glyphIn(f.primary, ch)) {
       g = idx;
-    } else if (f.fallback.isValid() && f.fallback.glyphIndexesForChars(&ch, 1, &idx, &n) && n == 1 &&
-               idx != 0) {
-      g = idx | kFallbackBit;
+    } else if (const quint32 fb = glyphIn(f.fallback, ch)) {
+      g = fb | kFallbackBit;
     } else {
       g = 0;  // the font's box for a missing character
     }
@@ -91,33 +101,37 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
   // One column of slack on each side for glyphs that reach over their cell.
   const int lo = clipLeft - colWidth, hi = clipRight + colWidth;
   int firstX = -1, lastX = -1;
-  std::size_t i = from;
-  if (x + static_cast<long long>(i) * colWidth < lo - 2 * colWidth) {
-    // Walk quickly to the first visible character, keeping character starts.
-    while (i < to && x + static_cast<long long>(i + 2) * colWidth <= lo)
-      i += (cp932::IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1;
-  }
-  for (; i < to;) {
-    const unsigned char b = static_cast<unsigned char>(s[i]);
-    const bool dbl = cp932::IsLeadByte(b) && i + 1 < s.size();
-    const int cx = x + static_cast<int>(i) * colWidth;
-    if (cx >= hi) break;
-    const std::size_t n = dbl ? 2 : 1;
-    if (cx + static_cast<int>(n) * colWidth > lo) {
-      const unsigned code = dbl ? (b << 8) | static_cast<unsigned char>(s[i + 1]) : b;
-      std::uint32_t& slot = f.Slot(code);
-      const std::uint32_t g = slot == kUnknown ? Lookup(f, s, i, slot) : slot;
-      if (g == kBadBytes) {
-        for (std::size_t k = 0; k < n; ++k) badCells_.push_back(cx + static_cast<int>(k) * colWidth);
-      } else if (g != kNoInk) {
-        const int k = (g & kFallbackBit) ? 1 : 0;
-        glyphs_[k].push_back(g & ~kFallbackBit);
-        points_[k].push_back(QPointF(cx, base));
-      }
-      if (firstX < 0) firstX = cx;
-      lastX = cx + static_cast<int>(n) * colWidth;
+  if (encoding_ == TextEncoding::Utf8) {
+    CollectUtf8(f, x, base, s, from, to, colWidth, lo, hi, firstX, lastX);
+  } else {
+    std::size_t i = from;
+    if (x + static_cast<long long>(i) * colWidth < lo - 2 * colWidth) {
+      // Walk quickly to the first visible character, keeping character starts.
+      while (i < to && x + static_cast<long long>(i + 2) * colWidth <= lo)
+        i += (cp932::IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1;
     }
-    i += n;
+    for (; i < to;) {
+      const unsigned char b = static_cast<unsigned char>(s[i]);
+      const bool dbl = cp932::IsLeadByte(b) && i + 1 < s.size();
+      const int cx = x + static_cast<int>(i) * colWidth;
+      if (cx >= hi) break;
+      const std::size_t n = dbl ? 2 : 1;
+      if (cx + static_cast<int>(n) * colWidth > lo) {
+        const unsigned code = dbl ? (b << 8) | static_cast<unsigned char>(s[i + 1]) : b;
+        std::uint32_t& slot = f.Slot(code);
+        const std::uint32_t g = slot == kUnknown ? Lookup(f, cp932::DecodeChar(s, i), slot) : slot;
+        if (g == kBadBytes) {
+          for (std::size_t k = 0; k < n; ++k) badCells_.push_back(cx + static_cast<int>(k) * colWidth);
+        } else if (g != kNoInk) {
+          const int k = (g & kFallbackBit) ? 1 : 0;
+          glyphs_[k].push_back(g & ~kFallbackBit);
+          points_[k].push_back(QPointF(cx, base));
+        }
+        if (firstX < 0) firstX = cx;
+        lastX = cx + static_cast<int>(n) * colWidth;
+      }
+      i += n;
+    }
   }
   p.setPen(fg);
   for (int k = 0; k < 2; ++k) {
@@ -156,6 +170,43 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
   }
   if ((style & FontStyleBit(fsStrikeOut)) && firstX >= 0)
     p.fillRect(QRect(firstX, static_cast<int>(base) - strikeOut_, lastX - firstX, 1), fg);
+}
+
+// Every code point of a character sits in its first cell, so a combining
+// mark is drawn over the character it belongs to.
+void TCellText::CollectUtf8(Face& f, int x, qreal base, std::string_view s, std::size_t from, std::size_t to,
+                            int colWidth, int lo, int hi, int& firstX, int& lastX) {
+  long long col = static_cast<long long>(DisplayWidth(TextEncoding::Utf8, s.substr(0, from)));
+  std::size_t i = from;
+  while (i < to) {
+    const std::size_t ascii = std::min(Utf8Rules::AsciiRunEnd(s, i), to);
+    const bool single = ascii > i;
+    const std::size_t n = single ? 1 : Utf8Rules::CharLength(s, i);
+    const std::size_t w = single ? 1 : Utf8Rules::CharWidth(s, i);
+    const long long cx = x + col * colWidth;
+    if (cx >= hi) break;
+    if (cx + static_cast<long long>(w) * colWidth > lo) {
+      for (std::size_t k = i; k < i + n;) {
+        const std::size_t m = std::max<std::size_t>(1, utf8::SequenceLength(s, k));
+        const char32_t cp = DecodeChar(TextEncoding::Utf8, s, k);
+        std::uint32_t scratch = kUnknown;
+        std::uint32_t& slot = cp <= 0xFFFF ? f.Slot(static_cast<unsigned>(cp)) : scratch;
+        const std::uint32_t g = slot == kUnknown ? Lookup(f, cp, slot) : slot;
+        if (g == kBadBytes) {
+          badCells_.push_back(static_cast<int>(cx));
+        } else if (g != kNoInk) {
+          const int kk = (g & kFallbackBit) ? 1 : 0;
+          glyphs_[kk].push_back(g & ~kFallbackBit);
+          points_[kk].push_back(QPointF(static_cast<qreal>(cx), base));
+        }
+        k += m;
+      }
+      if (firstX < 0) firstX = static_cast<int>(cx);
+      lastX = static_cast<int>(cx + static_cast<long long>(w) * colWidth);
+    }
+    col += static_cast<long long>(w);
+    i += n;
+  }
 }
 
 }  // namespace tolvan

@@ -1,5 +1,6 @@
-// Draws CP932 text cell by cell: every byte one column wide, a double-byte
-// character two, whatever the font's own advances are. Glyphs are looked up
+// Draws text cell by cell at the columns its encoding gives (CP932: every
+// byte one column, a double-byte character two; UTF-8: core/encoding.h),
+// whatever the font's own advances are. Glyphs are looked up
 // once per character code and drawn as glyph runs, one per font, so a row
 // costs one or two draw calls however many characters it holds.
 #pragma once
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "colouring/persistent.h"
+#include "core/encoding.h"
 
 class QPainter;
 
@@ -28,9 +30,13 @@ class TCellText {
   // The control's font; its styles are the default style of the text.
   void SetFont(const QFont& font);
   int Ascent() const { return ascent_; }
+  // The encoding of the bytes Draw gets (glyphs are cached per code, so a
+  // change starts the caches afresh).
+  void SetEncoding(TextEncoding e);
+  TextEncoding Encoding() const { return encoding_; }
 
-  // Draws bytes [from, to) of s, byte i at x + i * colWidth with its top at
-  // y, in fg and the given style, skipping characters whose cells lie
+  // Draws bytes [from, to) of s, the character at column c at
+  // x + c * colWidth (in CP932 c is the byte index) with its top at y, in fg and the given style, skipping characters whose cells lie
   // outside [clipLeft, clipRight) (the painter's clip does the exact cut).
   // Underline is not drawn here (the control draws a dotted line instead).
   void Draw(QPainter& p, int x, int y, std::string_view s, std::size_t from, std::size_t to, int colWidth,
@@ -57,9 +63,12 @@ class TCellText {
   static constexpr std::uint32_t kFallbackBit = 0x80000000u;
 
   Face& FaceFor(TFontStyles style);
-  std::uint32_t Lookup(Face& f, std::string_view s, std::size_t pos, std::uint32_t& slot);
+  std::uint32_t Lookup(Face& f, char32_t cp, std::uint32_t& slot);
+  void CollectUtf8(Face& f, int x, qreal base, std::string_view s, std::size_t from, std::size_t to, int colWidth,
+                   int lo, int hi, int& firstX, int& lastX);
 
   QFont font_;
+  TextEncoding encoding_ = TextEncoding::Cp932;
   int ascent_ = 12;
   int strikeOut_ = 4;
   std::array<Face, 4> faces_;  // index: bold | italic << 1

@@ -44,6 +44,8 @@ class TEditorPaint {
   // At most 1,000 columns of s (1,001 when the thousandth byte begins a
   // double-byte character).
   static std::size_t DrawLimit(std::string_view s);
+  // Display column of byte pos of s in the document's encoding.
+  long long Column(std::string_view s, std::size_t pos) const;
 
  private:
   // ---- text rows ----

@@ -78,6 +78,13 @@ TEditorPaint::TEditorPaint(const TEditorRenderer& r, QPainter& p)
   ctl_ = ToQColor(r.color_ == clNone ? clWhite : r.color_);
   font_ = ToQColor(r.fontColor_ == clNone ? clBlack : r.fontColor_);
   fontStyle_ = StylesOf(r.font_);
+  text_.SetEncoding(e_.List().Encoding());
+}
+
+long long TEditorPaint::Column(std::string_view s, std::size_t pos) const {
+  pos = std::min(pos, s.size());
+  if (text_.Encoding() == TextEncoding::Cp932) return static_cast<long long>(pos);
+  return static_cast<long long>(DisplayWidth(TextEncoding::Utf8, s.substr(0, pos)));
 }
 
 std::size_t TEditorPaint::DrawLimit(std::string_view s) {
@@ -89,7 +96,7 @@ std::size_t TEditorPaint::DrawLimit(std::string_view s) {
 void TEditorPaint::DrawText(const TBox& clip, int x, int y, std::string_view s, std::size_t from,
                             std::size_t to, const QColor& fg, const QColor* bg, TFontStyles style) {
   to = std::min(to, s.size());
-  const long long x0 = x + static_cast<long long>(from) * cw_, x1 = x + static_cast<long long>(to) * cw_;
+  const long long x0 = x + Column(s, from) * cw_, x1 = x + Column(s, to) * cw_;
   if (bg) Fill(TBox{static_cast<int>(std::max<long long>(x0, clip.l)), clip.t,
                     static_cast<int>(std::min<long long>(x1, clip.r)), clip.b},
                *bg);
@@ -327,7 +334,7 @@ void TEditorPaint::PaintLine(const TBox& rc, int X, int row, std::string& S, int
 
   // The end mark.
   // A row cut short for painting is longer than everything painted.
-  const long long textEnd = cut_ ? std::numeric_limits<long long>::max() : X + static_cast<long long>(len) * cw_;
+  const long long textEnd = cut_ ? std::numeric_limits<long long>::max() : X + Column(S, len) * cw_;
   const bool longRow = cut_ || len > static_cast<std::size_t>(TEditor::kMaxCol);
   const bool cutDouble = longRow && DrawLimit(S) > static_cast<std::size_t>(TEditor::kMaxCol);
   const long long M = cutDouble ? static_cast<long long>(limit) + cw_ : std::min<long long>(textEnd, limit);

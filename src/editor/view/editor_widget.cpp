@@ -319,8 +319,10 @@ void TEditorWidget::AfterCaretMoved() {
 
 void TEditorWidget::Beep() { Messages().Beep(); }
 
-QString ClipboardPlainText(std::string_view bytes) {
-  QString text = ToQString(bytes);
+QString ClipboardPlainText(std::string_view bytes) { return ClipboardPlainText(TextEncoding::Cp932, bytes); }
+
+QString ClipboardPlainText(TextEncoding encoding, std::string_view bytes) {
+  QString text = ToQString(encoding, bytes);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return text;
 }
@@ -338,6 +340,17 @@ bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
   if (!data || !data->hasText()) return false;
   const QString shown = data->text();
   box = data->hasFormat(kBoxMime) || data->hasFormat(kRectangularMime);
+  if (core_->Lines().Encoding() == TextEncoding::Utf8) {
+    const QByteArray mine = data->data(kUtf8Mime);
+    const std::string_view bytes(mine.constData(), static_cast<std::size_t>(mine.size()));
+    if (!mine.isEmpty() &&
+        (ClipboardPlainText(TextEncoding::Utf8, bytes) == shown || ToQString(TextEncoding::Utf8, bytes) == shown)) {
+      text.assign(bytes);
+      return true;
+    }
+    text = Encode(TextEncoding::Utf8, shown).value_or(std::string());  // fails only on a lone surrogate
+    return true;
+  }
   // Our own copy carries its bytes: they are the text when they still show as it.
   const QByteArray bytes = data->data(kCp932Mime);
   const std::string_view own(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -365,11 +378,12 @@ void TEditorWidget::WriteClipboard(std::string_view text, bool box) {
   QGuiApplication::clipboard()->setMimeData(ClipboardData(text, box));
 }
 
-QMimeData* TEditorWidget::ClipboardData(std::string_view text, bool box) {
+QMimeData* TEditorWidget::ClipboardData(std::string_view text, bool box) const {
   auto* data = new QMimeData;
-  data->setText(ClipboardPlainText(text));
+  const TextEncoding encoding = core_->Lines().Encoding();
+  data->setText(ClipboardPlainText(encoding, text));
   const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-  data->setData(kCp932Mime, bytes);
+  data->setData(encoding == TextEncoding::Utf8 ? kUtf8Mime : kCp932Mime, bytes);
   if (box) {
     data->setData(kBoxMime, bytes);
     data->setData(kRectangularMime, QByteArray());

@@ -36,13 +36,17 @@ std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::
 void ShowEditorException(QWidget* parent, const char* what);
 
 // MIME names of the clipboard formats: the box marker of this program, the
-// empty marker other Linux editors set for rectangular copies, and the CP932
-// bytes of a copy made here (so a paste back keeps bytes Unicode cannot).
+// empty marker other Linux editors set for rectangular copies, and the bytes
+// of a copy made here, named by their encoding (so a paste back into a
+// document of that encoding keeps bytes Unicode cannot; a paste into the
+// other encoding takes the text).
 inline constexpr char kBoxMime[] = "application/x-teditor-box-type";
 inline constexpr char kRectangularMime[] = "text/x-rectangular-marker";
 inline constexpr char kCp932Mime[] = "application/x-tolvan-cp932";
+inline constexpr char kUtf8Mime[] = "application/x-tolvan-utf8";
 // The plain text other programs are given for CP932 bytes: line ends are LF.
 QString ClipboardPlainText(std::string_view bytes);
+QString ClipboardPlainText(TextEncoding encoding, std::string_view bytes);
 
 // Where the X primary selection lives; tests put their own in its place
 // (the offscreen platform has none).
@@ -156,7 +160,7 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void InvalidateCaret();
   void AfterCaretMoved();
   // What a copy offers: LF plain text, the exact bytes, the box markers.
-  static QMimeData* ClipboardData(std::string_view text, bool box);
+  QMimeData* ClipboardData(std::string_view text, bool box) const;
   // The selection becomes the X primary selection (where the platform has one).
   void OfferPrimary();
   // A middle click: the primary selection is pasted at the pointer.

@@ -252,6 +252,38 @@ class EditorWidgetTest : public QObject {
     QCOMPARE(Text(*w), std::string("abcdbc\r\nefghfg\r\n"));
   }
 
+  // A UTF-8 document copies Unicode text and its own bytes; a paste into a
+  // CP932 document takes the text, a paste back into UTF-8 the bytes.
+  void copyAndPasteFollowTheDocumentsEncoding() {
+    TEditor& e = w->Editor();
+    e.Lines().SetEncoding(TextEncoding::Utf8);
+    e.Lines().SetTextStr("日本\xCC\x81");
+    e.SetSelStart(0);
+    e.SetSelLength(8);
+    QTest::keyClick(w.get(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->text(), QString::fromUtf8("日本\xCC\x81"));
+    QCOMPARE(data->data(kUtf8Mime), QByteArray("日本\xCC\x81"));
+    QVERIFY(!data->hasFormat(kCp932Mime));
+    e.Lines().SetTextStr("");
+    QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Text(*w), std::string("日本\xCC\x81"));
+
+    TEditorWidget sj;
+    sj.Editor().Lines().SetTextStr("ab");
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("表"));
+    sj.Editor().SetRowCol(0, 1);
+    QTest::keyClick(&sj, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Text(sj), std::string("a\x95\x5C" "b"));
+    // CP932 bytes on the clipboard paste into UTF-8 as their text.
+    sj.Editor().SetSelStart(1);
+    sj.Editor().SetSelLength(2);
+    QTest::keyClick(&sj, Qt::Key_C, Qt::ControlModifier);
+    e.Lines().SetTextStr("");
+    QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Text(*w), std::string("表"));
+  }
+
   void rectangularMarkerFromAnotherEditorPastesAsABox() {
     w->Editor().Lines().SetTextStr("12\r\n34\r\n");
     auto* data = new QMimeData;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "colouring/gawk_fountain.h"
+#include "core/codepage.h"
 #include "editor/control/recording_platform.h"
 #include "editor/model/wrap.h"
 #include "editor/view/editor_font.h"
@@ -169,6 +170,7 @@ class RendererTest : public QObject {
   void rowHookSeesTheRowAndDrawsOverIt();
   void aFullPaintCoversEveryPixel();
   void partialPaintMatchesTheFullPaint();
+  void utf8TextSitsAtTheColumnsOfTheSameCp932Text();
   void longRowsPaintOnlyTheirVisiblePart();
 };
 
@@ -783,6 +785,26 @@ void RendererTest::longRowsPaintOnlyTheirVisiblePart() {
   QVERIFY(hookLongest > 0);
   QVERIFY(hookLongest < 2 * TEditor::kMaxCol);
   QVERIFY(hookPrefix);
+}
+
+// The same characters paint the same pixels whichever encoding holds them:
+// columns, token colours and the end mark follow characters, not bytes.
+void RendererTest::utf8TextSitsAtTheColumnsOfTheSameCp932Text() {
+  const char* const texts[] = {
+      "a日本 x\xEF\xBD\xB1" "b",                   // kanji (3 bytes, 2 columns), half-width kana (3 bytes, 1 column)
+      "{ print \"日本語\" }  # コメント\n$1 ~ /表/",  // tokens after wide characters
+  };
+  for (const char* utf8 : texts) {
+    View cp(cp932::FromUtf8(utf8).bytes);
+    View u8(utf8);
+    u8.e->Lines().SetEncoding(TextEncoding::Utf8);
+    const QImage expected = cp.Paint();
+    QCOMPARE(u8.Paint(), expected);
+    // Read as CP932 the same bytes paint otherwise: the encoding is what
+    // made them equal.
+    u8.e->Lines().SetEncoding(TextEncoding::Cp932);
+    QVERIFY(u8.Paint() != expected);
+  }
 }
 
 QTEST_MAIN(RendererTest)
