@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "core/encoding.h"
+
 namespace tolvan::cp932 {
 namespace {
 
@@ -108,24 +110,6 @@ void Decode(std::string_view s, Append append) {
   }
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 void AppendEncoded(EncodeResult& r, char32_t cp, std::size_t index) {
   int code = EncodeChar(cp);
   if (code < 0) {
@@ -169,7 +153,7 @@ std::size_t DisplayWidth(std::string_view s) {
 std::string ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 3 / 2);
-  Decode(bytes, [&](char32_t cp) { AppendUtf8(out, cp); });
+  Decode(bytes, [&](char32_t cp) { utf8::AppendCodePoint(out, cp); });
   return out;
 }
 

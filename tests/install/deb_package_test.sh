@@ -29,19 +29,7 @@ done
 # Files: the install layout and nothing else, all root's.
 dpkg-deb -c "$deb" >"$tmp/contents"
 awk '$1 !~ /^d/ {print $6}' "$tmp/contents" | sed 's|^\./||' | sort >"$tmp/files"
-cat >"$tmp/expected" <<'LIST'
-usr/bin/tolvan
-usr/share/applications/tolvan.desktop
-usr/share/doc/tolvan/changelog.gz
-usr/share/doc/tolvan/copyright
-usr/share/icons/hicolor/256x256/apps/tolvan.png
-usr/share/icons/hicolor/48x48/apps/tolvan.png
-usr/share/icons/hicolor/scalable/apps/tolvan.svg
-usr/share/man/man1/tolvan.1.gz
-usr/share/metainfo/io.github.tolvan.Tolvan.metainfo.xml
-usr/share/tolvan/tolvan.html
-LIST
-diff -u "$tmp/expected" "$tmp/files" || fail "package files differ"
+diff -u "$(dirname "$0")/installed_files.txt" "$tmp/files" || fail "package files differ"
 awk '{print $2}' "$tmp/contents" | grep -vx "root/root" && fail "a file not owned by root"
 grep -E '^-rwxr-xr-x .* \./usr/bin/tolvan$' "$tmp/contents" >/dev/null || fail "executable mode"
 

@@ -9,19 +9,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/root/usr" >/dev/null
 (cd "$tmp/root" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$tmp/list"
-cat >"$tmp/expected" <<'LIST'
-usr/bin/tolvan
-usr/share/applications/tolvan.desktop
-usr/share/doc/tolvan/changelog.gz
-usr/share/doc/tolvan/copyright
-usr/share/icons/hicolor/256x256/apps/tolvan.png
-usr/share/icons/hicolor/48x48/apps/tolvan.png
-usr/share/icons/hicolor/scalable/apps/tolvan.svg
-usr/share/man/man1/tolvan.1.gz
-usr/share/metainfo/io.github.tolvan.Tolvan.metainfo.xml
-usr/share/tolvan/tolvan.html
-LIST
-diff -u "$tmp/expected" "$tmp/list" || fail "installed files differ"
+diff -u "$(dirname "$0")/installed_files.txt" "$tmp/list" || fail "installed files differ"
 
 share=$tmp/root/usr/share
 desktop-file-validate "$share/applications/tolvan.desktop" >"$tmp/dfv" 2>&1 || { cat "$tmp/dfv"; fail "desktop entry"; }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -78,6 +79,17 @@ T* Child(QWidget* w, const char* name) {
   T* c = w->findChild<T*>(name);
   if (!c) qFatal("no child %s", name);
   return c;
+}
+
+// Chooses "One-Liner" with the given text.
+inline void UseOneLiner(TForm1* w, const QString& text) {
+  Child<QRadioButton>(w, "radioOneLiner")->setChecked(true);
+  Child<QComboBox>(w, "cmbOneLiner")->setEditText(text);
+}
+
+inline void RunAndWait(TForm1* w) {
+  w->RunScript();
+  w->WaitForJob();
 }
 
 inline std::string Slurp(const QString& path) {

@@ -21,16 +21,6 @@ using namespace tolvan::test;
 namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-void UseOneLiner(TForm1* w, const QString& text) {
-  Child<QRadioButton>(w, "radioOneLiner")->setChecked(true);
-  Child<QComboBox>(w, "cmbOneLiner")->setEditText(text);
-}
-
-void RunAndWait(TForm1* w) {
-  w->RunScript();
-  w->WaitForJob();
-}
-
 // How many of this process's mappings come from the job's memory files.
 int MemoryFileMappings() {
   QFile maps("/proc/self/maps");

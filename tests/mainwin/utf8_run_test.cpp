@@ -16,16 +16,6 @@ using namespace tolvan::test;
 namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-void UseOneLiner(TForm1* w, const QString& text) {
-  Child<QRadioButton>(w, "radioOneLiner")->setChecked(true);
-  Child<QComboBox>(w, "cmbOneLiner")->setEditText(text);
-}
-
-void RunAndWait(TForm1* w) {
-  w->RunScript();
-  w->WaitForJob();
-}
-
 const char* const kUtf8Setting = "Encoding=UTF-8\r\n";
 }  // namespace
 
