@@ -5,14 +5,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "comment_parser.h"
 #include "core/codepage.h"
+#include "core/encoding.h"
 #include "editor/model/editor_strings.h"
 #include "editor/model/screen_strings.h"
+#include "fuzz_text.h"
 #include "invariants.h"
 #include "test_client.h"
 
@@ -26,10 +29,11 @@ struct FuzzResult {
 
 class FuzzRun {
  public:
-  explicit FuzzRun(std::uint32_t seed) : rng_(seed) {
+  explicit FuzzRun(std::uint32_t seed, TextEncoding encoding = TextEncoding::Cp932) : rng_(seed) {
     f_.client.scheme = &scheme_;
     f_.client.screenHeight = 4 * 16;
     f_.store->UndoObj().SetListMax(1 << 20);
+    f_.store->SetEncoding(encoding);
   }
 
   FuzzResult Run(long steps) {
@@ -55,12 +59,25 @@ class FuzzRun {
     static const char* const kPieces[] = {"a", "xyz", "\r\n", "\r\n", "\t", "\x82\xA0", " ", ".",
                                           "\x81\x76", "\x81\x41", "\r", "\n", "\x81\x69",
                                           "\x83\x5C", "_", "\xB6\xDE"};
-    int k = Rand(0, 20);
-    if (k < 16) return kPieces[k];
+    // The same shapes in UTF-8 (あ 」 、 （ ソ ｶﾞ), then what only UTF-8 has:
+    // combining marks with and without their letter, a joiner, an emoji, a
+    // variation selector, ill-formed bytes.
+    static const char* const kUtf8Pieces[] = {
+        "a", "xyz", "\r\n", "\r\n", "\t", "\xE3\x81\x82", " ", ".", "\xE3\x80\x8D", "\xE3\x80\x81", "\r", "\n",
+        "\xEF\xBC\x88", "\xE3\x82\xBD", "_", "\xEF\xBD\xB6\xEF\xBE\x9E", "e\xCC\x81", "\xCC\x81", "\xCC\x81\xCC\xA3",
+        "\xE2\x80\x8D", "\xF0\x9F\x98\x80", "\xE2\x9D\xA4\xEF\xB8\x8F", "\x97", "\xE6\x97", "\xFF", "\xF0\x9F\x98"};
+    const bool utf8 = f_.store->Encoding() == TextEncoding::Utf8;
+    const int pieces = utf8 ? static_cast<int>(std::size(kUtf8Pieces)) : 16;
+    int k = Rand(0, pieces + 4);
+    if (k < pieces) return utf8 ? kUtf8Pieces[k] : kPieces[k];
     // A long run, so that lines wrap.
     std::string s;
     int n = Rand(10, 90);
-    for (int i = 0; i < n; ++i) s += Rand(0, 9) == 0 ? std::string("\x88\x9F") : std::string(1, 'b');
+    for (int i = 0; i < n; ++i) {
+      if (Rand(0, 9) != 0) s += 'b';
+      else if (!utf8) s += "\x88\x9F";
+      else s += Rand(0, 3) == 0 ? "e\xCC\x81" : "\xE6\xBC\xA2";  // a combined letter or 漢
+    }
     return s;
   }
 
@@ -181,6 +198,7 @@ class FuzzRun {
   std::string Check() {
     TEditorScreenStrings& s = *f_.store;
     std::string e = CheckInvariants(s);
+    if (e.empty()) e = WrapCutFault(s);
     if (!e.empty()) return e;
     // Marks: never on more than one row for rm0..rm9, always valid.
     TRowMarks seen = 0;

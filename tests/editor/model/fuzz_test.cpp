@@ -31,5 +31,24 @@ TEST_P(RandomEdits, InvariantsUndoAllAndRedoAllHold) {
 
 INSTANTIATE_TEST_SUITE_P(SeedGroups, RandomEdits, ::testing::Range(0, 4));
 
+// The same in a UTF-8 document: wrap cuts between characters (a combining
+// mark stays with its letter, an ill-formed byte stands alone) and no row
+// is wider than the wrap width unless it is one character.
+class RandomUtf8Edits : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomUtf8Edits, InvariantsUndoAllAndRedoAllHold) {
+  long undoAllChecks = 0;
+  for (int k = 0; k < kSeedsPerGroup; ++k) {
+    const auto seed = static_cast<std::uint32_t>(5000 + GetParam() * kSeedsPerGroup + k + 1);
+    test::FuzzRun run(seed, TextEncoding::Utf8);
+    test::FuzzResult res = run.Run(kSteps);
+    EXPECT_TRUE(res.failure.empty()) << "seed " << seed << " (UTF-8): " << res.failure;
+    undoAllChecks += res.undoAllChecks;
+  }
+  EXPECT_GT(undoAllChecks, kSeedsPerGroup * 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(SeedGroups, RandomUtf8Edits, ::testing::Range(0, 2));
+
 }  // namespace
 }  // namespace tolvan
