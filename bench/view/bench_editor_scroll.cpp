@@ -4,7 +4,8 @@
 // same steps at row 10 of a 100-row text. Thread CPU time of the steps.
 // Prints "ratio <deep / shallow>": the cost must not grow with the text. The
 // same with word wrap on is printed before it (wrap_ratio), since numbering
-// logical lines then has to count line ends.
+// logical lines then has to count line ends. With --utf8 the same text is
+// held as a UTF-8 document.
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <memory>
 
 #include "bench_view_common.h"
+#include "core/encoding.h"
 #include "editor/view/editor_font.h"
 #include "editor/view/editor_renderer.h"
 #include "recording_platform.h"
@@ -63,7 +65,7 @@ struct Setup {
   std::unique_ptr<TEditor> e;
   std::unique_ptr<TEditorRenderer> r;
 
-  Setup(int rowCount, const QFont& font, bool wrap) {
+  Setup(int rowCount, const QFont& font, bool wrap, bool utf8) {
     ColourGawk(gawk);
     p.metrics = EditorFontMetrics(font);
     p.width = 1200;
@@ -78,7 +80,11 @@ struct Setup {
     const std::vector<std::string> rows = AwkRows(1000, 120);
     std::string text;
     text.reserve(static_cast<std::size_t>(rowCount) * 130);
-    for (int i = 0; i < rowCount; ++i) text += rows[static_cast<std::size_t>(i % 1000)] + "\r\n";
+    std::vector<std::string> shown = rows;
+    if (utf8)
+      for (auto& r : shown) r = cp932::ToUtf8(r);
+    for (int i = 0; i < rowCount; ++i) text += shown[static_cast<std::size_t>(i % 1000)] + "\r\n";
+    if (utf8) e->Lines().SetEncoding(TextEncoding::Utf8);
     e->Lines().SetTextStr(text);
     e->SetRowCol(0, 0);
     e->SetWordWrap(wrap);
@@ -94,9 +100,9 @@ struct Setup {
 };
 
 // The deep and shallow runs; returns deep / shallow.
-double Run(const QFont& font, bool wrap) {
+double Run(const QFont& font, bool wrap, bool utf8) {
   std::printf("%s\n", wrap ? "word wrap on (line numbers by logical line):" : "word wrap off:");
-  Setup deep(2000000, font, wrap);
+  Setup deep(2000000, font, wrap, utf8);
   const double j0 = ThreadMs();
   deep.Jump(1000000);
   std::printf("  rows %d; first paint at row 1,000,000: %.1f ms\n", deep.e->List().Count(), ThreadMs() - j0);
@@ -107,7 +113,7 @@ double Run(const QFont& font, bool wrap) {
     deepMs += ThreadMs() - t0;
   }
 
-  Setup shallow(100, font, wrap);
+  Setup shallow(100, font, wrap, utf8);
   shallow.Jump(10);
   double shallowMs = 0;
   for (int i = 0; i < kSteps; ++i) {
@@ -126,10 +132,12 @@ double Run(const QFont& font, bool wrap) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  const bool utf8 = QCoreApplication::arguments().contains(QStringLiteral("--utf8"));
+  std::printf("%s text\n", utf8 ? "UTF-8" : "CP932");
   const QFont font = ResolveEditorFont(QStringLiteral("FixedSys"), -16, 0);
-  const double wrapped = Run(font, true);
+  const double wrapped = Run(font, true, utf8);
   std::printf("wrap_ratio %.3f\n", wrapped);
-  const double plain = Run(font, false);
+  const double plain = Run(font, false, utf8);
   std::printf("ratio %.3f\n", plain);
   return 0;
 }
