@@ -295,14 +295,12 @@ inline std::string RunControlFuzz(unsigned seed, int steps, bool wrap, TextEncod
           const bool atStart = k < static_cast<int>(cells.byte.size()) ? cells.col[static_cast<std::size_t>(k)] == ed.e.Col()
                                                                        : ed.e.Col() == cells.width;
           // On a character other than a tab; Backspace right of the indentation
-          // (in it, it goes back to the indentation above).
+          // (in it, or on a blank row, it goes back to the indentation above).
           const int gone = del ? k : k - 1;
           if (atStart && gone >= 0 && gone < static_cast<int>(cells.byte.size())) {
             const auto from = static_cast<std::size_t>(cells.byte[static_cast<std::size_t>(gone)]);
-            const std::size_t caret = gone + 1 < static_cast<int>(cells.byte.size())
-                                          ? static_cast<std::size_t>(cells.byte[static_cast<std::size_t>(gone + 1)])
-                                          : row.size();
-            const bool indented = row.substr(0, caret).find_first_not_of(" \t") == std::string_view::npos;
+            const int indent = TabbedTopSpace(row, ed.e.ColumnRules());
+            const bool indented = indent == cells.width || ed.e.Col() <= indent;
             if (row[from] != '\t' && (del || !indented)) {
               const std::size_t n = CharLength(enc, row, from);
               expected = before;
