@@ -34,6 +34,7 @@ class FuzzRun {
     f_.client.screenHeight = 4 * 16;
     f_.store->UndoObj().SetListMax(1 << 20);
     f_.store->SetEncoding(encoding);
+    utf8_ = encoding == TextEncoding::Utf8;
   }
 
   FuzzResult Run(long steps) {
@@ -66,7 +67,7 @@ class FuzzRun {
         "a", "xyz", "\r\n", "\r\n", "\t", "\xE3\x81\x82", " ", ".", "\xE3\x80\x8D", "\xE3\x80\x81", "\r", "\n",
         "\xEF\xBC\x88", "\xE3\x82\xBD", "_", "\xEF\xBD\xB6\xEF\xBE\x9E", "e\xCC\x81", "\xCC\x81", "\xCC\x81\xCC\xA3",
         "\xE2\x80\x8D", "\xF0\x9F\x98\x80", "\xE2\x9D\xA4\xEF\xB8\x8F", "\x97", "\xE6\x97", "\xFF", "\xF0\x9F\x98"};
-    const bool utf8 = f_.store->Encoding() == TextEncoding::Utf8;
+    const bool utf8 = utf8_;
     const int pieces = utf8 ? static_cast<int>(std::size(kUtf8Pieces)) : 16;
     int k = Rand(0, pieces + 4);
     if (k < pieces) return utf8 ? kUtf8Pieces[k] : kPieces[k];
@@ -146,7 +147,9 @@ class FuzzRun {
       if (!res.failure.empty()) return;
       std::string text = s.ListToStr();
       TEditorWrapOption& o = s.WrapOption();
-      const int change = Rand(0, 5);
+      // A UTF-8 run now and then reads its bytes as the other encoding and
+      // back, as reopening a file does: the rows are cut anew.
+      const int change = Rand(0, utf8_ ? 6 : 5);
       if (trace) std::fprintf(stderr, "wrap option change %d\n", change);
       switch (change) {
         case 0: s.SetWordWrap(!s.WordWrap()); break;
@@ -154,7 +157,10 @@ class FuzzRun {
         case 2: o.SetFollowRetMark(!o.FollowRetMark()); break;
         case 3: o.SetLeading(!o.Leading()); break;
         case 4: o.SetWordBreak(!o.WordBreak()); break;
-        default: o.SetFollowPunctuation(!o.FollowPunctuation()); break;
+        case 5: o.SetFollowPunctuation(!o.FollowPunctuation()); break;
+        default:
+          s.SetEncoding(s.Encoding() == TextEncoding::Utf8 ? TextEncoding::Cp932 : TextEncoding::Utf8);
+          break;
       }
       if (s.ListToStr() != text) res.failure = "re-wrapping changed the text";
       // An option change with word wrap off keeps the history.
@@ -270,6 +276,7 @@ class FuzzRun {
   std::string base_;
   std::vector<std::string> texts_;
   int pos_ = 0;
+  bool utf8_ = false;
 };
 
 }  // namespace tolvan::test
