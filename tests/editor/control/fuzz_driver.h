@@ -473,8 +473,11 @@ inline std::string RunControlFuzz(unsigned seed, int steps, bool wrap, TextEncod
         break;
     }
     if (trace)
-      std::fprintf(stderr, "step %d op %d given %s caret %d,%d sel %d: %s\n", i, op, Shown(given).c_str(), ed.e.Row(),
-                   ed.e.Col(), static_cast<int>(ed.e.SelectionState()), Shown(ed.Text().substr(0, 300)).c_str());
+      std::fprintf(stderr, "step %d op %d given %s caret %d,%d sel %d mode %d bytes %d,%d-%d,%d cols %d,%d-%d,%d: %s\n", i,
+                   op, Shown(given).c_str(), ed.e.Row(), ed.e.Col(), static_cast<int>(ed.e.SelectionState()),
+                   static_cast<int>(ed.e.SelectionMode()), ed.e.SelStr().Sr, ed.e.SelStr().Sc, ed.e.SelStr().Er,
+                   ed.e.SelStr().Ec, ed.e.SelDraw().Sr, ed.e.SelDraw().Sc, ed.e.SelDraw().Er, ed.e.SelDraw().Ec,
+                   Shown(ed.Text().substr(0, 300)).c_str());
     std::string err = ControlInvariants(ed.e);
     if (err.empty()) err = CharInvariants(ed.e, enc);
     if (err.empty() && expectSet && ed.Text() != expected)
