@@ -228,7 +228,7 @@ class FuzzRun {
     // it. Not with WordBreak or Leading: their cuts look at the rest of the
     // line, and an edit re-cuts only from the row before the edited one.
     if (s.WordWrap() && !s.WrapOption().WordBreak() && !s.WrapOption().Leading()) {
-      TWrapRules rules = TWrapRules::From(s.WrapOption(), f_.client.tabs, nullptr);
+      TWrapRules rules = TWrapRules::From(s.WrapOption(), f_.client.tabs, nullptr, s.Encoding());
       std::vector<int> cuts;
       for (int r = 0; r < s.Count();) {
         int end = s.RowEnd(r);

@@ -30,7 +30,9 @@ inline std::string CheckInvariants(const TEditorScreenStrings& s) {
       // The cut never splits a double-byte character of the logical line.
       // (The randomized tests check UTF-8 rows through the encoding.)
       if (s.Encoding() == TextEncoding::Cp932) {
-        bool lastIsLone = cp932::IsLeadByte(t.back()) && !cp932::IsTrailByteAt(t, t.size() - 1);
+        // A lead byte that ends its line is a character of its own.
+        const bool lineGoesOn = r + 1 < n && !s.Get(r + 1).empty();
+        bool lastIsLone = lineGoesOn && cp932::IsLeadByte(t.back()) && !cp932::IsTrailByteAt(t, t.size() - 1);
         if (lastIsLone) return where + "wrapped row ends on a lead byte";
         if (ExpandTabLength(t, rules) > W + 3) return where + "wrapped row too wide";
       }
