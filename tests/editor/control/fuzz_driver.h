@@ -295,10 +295,12 @@ inline std::string RunControlFuzz(unsigned seed, int steps, bool wrap, TextEncod
   std::string start = alpha.start;
   ed.Set(start);
   int echo = 0;  // input-method characters still to be swallowed (CP932)
+  std::string text = ed.Text();
+  int illFormed = utf8 ? IllFormedBytes(text) : 0;
   for (int i = 0; i < steps; ++i) {
     const int drawn = pick(28);
     const int op = skip.find("," + std::to_string(drawn) + ",") == std::string::npos ? drawn : -1;
-    const std::string before = ed.Text();
+    const std::string before = std::move(text);
     const int br = ed.e.Row(), bc = ed.e.Col(), bmode = ed.e.SelectionMode(), bstate = ed.e.SelectionState();
     const TSelectedPosition bsel = ed.e.SelDraw();
     // Bytes this step hands to the control; undo and redo hand back older
@@ -500,24 +502,28 @@ inline std::string RunControlFuzz(unsigned seed, int steps, bool wrap, TextEncod
                    static_cast<int>(ed.e.SelectionMode()), ed.e.SelStr().Sr, ed.e.SelStr().Sc, ed.e.SelStr().Er,
                    ed.e.SelStr().Ec, ed.e.SelDraw().Sr, ed.e.SelDraw().Sc, ed.e.SelDraw().Er, ed.e.SelDraw().Ec,
                    Shown(ed.Text().substr(0, 300)).c_str());
+    text = ed.Text();
+    const std::string& after = text;
     std::string err = ControlInvariants(ed.e);
     if (err.empty()) err = CharInvariants(ed.e, enc);
-    if (err.empty() && expectSet && ed.Text() != expected)
+    if (err.empty() && expectSet && after != expected)
       err = std::string(op == 5 ? "Delete did not take exactly one character"
                         : op == 4 ? "Backspace did not take exactly one character"
                                   : "typing did not insert the bytes as given") +
-            ": left " + Shown(ed.Text().substr(0, 400));
+            ": left " + Shown(after.substr(0, 400));
     if (err.empty() && counted) {
-      const int c = ByteGrown(before, ed.Text(), given);
+      const int c = ByteGrown(before, after, given);
       if (c >= 0)
         err = "byte " + Shown(std::string(1, static_cast<char>(c))) + " occurs more often than before and given: " +
-              "given " + Shown(given.substr(0, 100)) + " | after: " + Shown(ed.Text().substr(0, 400));
+              "given " + Shown(given.substr(0, 100)) + " | after: " + Shown(after.substr(0, 400));
     }
+    const int was = illFormed;
+    if (utf8) illFormed = IllFormedBytes(after);
     if (err.empty() && utf8 && counted) {
-      const int was = IllFormedBytes(before), now = IllFormedBytes(ed.Text()), added = IllFormedBytes(given);
+      const int now = illFormed, added = IllFormedBytes(given);
       if (now > was + added)
         err = "a character was split: " + std::to_string(now) + " ill-formed bytes, " + std::to_string(was) +
-              " before and " + std::to_string(added) + " given | after: " + Shown(ed.Text().substr(0, 400));
+              " before and " + std::to_string(added) + " given | after: " + Shown(after.substr(0, 400));
     }
     if (!err.empty()) {
       return "seed " + std::to_string(seed) + " step " + std::to_string(i) + " op " + std::to_string(op) + ": " +

@@ -62,6 +62,10 @@ inline bool OnCharStart(TextEncoding e, std::string_view s, std::size_t pos) {
 inline int IllFormedBytes(std::string_view s) {
   int bad = 0;
   for (std::size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const std::size_t n = utf8::SequenceLength(s, i);
     if (n == 0) ++bad, ++i;
     else i += n;
@@ -89,6 +93,12 @@ inline std::string WrapCutFault(const TEditorScreenStrings& s) {
       const std::size_t rowEnd = i + s.Get(k).size();
       int col = 0, chars = 0;
       while (i < rowEnd) {
+        // An ASCII byte that no mark follows is one column.
+        if (static_cast<unsigned char>(line[i]) < 0x80 && line[i] != '\t' &&
+            (i + 1 == line.size() || static_cast<unsigned char>(line[i + 1]) < 0x80)) {
+          ++col, ++i, ++chars;
+          continue;
+        }
         col += line[i] == '\t' ? TabWidthAt(col, rules) : static_cast<int>(CharWidth(e, line, i));
         i += line[i] == '\t' ? 1 : CharLength(e, line, i);
         ++chars;
