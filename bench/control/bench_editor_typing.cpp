@@ -45,9 +45,12 @@ static double Run(const TypingText& t) {
   for (int place : places) {
     ed.e.SetRowCol(place, 5);
     // What the first paint at this place does once: the rows on screen get
-    // their colouring state. Typing is timed after that.
-    for (int r = ed.e.TopRow(); r < ed.e.TopRow() + ed.e.RowCount() && r < ed.e.List().Count(); ++r)
+    // their colouring state and their widths (the UTF-8 width table is
+    // made at its first use). Typing is timed after that.
+    for (int r = ed.e.TopRow(); r < ed.e.TopRow() + ed.e.RowCount() && r < ed.e.List().Count(); ++r) {
       if (ed.e.List().GetListBracket(r) == -2) ed.e.List().UpdateBrackets(r, false);
+      DisplayWidth(t.encoding, ed.e.List().ListStr(r));
+    }
     double here = 0;
     auto timed = [&](auto&& f) {
       const double t0 = ThreadMs();
