@@ -305,9 +305,11 @@ void TEditor::SetSelTextBox(std::string_view S) {
   const int n = static_cast<int>(lines.size());
   // Rows taken from the text: the box's rows and the rows of a cut line
   // selection.
-  const int lastExisting = std::min(count - 1, std::max(targetRow + n - 1, cutLast));
+  const bool collapses = cutLast >= 0 && selMode_ == smLine;
+  const int lastExisting =
+      std::min(count - 1, collapses ? cutLast + n - 1 : std::max(targetRow + n - 1, cutLast));
   TEditorStringList rows;
-  if (cutLast >= 0 && selMode_ == smLine) {
+  if (collapses) {
     // A stream selection collapses to one row first.
     rows.AddRow(cut.Get(0), cut.Rows(0));
     for (int r = cutLast + 1; r <= lastExisting; ++r) rows.AddRow(list_->ListStr(r), list_->Rows(r));
@@ -320,7 +322,8 @@ void TEditor::SetSelTextBox(std::string_view S) {
         rows.AddRow(list_->ListStr(r), list_->Rows(r));
     }
   }
-  const int taken = rows.Count();
+  // The rows replaced: a stream selection collapsed into fewer rows above.
+  const int taken = std::max(0, lastExisting - targetRow + 1);
   // The caret goes after the last line where it landed: a tab or a
   // double-byte character at the target column puts a line further right.
   int caretCol = targetCol;
