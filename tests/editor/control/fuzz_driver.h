@@ -506,11 +506,16 @@ inline std::string RunControlFuzz(unsigned seed, int steps, bool wrap, TextEncod
     const std::string& after = text;
     std::string err = ControlInvariants(ed.e);
     if (err.empty()) err = CharInvariants(ed.e, enc);
-    if (err.empty() && expectSet && after != expected)
+    if (err.empty() && expectSet && after != expected) {
+      std::size_t d = 0;
+      while (d < after.size() && d < expected.size() && after[d] == expected[d]) ++d;
+      const std::size_t from = d > 30 ? d - 30 : 0;
       err = std::string(op == 5 ? "Delete did not take exactly one character"
                         : op == 4 ? "Backspace did not take exactly one character"
                                   : "typing did not insert the bytes as given") +
-            ": left " + Shown(after.substr(0, 400));
+            ": from byte " + std::to_string(d) + " got " + Shown(after.substr(from, 60)) + " expected " +
+            Shown(expected.substr(from, 60));
+    }
     if (err.empty() && counted) {
       const int c = ByteGrown(before, after, given);
       if (c >= 0)
