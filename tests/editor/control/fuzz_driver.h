@@ -5,10 +5,11 @@
 // checked against a plain scan of the whole text. In either encoding the
 // caret and the selection edges stand on character starts (asked of the
 // encoding interface), word wrap cuts between characters, Delete and
-// Backspace take exactly one character; in UTF-8 no edit leaves more
-// ill-formed bytes than it was given. Undo-all must give back the start
-// bytes and redo-all the end bytes. Shared by the test (fixed seeds) and the
-// long benchmark.
+// Backspace take exactly one character, typed bytes go in as given, and no
+// byte but blanks occurs more often than before plus what the step was
+// given; in UTF-8 no edit leaves more ill-formed bytes than it was given.
+// Undo-all must give back the start bytes and redo-all the end bytes.
+// Shared by the test (fixed seeds) and the long benchmark.
 #pragma once
 
 #include <array>
