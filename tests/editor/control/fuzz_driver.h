@@ -474,10 +474,20 @@ inline std::string RunControlFuzz(unsigned seed, int steps, bool wrap, TextEncod
       }
       case 24: {
         // Tab width and InTab: a change forgets the undo steps.
-        if (pick(2))
+        if (utf8 && pick(3) == 0) {
+          // The bytes read as CP932 for a while, as reopening a file does:
+          // the caret and the selection must stand on characters of each.
+          ed.e.Lines().SetEncoding(TextEncoding::Cp932);
+          std::string err = ControlInvariants(ed.e);
+          if (err.empty()) err = CharInvariants(ed.e, TextEncoding::Cp932);
+          ed.e.Lines().SetEncoding(TextEncoding::Utf8);
+          if (!err.empty())
+            return "seed " + std::to_string(seed) + " step " + std::to_string(i) + " as CP932: " + err;
+        } else if (pick(2)) {
           ed.e.Caret().SetTabSpaceCount(2 * (1 + pick(4)));
-        else
+        } else {
           ed.e.Caret().SetInTab(!ed.e.Caret().InTab());
+        }
         if (!ed.e.CanUndo()) start = ed.Text();
         break;
       }
