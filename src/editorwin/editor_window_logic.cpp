@@ -1,7 +1,6 @@
 #include "editorwin/editor_window_logic.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "core/codepage.h"
 
@@ -21,14 +20,6 @@ std::string WithLineEnd(std::string text, LineEnd e) {
   }
   text.resize(out);
   return text;
-}
-
-LineEnd FileLineEnd(const std::filesystem::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::string head(64 * 1024, '\0');
-  f.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, f.gcount())));
-  return DetectLineEnd(head);
 }
 
 const char* const kScriptTemplateLines[7] = {"BEGIN{", "", "}", "{", "}", "END{", "}"};
@@ -66,14 +57,21 @@ std::string ToggleComment(std::string_view selected) {
   return out;
 }
 
-std::vector<TOverdrawRun> OverdrawRuns(std::string_view row) {
+std::vector<TOverdrawRun> OverdrawRuns(std::string_view row, TextEncoding e) {
   std::vector<TOverdrawRun> runs;
   const int n = static_cast<int>(row.size());
   auto at = [&](int i) { return static_cast<unsigned char>(row[static_cast<std::size_t>(i)]); };
+  const bool utf8 = e == TextEncoding::Utf8;
   int p = 0;
   while (p < n) {
     const unsigned char b = at(p);
-    if (cp932::IsLeadByte(b)) {
+    // A UTF-8 character with its combining marks (a letter with an accent
+    // joined to it counts); a stray byte is one.
+    const int len = utf8 ? static_cast<int>(Utf8Rules::CharLength(row, static_cast<std::size_t>(p))) : 1;
+    if (utf8 && (b >= 0x80 || (len > 1 && b != '#' && b != '"' && b != '/' && b != '$'))) {
+      runs.push_back({p, len, TOverdrawKind::Dbcs});
+      p += len;
+    } else if (!utf8 && cp932::IsLeadByte(b)) {
       const int len = p + 1 < n ? 2 : 1;
       runs.push_back({p, len, TOverdrawKind::Dbcs});
       p += 2;
@@ -87,7 +85,8 @@ std::vector<TOverdrawRun> OverdrawRuns(std::string_view row) {
       p = s;
       while (p < n && at(p) != b) {
         // A trail byte 0x5C is no backslash: a double-byte character is one.
-        if (at(p) == '\\' || cp932::IsLeadByte(at(p))) ++p;
+        // No byte of a UTF-8 character is ASCII.
+        if (at(p) == '\\' || (!utf8 && cp932::IsLeadByte(at(p)))) ++p;
         ++p;
       }
       if (p > n) p = n;

@@ -40,17 +40,6 @@ class EditorWindowLogicTest : public QObject {
         {"x\r", LineEnd::Lf, "x\r"},                      {"", LineEnd::Lf, ""},
     };
     for (const Case& c : cases) QCOMPARE(WithLineEnd(c.in, c.end), std::string(c.out));
-    QTemporaryDir dir;
-    const std::string path = (dir.path() + "/f.awk").toStdString();
-    for (auto [bytes, end] : {std::pair{"a\nb\r\n", LineEnd::Lf}, {"a\r\nb\n", LineEnd::CrLf}, {"a\rb", LineEnd::Cr},
-                              {"ab", LineEnd::CrLf}}) {
-      QFile f(QString::fromStdString(path));
-      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      f.write(bytes);
-      f.close();
-      QCOMPARE(FileLineEnd(path), end);
-    }
-    QCOMPARE(FileLineEnd(path + ".missing"), LineEnd::CrLf);
   }
   void commentToggleLineByLine() {
     // Two lines without a final break get one at the end.
