@@ -2,7 +2,6 @@
 // rows, columns and character indexes.
 #include <algorithm>
 
-#include "core/codepage.h"
 #include "editor/control/editor.h"
 #include "editor/control/editor_scopes.h"
 
@@ -11,18 +10,23 @@ namespace tolvan {
 namespace {
 enum BlockKind { kIndent, kUnIndent, kTabIndent, kTabUnIndent };
 
-bool IsDbcsSpace(std::string_view s, std::size_t i) {
-  return i + 1 < s.size() && static_cast<unsigned char>(s[i]) == 0x81 && static_cast<unsigned char>(s[i + 1]) == 0x40;
+// Length of the full-width space at byte i, or 0.
+std::size_t WideSpaceAt(std::string_view s, std::size_t i, TextEncoding e) {
+  if (e == TextEncoding::Utf8)
+    return s.substr(i, 3) == "\xE3\x80\x80" && Utf8Rules::CharLength(s, i) == 3 ? 3 : 0;
+  return i + 1 < s.size() && static_cast<unsigned char>(s[i]) == 0x81 && static_cast<unsigned char>(s[i + 1]) == 0x40
+             ? 2
+             : 0;
 }
 
 // End of the white space that starts at byte i: bytes up to 0x20 and
-// double-byte spaces.
-std::size_t WhiteEnd(std::string_view s, std::size_t i) {
+// full-width spaces; never into a character a mark rides on.
+std::size_t WhiteEnd(std::string_view s, std::size_t i, TextEncoding e) {
   while (i < s.size()) {
-    if (static_cast<unsigned char>(s[i]) <= 0x20)
+    if (static_cast<unsigned char>(s[i]) <= 0x20 && (e == TextEncoding::Cp932 || CharLength(e, s, i) == 1))
       ++i;
-    else if (IsDbcsSpace(s, i))
-      i += 2;
+    else if (const std::size_t n = WideSpaceAt(s, i, e))
+      i += n;
     else
       break;
   }
@@ -75,7 +79,7 @@ void TEditor::BlockCommand(int Kind) {
     switch (Kind) {
       case kIndent:
       case kUnIndent: {
-        end = WhiteEnd(t, at);
+        end = WhiteEnd(t, at, rules.Encoding);
         const int w = ColumnOfByte(t, static_cast<int>(end), rules) - atCol;
         const bool starts = end > at;
         if (Kind == kUnIndent && !starts) break;

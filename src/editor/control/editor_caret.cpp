@@ -2,7 +2,6 @@
 // view.
 #include <algorithm>
 
-#include "core/codepage.h"
 #include "editor/control/editor.h"
 #include "editor/control/editor_scopes.h"
 
@@ -67,12 +66,10 @@ int TEditor::ColToByte(int Row, int Col) const {
   int c = 0;
   std::size_t i = 0;
   while (i < s.size()) {
-    const bool tab = s[i] == '\t';
-    const int n = tab ? 1 : static_cast<int>(cp932::CharLength(s, i));
-    const int w = tab ? TabWidthAt(c, rules) : n;
-    if (c + w > Col) return static_cast<int>(i);
-    c += w;
-    i += static_cast<std::size_t>(n);
+    const TCharStep step = s[i] == '\t' ? TCharStep{1, TabWidthAt(c, rules)} : CharStepAt(s, i, rules);
+    if (c + step.Cols > Col) return static_cast<int>(i);
+    c += step.Cols;
+    i += static_cast<std::size_t>(step.Bytes);
   }
   return static_cast<int>(s.size()) + std::max(0, Col - c);
 }

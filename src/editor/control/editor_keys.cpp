@@ -142,7 +142,7 @@ void TEditor::DeleteKey() {
   CaretScope scope(*this);
   UnderlineScope underline(*this);
   if (b < static_cast<int>(text.size())) {
-    const std::size_t n = cp932::CharLength(text, static_cast<std::size_t>(b));
+    const std::size_t n = CharLength(list_->Encoding(), text, static_cast<std::size_t>(b));
     std::string s = text.substr(0, static_cast<std::size_t>(b)) + text.substr(static_cast<std::size_t>(b) + n);
     s += CrlfOf(*list_, row_);
     list_->UpdateList(row_, 1, s);
@@ -199,10 +199,10 @@ void TEditor::BackSpace() {
         std::size_t i = 0;
         int c = 0;
         while (i < text.size()) {
-          const int w = text[i] == '\t' ? TabWidthAt(c, rules) : static_cast<int>(cp932::CharLength(text, i));
-          if (c + w > n) break;
-          c += w;
-          i += text[i] == '\t' ? 1 : cp932::CharLength(text, i);
+          const TCharStep step = text[i] == '\t' ? TCharStep{1, TabWidthAt(c, rules)} : CharStepAt(text, i, rules);
+          if (c + step.Cols > n) break;
+          c += step.Cols;
+          i += static_cast<std::size_t>(step.Bytes);
         }
         const int from = RowIndex(row_);
         const std::int64_t rowIndex = GetSelIndex(from, row_, 0);
@@ -225,7 +225,8 @@ void TEditor::BackSpace() {
   if (b > 0) {
     const std::string a = StrToAttributes(text, rules);
     const bool inFill = col_ < static_cast<int>(a.size()) && a[static_cast<std::size_t>(col_)] == '3';
-    const std::size_t start = inFill ? static_cast<std::size_t>(b) : cp932::PrevChar(text, static_cast<std::size_t>(b));
+    const std::size_t start =
+        inFill ? static_cast<std::size_t>(b) : PrevChar(rules.Encoding, text, static_cast<std::size_t>(b));
     const std::size_t n = inFill ? 1 : static_cast<std::size_t>(b) - start;
     const int from = RowIndex(row_);
     const std::int64_t rowIndex = GetSelIndex(from, row_, 0);
@@ -240,7 +241,7 @@ void TEditor::BackSpace() {
   const int from = RowIndex(prev);
   const std::int64_t prevIndex = GetSelIndex(from, prev, 0);
   if (list_->Rows(prev) == raWrapped) {
-    const std::size_t start = above.empty() ? 0 : cp932::PrevChar(above, above.size());
+    const std::size_t start = above.empty() ? 0 : PrevChar(list_->Encoding(), above, above.size());
     list_->UpdateList(prev, 1, above.substr(0, start));
     SetSelIndex(from, prevIndex + static_cast<int>(start));
   } else if (row_ >= count) {
@@ -322,6 +323,17 @@ void TEditor::EnterKey(TShiftState Shift) {
 void TEditor::CharInput(std::string_view Ch, TShiftState Shift) {
   if (Ch.empty() || dragState_ == sdDragging) return;
   const unsigned char c = static_cast<unsigned char>(Ch[0]);
+  if (list_->Encoding() == TextEncoding::Utf8 && c >= 0x20 && c != 0x7F) {
+    // One character with the marks that ride on it; a stray byte is dropped.
+    if (c >= 0x80 && !Utf8Rules::IsValidChar(Ch, 0)) return;
+    const std::size_t n = Utf8Rules::CharLength(Ch, 0);
+    if (imeCount_ > 0) {
+      imeCount_ = std::max(0, imeCount_ - static_cast<int>(n));
+      return;
+    }
+    if (!readOnly_) InsertChar(Ch.substr(0, n));
+    return;
+  }
   if (Ch.size() >= 2 && cp932::IsLeadByte(c)) {
     const unsigned char t = static_cast<unsigned char>(Ch[1]);
     if (t < 0x40) return;
@@ -357,6 +369,14 @@ void TEditor::CharInput(std::string_view Ch, TShiftState Shift) {
 
 void TEditor::CharBytes(std::string_view Bytes, TShiftState Shift) {
   std::size_t i = 0;
+  if (list_->Encoding() == TextEncoding::Utf8) {
+    while (i < Bytes.size()) {
+      const std::size_t n = Utf8Rules::CharLength(Bytes, i);
+      CharInput(Bytes.substr(i, n), Shift);
+      i += n;
+    }
+    return;
+  }
   while (i < Bytes.size()) {
     const unsigned char c = static_cast<unsigned char>(Bytes[i]);
     if (cp932::IsLeadByte(c)) {
@@ -409,13 +429,13 @@ void TEditor::PutStringToLine(std::string_view S) {
     std::string line;
     for (int r = row_; r <= last; ++r) line += list_->ListStr(r);
     const TColumnRules rules = ColumnRules();
-    const int endCol = col_ + static_cast<int>(S.size());
+    const int endCol = col_ + static_cast<int>(DisplayWidth(rules.Encoding, S));
     std::size_t i = 0;
     int c = 0;
     while (i < line.size() && c < endCol) {
-      const bool tab = line[i] == '\t';
-      c += tab ? TabWidthAt(c, rules) : static_cast<int>(cp932::CharLength(line, i));
-      i += tab ? 1 : cp932::CharLength(line, i);
+      const TCharStep step = line[i] == '\t' ? TCharStep{1, TabWidthAt(c, rules)} : CharStepAt(line, i, rules);
+      c += step.Cols;
+      i += static_cast<std::size_t>(step.Bytes);
     }
     s = text.substr(0, b) + std::string(S) + std::string(static_cast<std::size_t>(std::max(0, c - endCol)), ' ') +
         line.substr(i) + CrlfOf(*list_, last);

@@ -5,7 +5,6 @@
 #include <array>
 #include <cctype>
 
-#include "core/codepage.h"
 #include "editor/control/editor.h"
 #include "editor/control/editor_scopes.h"
 
@@ -15,10 +14,12 @@ namespace {
 // Bytes that can begin a match of Pattern: its first byte, and without
 // sfrMatchCase the other case of an ASCII letter. Null when the options
 // change what a first character can look like (full-width equivalence).
-bool FirstBytes(std::string_view Pattern, TSearchOptions Options, std::array<bool, 256>& set) {
+bool FirstBytes(std::string_view Pattern, TSearchOptions Options, TextEncoding e, std::array<bool, 256>& set) {
   if (Options & SearchBit(sfrNoMatchZenkaku)) return false;
-  set.fill(false);
   const unsigned char c = static_cast<unsigned char>(Pattern[0]);
+  // Folded UTF-8 letters may begin with another byte (Cyrillic р and Р).
+  if (e == TextEncoding::Utf8 && c >= 0x80 && !(Options & SearchBit(sfrMatchCase))) return false;
+  set.fill(false);
   set[c] = true;
   if (!(Options & SearchBit(sfrMatchCase)) && std::isalpha(c) && c < 0x80) {
     set[static_cast<unsigned char>(std::toupper(c))] = true;
@@ -31,10 +32,10 @@ bool FirstBytes(std::string_view Pattern, TSearchOptions Options, std::array<boo
 // when line breaks in the text are skipped, one more per gap between two of
 // its characters; with word wrap, one per byte the match may cover (a
 // wrapped row holds at least one character).
-int PatternRows(std::string_view Pattern, TSearchOptions Options, bool Wrapped) {
+int PatternRows(std::string_view Pattern, TSearchOptions Options, TextEncoding e, bool Wrapped) {
   int rows = 1;
   int chars = 0;
-  for (std::size_t i = 0; i < Pattern.size(); i += cp932::CharLength(Pattern, i)) {
+  for (std::size_t i = 0; i < Pattern.size(); i += CharLength(e, Pattern, i)) {
     ++chars;
     if (Pattern[i] == '\r' && i + 1 < Pattern.size() && Pattern[i + 1] == '\n')
       ++i;
@@ -62,10 +63,11 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
   const bool down = Options & SearchBit(sfrDown);
   std::string buf;
   std::array<bool, 256> first{};
-  const bool filter = FirstBytes(Pattern, Options, first);
+  const TextEncoding encoding = list_->Encoding();
+  const bool filter = FirstBytes(Pattern, Options, encoding, first);
   // A chunk holds at least that many rows, and the next one starts (or ends)
   // far enough back to hold a match that began in the previous one.
-  const int span = PatternRows(Pattern, Options, list_->WordWrap());
+  const int span = PatternRows(Pattern, Options, encoding, list_->WordWrap());
   TSearchInfo info;
   int chunkFirst = 0;
   bool found = false;
@@ -93,7 +95,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
       } while (next < count && (buf.size() <= static_cast<std::size_t>(kSearchChunk) || next - r < span));
       info.Start = off;
       info.Length = stepOver;
-      if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options)) {
+      if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options, encoding)) {
         chunkFirst = r;
         found = true;
         break;
@@ -128,7 +130,7 @@ bool TEditor::Search(std::string_view Pattern, TSearchOptions Options) {
       }
       info.Start = off;
       info.Length = 0;
-      if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options)) {
+      if ((!filter || MayHold(buf, first)) && SearchText(buf, info, Pattern, Options, encoding)) {
         chunkFirst = top;
         found = true;
         break;

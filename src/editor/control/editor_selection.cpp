@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/codepage.h"
 #include "editor/control/editor.h"
 #include "editor/control/editor_scopes.h"
 
@@ -20,9 +19,9 @@ int ByteAtOrAfter(std::string_view s, int col, const TColumnRules& rules) {
   int c = 0;
   std::size_t i = 0;
   while (i < s.size() && c < col) {
-    const bool tab = s[i] == '\t';
-    c += tab ? TabWidthAt(c, rules) : static_cast<int>(cp932::CharLength(s, i));
-    i += tab ? 1 : cp932::CharLength(s, i);
+    const TCharStep step = s[i] == '\t' ? TCharStep{1, TabWidthAt(c, rules)} : CharStepAt(s, i, rules);
+    c += step.Cols;
+    i += static_cast<std::size_t>(step.Bytes);
   }
   return static_cast<int>(i);
 }

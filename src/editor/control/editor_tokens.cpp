@@ -40,7 +40,19 @@ bool TEditor::FindNextWordStart(int& Row, int& Col, bool Forward) {
   auto rowTokens = [&](int r) {
     TRowAttributeData d = list_->GetListData(r);
     d.Brackets = -2;
-    return Tokens(ActiveFountain(), ExpandListStr(r), d);
+    const std::string text = ExpandListStr(r);
+    std::vector<Token> tokens = Tokens(ActiveFountain(), text, d);
+    if (list_->Encoding() != TextEncoding::Cp932) {
+      // Token bounds are bytes of the expanded row; the caret counts
+      // columns, and a bound inside a character moves past it.
+      const TColumnRules rules = ColumnRules();
+      for (Token& t : tokens) {
+        const int start = ColumnOfByte(text, t.start, rules);
+        t.length = ColumnOfByte(text, t.start + t.length, rules) - start;
+        t.start = start;
+      }
+    }
+    return tokens;
   };
   if (Forward) {
     int from = Col;

@@ -56,6 +56,7 @@ TColumnRules TEditorScreenStrings::ColumnRules() const {
   r.Delimiters = c ? &c->Delimiters() : &DefaultDelimiters();
   r.WordWrap = wordWrap_;
   r.WrapByte = const_cast<TEditorScreenStrings*>(this)->WrapOption().WrapByte();
+  r.Encoding = encoding_;
   return r;
 }
 
@@ -240,11 +241,7 @@ void TEditorScreenStrings::StrToWrapList(std::string_view Str, TEditorStringList
   List.Clear();
   std::vector<int> cuts;
   TWrapRules rules;
-  if (wordWrap_) {
-    TEditorClient* c = GetClient();
-    rules = TWrapRules::From(WrapOption(), c ? c->TabSpaceCount() : 8,
-                             c ? &c->Delimiters() : nullptr);
-  }
+  if (wordWrap_) rules = WrapRules();
   auto addLine = [&](std::string_view line) {
     if (!wordWrap_) {
       List.AddRow(line, raCrlf);
@@ -283,10 +280,7 @@ void TEditorScreenStrings::StrToWrapList(std::string_view Str, TEditorStringList
 
 int TEditorScreenStrings::WrapCount(std::string_view Line) {
   if (!wordWrap_) return 1;
-  TEditorClient* c = GetClient();
-  TWrapRules rules =
-      TWrapRules::From(WrapOption(), c ? c->TabSpaceCount() : 8, c ? &c->Delimiters() : nullptr);
-  return CountLineRows(Line, rules);
+  return CountLineRows(Line, WrapRules());
 }
 
 void TEditorScreenStrings::UpdateList(int Index, int Cnt, std::string_view Str) {

@@ -36,7 +36,9 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   // How the document's bytes make characters; every client of the store
   // shows the same document.
   TextEncoding Encoding() const { return encoding_; }
-  void SetEncoding(TextEncoding e) { encoding_ = e; }
+  // The bytes stay as they are; rows are rewrapped and clients told, as
+  // characters and columns change.
+  void SetEncoding(TextEncoding e);
 
   // ---- editing ----
   // Replaces rows Index..Index+Count-1 by Str (which may hold line breaks);
@@ -162,6 +164,7 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   // stopping at a row whose stored state matches.
   int Walk(TRowStateParser* parser, int Start, TRowAttributeData d, int Limit, bool Invalidate);
   void Rewrap(bool On);
+  TWrapRules WrapRules();
   void AfterRowsReplaced(int Index, int Removed, int Inserted);
 
   std::vector<TEditorClient*> clients_;

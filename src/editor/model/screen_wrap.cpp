@@ -47,6 +47,24 @@ void TEditorScreenStrings::SetWordWrap(bool Value) {
   Rewrap(Value);
 }
 
+void TEditorScreenStrings::SetEncoding(TextEncoding e) {
+  if (encoding_ == e) return;
+  encoding_ = e;
+  if (OwnerLoading() || Count() == 0) return;
+  if (wordWrap_) {
+    Rewrap(true);
+    return;
+  }
+  ClientsInitView();
+  ClientsAdjustRow();
+  ClientsInitCol();
+}
+
+TWrapRules TEditorScreenStrings::WrapRules() {
+  TEditorClient* c = GetClient();
+  return TWrapRules::From(WrapOption(), c ? c->TabSpaceCount() : 8, c ? &c->Delimiters() : nullptr, encoding_);
+}
+
 void TEditorScreenStrings::WrapOptionChanged() {
   if (OwnerLoading() || !wordWrap_) return;
   Rewrap(true);
@@ -72,9 +90,7 @@ void TEditorScreenStrings::WrapLines() {
   OnChange = nullptr;
   TheStringList::SetUpdateState(true);
 
-  TEditorClient* c = GetClient();
-  const TWrapRules rules =
-      TWrapRules::From(WrapOption(), c ? c->TabSpaceCount() : 8, c ? &c->Delimiters() : nullptr);
+  const TWrapRules rules = WrapRules();
   const int W = rules.Columns.WrapByte;
   TRowBlocks old;
   old.Swap(rows_);

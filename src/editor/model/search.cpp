@@ -23,6 +23,7 @@ struct Tables {
   std::array<int, 256> voiced{};   // with ﾞ, or -1
   std::array<int, 256> semi{};     // with ﾟ, or -1
   std::array<unsigned char, 256> upper{};
+  std::array<char32_t, 128> fullCp{};  // full-width code point of ASCII, or 0
 
   Tables() {
     full.fill(-1);
@@ -35,6 +36,7 @@ struct Tables {
       if (b == 0x5C) cp = 0xFFE5;  // yen sign
       if (b == 0x7E) cp = 0xFFE3;  // overline
       full[static_cast<std::size_t>(b)] = cp932::EncodeChar(cp);
+      fullCp[static_cast<std::size_t>(b)] = cp;
     }
     for (int b = 0xA1; b <= 0xDF; ++b) {
       char32_t cp = kKanaFull[b - 0xA1];
@@ -67,6 +69,19 @@ int FoldDouble(int code) {
   return code;
 }
 
+// Unicode lower case to upper for the scripts CP932 folds, and Latin-1.
+char32_t FoldCodePoint(char32_t cp) {
+  if (cp >= 0xFF41 && cp <= 0xFF5A) return cp - 0x20;  // full-width Latin
+  if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 0x20;
+  if (cp >= 0x3B1 && cp <= 0x3C9 && cp != 0x3C2) return cp - 0x20;  // Greek
+  if (cp >= 0x430 && cp <= 0x44F) return cp - 0x20;                 // Cyrillic
+  if (cp == 0x451) return 0x401;
+  return cp;
+}
+
+// UTF-8 codes: a code point, or an invalid byte above every code point.
+constexpr int kInvalidByte = 0x110000;
+
 struct Char {
   int code;
   int bytes;
@@ -74,14 +89,16 @@ struct Char {
 
 class Matcher {
  public:
-  Matcher(std::string_view buf, TSearchOptions o)
+  Matcher(std::string_view buf, TSearchOptions o, TextEncoding e = TextEncoding::Cp932)
       : buf_(buf),
+        utf8_(e == TextEncoding::Utf8),
         matchCase_(o & SearchBit(sfrMatchCase)),
         zenkaku_(o & SearchBit(sfrNoMatchZenkaku)),
         crlf_(o & SearchBit(sfrIncludeCRLF)),
         space_(o & SearchBit(sfrIncludeSpace)) {}
 
   Char Read(std::string_view s, std::size_t p, bool convert) const {
+    if (utf8_) return ReadUtf8(s, p, convert);
     unsigned char b = static_cast<unsigned char>(s[p]);
     if (cp932::IsLeadByte(b) && p + 1 < s.size())
       return {(b << 8) | static_cast<unsigned char>(s[p + 1]), 2};
@@ -97,9 +114,35 @@ class Matcher {
     return {b, 1};
   }
 
+  // One code point, the full-width form of ASCII and half-width katakana
+  // (with a sound mark that follows) when converting.
+  Char ReadUtf8(std::string_view s, std::size_t p, bool convert) const {
+    const unsigned char b = static_cast<unsigned char>(s[p]);
+    const Tables& t = T();
+    if (b < 0x80) {
+      if (convert && t.fullCp[b] != 0) return {static_cast<int>(t.fullCp[b]), 1};
+      return {b, 1};
+    }
+    const std::size_t n = utf8::SequenceLength(s, p);
+    if (n == 0) return {kInvalidByte + b, 1};
+    const char32_t cp = utf8::DecodeSequence(s, p, n);
+    if (!convert || cp < 0xFF61 || cp > 0xFF9F) return {static_cast<int>(cp), static_cast<int>(n)};
+    const std::size_t k = cp - 0xFF61 + 0xA1;  // the CP932 byte of the same kana
+    const std::size_t q = p + n;
+    if (q + 3 <= s.size() && utf8::SequenceLength(s, q) == 3) {
+      const char32_t m = utf8::DecodeSequence(s, q, 3);
+      const int with = m == 0xFF9E && t.voiced[k] >= 0 ? (k == 0xB3 ? 0x30F4 : static_cast<int>(kKanaFull[k - 0xA1]) + 1)
+                       : m == 0xFF9F && t.semi[k] >= 0 ? static_cast<int>(kKanaFull[k - 0xA1]) + 2
+                                                       : -1;
+      if (with >= 0) return {with, static_cast<int>(n + 3)};
+    }
+    return {static_cast<int>(kKanaFull[k - 0xA1]), static_cast<int>(n)};
+  }
+
   int Fold(int code) const {
     if (matchCase_) return code;
-    if (code < 0x100) return T().upper[static_cast<std::size_t>(code)];
+    if (code < 0x80 || (!utf8_ && code < 0x100)) return T().upper[static_cast<std::size_t>(code)];
+    if (utf8_) return code >= kInvalidByte ? code : static_cast<int>(FoldCodePoint(static_cast<char32_t>(code)));
     return FoldDouble(code);
   }
 
@@ -136,9 +179,13 @@ class Matcher {
           ++p;
           continue;
         }
-        if (space_ && static_cast<unsigned char>(ch) == 0x81 && p + 1 < buf_.size() &&
+        if (space_ && !utf8_ && static_cast<unsigned char>(ch) == 0x81 && p + 1 < buf_.size() &&
             static_cast<unsigned char>(buf_[p + 1]) == 0x40) {
           p += 2;
+          continue;
+        }
+        if (space_ && utf8_ && buf_.substr(p, 3) == "\xE3\x80\x80") {  // ideographic space
+          p += 3;
           continue;
         }
       }
@@ -149,6 +196,7 @@ class Matcher {
 
  private:
   std::string_view buf_;
+  bool utf8_;
   bool matchCase_, zenkaku_, crlf_, space_;
 };
 
@@ -191,22 +239,35 @@ std::string ToZenkaku(std::string_view s) {
 }
 
 bool SearchText(std::string_view Buffer, TSearchInfo& Info, std::string_view Pattern,
-                TSearchOptions Options) {
+                TSearchOptions Options, TextEncoding Encoding) {
   if (Pattern.empty() || Buffer.empty()) return false;
   const long len = static_cast<long>(Buffer.size());
   if (Info.Start < 0 || Info.Start > len || Info.Length < 0) return false;
   const bool zenkaku = Options & SearchBit(sfrNoMatchZenkaku);
   const bool wholeWord = Options & SearchBit(sfrWholeWord);
-  Matcher m(Buffer, Options);
+  Matcher m(Buffer, Options, Encoding);
   const std::vector<int> pat = m.Pattern(Pattern);
   const long patLen = zenkaku ? static_cast<long>(pat.size()) : static_cast<long>(Pattern.size());
 
-  // Which bytes are trail bytes, by a walk from the start.
+  // Which bytes are inside a character, by a walk from the start.
   std::vector<bool> trail(Buffer.size(), false);
-  for (std::size_t i = 0; i < Buffer.size();) {
-    std::size_t n = cp932::CharLength(Buffer, i);
-    if (n == 2) trail[i + 1] = true;
-    i += n;
+  if (Encoding == TextEncoding::Utf8) {
+    for (std::size_t i = 0; i < Buffer.size();) {
+      const std::size_t a = Utf8Rules::AsciiRunEnd(Buffer, i);
+      if (a > i) {
+        i = a;
+        continue;
+      }
+      const std::size_t n = Utf8Rules::CharLength(Buffer, i);
+      for (std::size_t k = 1; k < n; ++k) trail[i + k] = true;
+      i += n;
+    }
+  } else {
+    for (std::size_t i = 0; i < Buffer.size();) {
+      std::size_t n = cp932::CharLength(Buffer, i);
+      if (n == 2) trail[i + 1] = true;
+      i += n;
+    }
   }
   const auto& wd = WordDelimiters();
   auto delim = [&](long p) { return wd.test(static_cast<unsigned char>(Buffer[static_cast<std::size_t>(p)])); };
@@ -220,6 +281,8 @@ bool SearchText(std::string_view Buffer, TSearchInfo& Info, std::string_view Pat
     if (wholeWord && !wordStart(c)) return false;
     long n = m.MatchAt(static_cast<std::size_t>(c), pat);
     if (n < 0) return false;
+    // Never the first part of a character (a base without its mark).
+    if (c + n < len && trail[static_cast<std::size_t>(c + n)]) return false;
     if (wholeWord && c + n < len && !delim(c + n)) return false;
     Info.Start = static_cast<std::int32_t>(c);
     Info.Length = static_cast<std::int32_t>(n);
@@ -229,7 +292,7 @@ bool SearchText(std::string_view Buffer, TSearchInfo& Info, std::string_view Pat
   if (Options & SearchBit(sfrDown)) {
     long first = static_cast<long>(Info.Start) + Info.Length;
     if (first > len) return false;
-    if (first < len && trail[static_cast<std::size_t>(first)]) ++first;
+    while (first < len && trail[static_cast<std::size_t>(first)]) ++first;
     long further = len - first - patLen;
     if (further < 0) return false;
     for (long c = first; c <= first + further; ++c)
@@ -243,7 +306,17 @@ bool SearchText(std::string_view Buffer, TSearchInfo& Info, std::string_view Pat
     // its sound mark counts as one.
     for (long k = 0; k < patLen && first > 0; ++k) {
       long p = first - 1;
-      if (p > 0 && trail[static_cast<std::size_t>(p)]) --p;
+      while (p > 0 && trail[static_cast<std::size_t>(p)]) --p;
+      if (Encoding == TextEncoding::Utf8) {
+        // A half-width sound mark after a kana that takes it.
+        const std::string_view at = Buffer.substr(static_cast<std::size_t>(p));
+        if (p >= 3 && (at.substr(0, 3) == "\xEF\xBE\x9E" || at.substr(0, 3) == "\xEF\xBE\x9F") &&
+            !trail[static_cast<std::size_t>(p - 3)] &&
+            m.Read(Buffer, static_cast<std::size_t>(p - 3), true).bytes == 6)
+          p -= 3;
+        first = p;
+        continue;
+      }
       unsigned char b = static_cast<unsigned char>(Buffer[static_cast<std::size_t>(p)]);
       if ((b == 0xDE || b == 0xDF) && p > 0 && !trail[static_cast<std::size_t>(p - 1)]) {
         unsigned char k2 = static_cast<unsigned char>(Buffer[static_cast<std::size_t>(p - 1)]);
@@ -256,7 +329,7 @@ bool SearchText(std::string_view Buffer, TSearchInfo& Info, std::string_view Pat
   }
   if (first < 0) return false;
   if (first >= len) first = len - 1;
-  if (trail[static_cast<std::size_t>(first)]) --first;
+  while (first > 0 && trail[static_cast<std::size_t>(first)]) --first;
   for (long c = first; c >= 0; --c)
     if (tryAt(c)) return true;
   return false;

@@ -1,12 +1,14 @@
-// Finding a pattern in a buffer of code page 932 text: double-byte aware,
-// with case folding, full-width/half-width equivalence, whole words and
-// skipping of line breaks and white space.
+// Finding a pattern in a buffer of CP932 or UTF-8 text: a match starts and
+// ends on character boundaries, with case folding, full-width/half-width
+// equivalence, whole words and skipping of line breaks and white space.
 #pragma once
 
 #include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "core/encoding.h"
 
 namespace tolvan {
 
@@ -36,8 +38,9 @@ const std::bitset<256>& WordDelimiters();
 // On entry Info.Start is where to begin and Info.Length the length of the
 // match to step over (a forward search starts at Start + Length). On success
 // Info holds the match's offset and the bytes it covers.
+// Buffer and Pattern are in the same encoding.
 bool SearchText(std::string_view Buffer, TSearchInfo& Info, std::string_view Pattern,
-                TSearchOptions Options);
+                TSearchOptions Options, TextEncoding Encoding = TextEncoding::Cp932);
 
 // The full-width (double-byte) form of a text: printable ASCII and
 // half-width katakana (with their voiced and semi-voiced marks) become

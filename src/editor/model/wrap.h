@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/encoding.h"
+
 namespace tolvan {
 
 using TDelimiters = std::bitset<256>;
@@ -74,12 +76,32 @@ struct TColumnRules {
   bool WordWrap = false;
   int WrapByte = 80;
   const TDelimiters* Delimiters = nullptr;  // null: DefaultDelimiters()
+  TextEncoding Encoding = TextEncoding::Cp932;
 };
 
-// One character per display column: "4""5" a double-byte character, "2" a
-// delimiter byte, "1" any other byte, "3" the rest of a tab. Stops at
-// WrapByte + 3 columns with word wrap on, 1000 with it off.
-std::string StrToAttributes(std::string_view text, const TColumnRules& rules);
+// Bytes and columns of the character at i (not a tab).
+struct TCharStep {
+  int Bytes = 1;
+  int Cols = 1;
+};
+inline TCharStep CharStepAt(std::string_view s, std::size_t i, const TColumnRules& r) {
+  if (r.Encoding == TextEncoding::Cp932) {
+    const int n = static_cast<int>(cp932::CharLength(s, i));
+    return {n, n};
+  }
+  // An ASCII byte is one character unless a combining mark follows it.
+  if (static_cast<unsigned char>(s[i]) < 0x80 && (i + 1 >= s.size() || static_cast<unsigned char>(s[i + 1]) < 0x80))
+    return {1, 1};
+  return {static_cast<int>(Utf8Rules::CharLength(s, i)), static_cast<int>(Utf8Rules::CharWidth(s, i))};
+}
+
+// One character per display column: "4""5" a two-column character, "2" a
+// delimiter, "1" any other one-column character, "3" the rest of a tab.
+// Stops at WrapByte + 3 columns with word wrap on, 1000 with it off. starts,
+// when given, receives the byte where each column's character starts, and
+// one more entry: the byte where the attributes stop.
+std::string StrToAttributes(std::string_view text, const TColumnRules& rules,
+                            std::vector<int>* starts = nullptr);
 // Columns a tab at column c covers.
 int TabWidthAt(int c, const TColumnRules& rules);
 // Display width of the whole text, tabs expanded.
@@ -96,7 +118,9 @@ int ByteOfColumn(std::string_view text, int col, const TColumnRules& rules);
 // A cursor over a text and its attribute string.
 class TEditorAttributeArray {
  public:
-  void NewData(std::string_view text, std::string attributes);
+  // starts as StrToAttributes gives them; without them every column but a
+  // tab's fill and a double-byte character's second half is one byte.
+  void NewData(std::string_view text, std::string attributes, std::vector<int> starts = {});
   int GetSize() const { return static_cast<int>(attrs_.size()); }
   void Next();
   void Prior();
@@ -105,6 +129,8 @@ class TEditorAttributeArray {
   void StepBack();
   std::string_view PositionString() const { return StringAt(Position, Ch, ByteIndex); }
   std::string_view NextPositionString() const;
+  // Bytes up to the end of the character that covers Position.
+  int BytesThrough() const;
 
   int Position = 0;
   int ByteIndex = 0;
@@ -115,9 +141,13 @@ class TEditorAttributeArray {
     return pos >= 1 && pos <= GetSize() ? attrs_[static_cast<std::size_t>(pos - 1)] : '0';
   }
   std::string_view StringAt(int pos, char ch, int byteIndex) const;
+  int StartAt(int pos) const { return starts_[static_cast<std::size_t>(pos - 1)]; }
+  int EndAt(int pos) const;
+  void SyncByteIndex();
 
   std::string_view text_;
   std::string attrs_;
+  std::vector<int> starts_;
 };
 
 // Everything a cut depends on.
@@ -129,11 +159,14 @@ struct TWrapRules {
   bool WordBreak = false;
   std::string FollowStr, LeadStr, PunctuationStr;
 
-  static TWrapRules From(const TEditorWrapOption& o, int tabSpaceCount, const TDelimiters* d);
+  // The option's character lists are CP932; a UTF-8 document gets them in
+  // UTF-8.
+  static TWrapRules From(const TEditorWrapOption& o, int tabSpaceCount, const TDelimiters* d,
+                         TextEncoding encoding = TextEncoding::Cp932);
 };
 
 // True when ch (one whole character) is a member of set.
-bool InCharSet(std::string_view set, std::string_view ch);
+bool InCharSet(std::string_view set, std::string_view ch, TextEncoding encoding = TextEncoding::Cp932);
 
 // Cuts one logical line (no line breaks) into rows: appends each row's byte
 // length to lengths. All rows but the last continue the line.
