@@ -4,6 +4,7 @@
 
 #include "core/codepage.h"
 
+
 namespace tolvan {
 
 std::string WithLineEnd(std::string text, LineEnd e) {
@@ -61,20 +62,21 @@ std::vector<TOverdrawRun> OverdrawRuns(std::string_view row, TextEncoding e) {
   std::vector<TOverdrawRun> runs;
   const int n = static_cast<int>(row.size());
   auto at = [&](int i) { return static_cast<unsigned char>(row[static_cast<std::size_t>(i)]); };
+  auto length = [&](int i) { return static_cast<int>(CharLength(e, row, static_cast<std::size_t>(i))); };
   const bool utf8 = e == TextEncoding::Utf8;
   int p = 0;
   while (p < n) {
     const unsigned char b = at(p);
-    // A UTF-8 character with its combining marks (a letter with an accent
-    // joined to it counts); a stray byte is one.
-    const int len = utf8 ? static_cast<int>(Utf8Rules::CharLength(row, static_cast<std::size_t>(p))) : 1;
-    if (utf8 && (b >= 0x80 || (len > 1 && b != '#' && b != '"' && b != '/' && b != '$'))) {
+    const int len = length(p);
+    // CP932: a double-byte character, or a lead byte whose trail went to
+    // the next row (half-width katakana are single bytes and stay). UTF-8:
+    // anything not ASCII, a letter with a combining mark joined to it
+    // included; a stray byte is one.
+    const bool flagged = utf8 ? b >= 0x80 || (len > 1 && b != '#' && b != '"' && b != '/' && b != '$')
+                              : len > 1 || cp932::IsLeadByte(b);
+    if (flagged) {
       runs.push_back({p, len, TOverdrawKind::Dbcs});
       p += len;
-    } else if (!utf8 && cp932::IsLeadByte(b)) {
-      const int len = p + 1 < n ? 2 : 1;
-      runs.push_back({p, len, TOverdrawKind::Dbcs});
-      p += 2;
     } else if (b == '#') {
       runs.push_back({p, n - p, TOverdrawKind::Comment});
       break;
@@ -84,10 +86,8 @@ std::vector<TOverdrawRun> OverdrawRuns(std::string_view row, TextEncoding e) {
       if (s >= n) break;
       p = s;
       while (p < n && at(p) != b) {
-        // A trail byte 0x5C is no backslash: a double-byte character is one.
-        // No byte of a UTF-8 character is ASCII.
-        if (at(p) == '\\' || (!utf8 && cp932::IsLeadByte(at(p)))) ++p;
-        ++p;
+        // A character is whole: a CP932 trail byte 0x5C is no backslash.
+        p += at(p) == '\\' ? 2 : length(p);
       }
       if (p > n) p = n;
       if (p > s) runs.push_back({s, p - s, b == '"' ? TOverdrawKind::Str : TOverdrawKind::Plain});
