@@ -262,6 +262,8 @@ class EditorEncodingTest : public QObject {
         }
         const std::string row(e.Editor().List().ListStr(1));
         QCOMPARE(row, c.expected);
+        // The caret stands after the text, on its columns.
+        QCOMPARE(e.Editor().Col(), static_cast<int>(DisplayWidth(w->Encoding(), c.expected)));
         QCOMPARE(env.messages.Beeps(), c.expected.empty() ? 1 : 0);
       }
     }
