@@ -15,6 +15,10 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -72,6 +76,22 @@ TextEncoding OtherEncoding(TextEncoding e) {
 }
 
 QString EncodingText(TextEncoding e) { return QString::fromLatin1(EncodingName(e)); }
+
+// False, with the reason, when path cannot be opened for reading as a
+// regular file.
+bool CanReadFile(const std::filesystem::path& path, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    reason = FileErrorReason(errno);
+    return false;
+  }
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  ::close(fd);
+  if (!regular) reason = FileErrorReason(err);
+  return regular;
+}
 
 QFont Styled(QFont font, TFontStyles styles) {
   font.setBold(styles & FontStyleBit(fsBold));
@@ -310,32 +330,55 @@ bool TfrmEditor::LoadFile() {
 }
 
 bool TfrmEditor::ReadFileIntoControl(std::optional<TextEncoding> forced) {
-  auto text = std::make_shared<std::string>();
-  if (!ReadWholeFile(FsPath(filePath_), *text)) {
-    const int err = errno;
-    Messages().Exception(isVisible() ? this : parentWidget(),
-                         QString::fromUtf8("ファイル %1 を開けません。%2")
-                             .arg(filePath_, QString::fromStdString(FileErrorReason(err))));
+  QWidget* parent = isVisible() ? this : parentWidget();
+  const std::filesystem::path path = FsPath(filePath_);
+  // Refused before the control is touched: a reopen must not empty a text
+  // whose file has gone.
+  std::string unreadable;
+  if (!CanReadFile(path, unreadable)) {
+    Messages().Exception(parent, QString::fromUtf8("ファイル %1 を開けません。%2").arg(filePath_, QString::fromStdString(unreadable)));
     return false;
   }
-  // A Ctrl-Z as the very last byte is the old end-of-file mark, not text.
-  if (!text->empty() && text->back() == '\x1A') text->pop_back();
+  const TFileText found = DetectFileText(path);
   TextEncoding e;
-  if (forced) {
+  if (forced)
     e = *forced;
+  else if (found.Text.ascii)  // the same bytes in either: the setting for new scripts decides
+    e = ReadEncoding(IniFile(host_.SettingsFile()), kSectionEditor, "NewEncoding");
+  else
+    e = found.Text.encoding;
+  // The mark is no text: it is kept aside and written back on save. Read as
+  // CP932, its bytes are text and stay as they are.
+  const bool bom = e == TextEncoding::Utf8 && found.Text.bom;
+  TEditorStrings& lines = editor_->Editor().Lines();
+  if (bom) {
+    auto text = std::make_shared<std::string>();
+    if (!ReadWholeFile(path, *text)) {
+      const int err = errno;
+      Messages().Exception(parent, QString::fromUtf8("ファイル %1 を開けません。%2")
+                                       .arg(filePath_, QString::fromStdString(FileErrorReason(err))));
+      return false;
+    }
+    // As the model's own reading does: a Ctrl-Z as the very last byte is the
+    // old end-of-file mark, not text.
+    if (!text->empty() && text->back() == '\x1A') text->pop_back();
+    text->erase(0, std::min(text->size(), kUtf8Bom.size()));
+    // The encoding first: the rows are measured in it.
+    SetDocumentEncoding(e);
+    lines.LoadFromText(std::shared_ptr<const std::string>(std::move(text)));
   } else {
-    const DetectedText found = DetectEncoding(*text);
-    // Pure ASCII reads the same in either: the setting for new scripts decides.
-    e = found.ascii ? ReadEncoding(IniFile(host_.SettingsFile()), kSectionEditor, "NewEncoding") : found.encoding;
+    const TextEncoding before = lines.Encoding();
+    try {
+      SetDocumentEncoding(e);
+      lines.LoadFromFile(path);
+    } catch (const std::exception& ex) {
+      SetDocumentEncoding(before);
+      Messages().Exception(parent, QFile::decodeName(ex.what()));
+      return false;
+    }
   }
-  // The mark is no text; it goes back in front of the text when saved. Read
-  // as CP932, its bytes are text and are kept as they are.
-  bom_ = e == TextEncoding::Utf8 && std::string_view(*text).starts_with(kUtf8Bom);
-  if (bom_) text->erase(0, kUtf8Bom.size());
-  lineEnd_ = DetectLineEnd(*text);
-  // The encoding first: the rows are measured and wrapped in it.
-  SetDocumentEncoding(e);
-  editor_->Editor().Lines().LoadFromText(std::shared_ptr<const std::string>(std::move(text)));
+  bom_ = bom;
+  lineEnd_ = found.End;
   ShowEncoding();
   return true;
 }

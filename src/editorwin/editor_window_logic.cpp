@@ -1,6 +1,11 @@
 #include "editorwin/editor_window_logic.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "core/codepage.h"
 
@@ -21,6 +26,79 @@ std::string WithLineEnd(std::string text, LineEnd e) {
   }
   text.resize(out);
   return text;
+}
+
+TFileText DetectFileText(const std::filesystem::path& path) {
+  TFileText out;
+  out.Text.ascii = true;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return out;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return out;
+  }
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::string piece;
+  bool first = true, utf8 = false, decided = false, endKnown = false, pendingCr = false;
+  for (;;) {
+    const std::size_t kept = piece.size();
+    piece.resize(kept + kPiece);
+    ssize_t n;
+    do n = ::read(fd, piece.data() + kept, kPiece);
+    while (n < 0 && errno == EINTR);
+    piece.resize(kept + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    const bool last = n <= 0;
+    // The first line end, which may lie past the first piece.
+    if (!endKnown) {
+      if (pendingCr) {
+        out.End = !piece.empty() && piece[0] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+        endKnown = true;
+      } else if (const std::size_t k = piece.find_first_of("\r\n"); k != std::string::npos) {
+        if (piece[k] == '\r' && k + 1 == piece.size() && !last) {
+          pendingCr = true;
+        } else {
+          out.End = DetectLineEnd(std::string_view(piece).substr(k));
+          endKnown = true;
+        }
+      }
+    }
+    if (first && !decided) {
+      first = false;
+      if (std::string_view(piece).starts_with(kUtf8Bom)) {
+        out.Text = DetectedText{TextEncoding::Utf8, true, false};
+        decided = true;
+      }
+    }
+    // A UTF-8 sequence cut at the piece's end goes on with the next piece.
+    std::size_t cut = piece.size();
+    if (!decided) {
+      if (!last) {
+        for (std::size_t j = piece.size(); j > 0 && j + 3 > piece.size(); --j) {
+          const auto b = static_cast<unsigned char>(piece[j - 1]);
+          if (b < 0x80) break;
+          if (b >= 0xC0) {
+            cut = j - 1;
+            break;
+          }
+        }
+      }
+      const DetectedText d = DetectEncoding(std::string_view(piece).substr(0, cut));
+      if (!d.ascii) {
+        if (d.encoding == TextEncoding::Cp932) {
+          out.Text = DetectedText{TextEncoding::Cp932, false, false};
+          decided = true;
+        } else {
+          utf8 = true;
+        }
+      }
+    }
+    piece.erase(0, cut);
+    if (last || (decided && endKnown)) break;
+  }
+  ::close(fd);
+  if (!decided && utf8) out.Text = DetectedText{TextEncoding::Utf8, false, false};
+  return out;
 }
 
 const char* const kScriptTemplateLines[7] = {"BEGIN{", "", "}", "{", "}", "END{", "}"};

@@ -20,6 +20,17 @@ namespace tolvan {
 // line end.
 std::string WithLineEnd(std::string crlfText, LineEnd e);
 
+// What a file is, by DetectEncoding over its bytes, and its first line end
+// (DetectLineEnd over its first 64 KiB). The file is read a piece at a time
+// and no further than a piece that decides CP932, so the usual CP932 file
+// costs one piece. A file that cannot be read reads as empty: the caller's
+// own read reports why.
+struct TFileText {
+  DetectedText Text;
+  LineEnd End = LineEnd::CrLf;
+};
+TFileText DetectFileText(const std::filesystem::path& path);
+
 // What an untitled window shows.
 extern const char* const kScriptTemplateLines[7];
 // Words added to the settings scheme's reserved words when a window opens.
