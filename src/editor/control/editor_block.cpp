@@ -101,6 +101,14 @@ void TEditor::BlockCommand(int Kind) {
         }
         break;
     }
+    // A row that reaches the wrap column would wrap into more rows, and
+    // positions kept as row numbers would land on other text; a space can
+    // also widen a tab after it, so the row is measured as it would be.
+    if (acts && wrap && (Kind == kIndent || Kind == kTabIndent)) {
+      std::string after = t;
+      after.replace(at, end - at, replacement);
+      if (ExpandTabLength(after, rules) >= wrapByte) acts = false;
+    }
     if (acts) {
       ch.start = static_cast<int>(at);
       ch.oldEnd = static_cast<int>(end);
@@ -158,6 +166,9 @@ void TEditor::BlockCommand(int Kind) {
   } else {
     anchorByte_ = std::min(newAnchorByte, RowByteLength(anchorRow_));
     anchorCol_ = ColumnOfByte(list_->ListStr(anchorRow_), anchorByte_, rules);
+    // A UTF-8 mark at the row start rides on the inserted space: the anchor
+    // goes past that character, as the caret does.
+    anchorByte_ = std::min(ColToByte(anchorRow_, anchorCol_), RowByteLength(anchorRow_));
     SetRowCol(caretRow, ColumnOfByte(list_->ListStr(caretRow), newCaretByte, rules));
   }
   UpdateSelection();

@@ -305,9 +305,11 @@ void TEditor::SetSelTextBox(std::string_view S) {
   const int n = static_cast<int>(lines.size());
   // Rows taken from the text: the box's rows and the rows of a cut line
   // selection.
-  const int lastExisting = std::min(count - 1, std::max(targetRow + n - 1, cutLast));
+  const bool collapses = cutLast >= 0 && selMode_ == smLine;
+  const int lastExisting =
+      std::min(count - 1, collapses ? cutLast + n - 1 : std::max(targetRow + n - 1, cutLast));
   TEditorStringList rows;
-  if (cutLast >= 0 && selMode_ == smLine) {
+  if (collapses) {
     // A stream selection collapses to one row first.
     rows.AddRow(cut.Get(0), cut.Rows(0));
     for (int r = cutLast + 1; r <= lastExisting; ++r) rows.AddRow(list_->ListStr(r), list_->Rows(r));
@@ -320,7 +322,8 @@ void TEditor::SetSelTextBox(std::string_view S) {
         rows.AddRow(list_->ListStr(r), list_->Rows(r));
     }
   }
-  const int taken = rows.Count();
+  // The rows replaced: a stream selection collapsed into fewer rows above.
+  const int taken = std::max(0, lastExisting - targetRow + 1);
   // The caret goes after the last line where it landed: a tab or a
   // double-byte character at the target column puts a line further right.
   int caretCol = targetCol;
@@ -630,43 +633,45 @@ void TEditor::MoveSelection(int Row, int Col) {
   const int first = std::min(selStr_.Sr, Row);
   const int last = std::min(count - 1, std::max(selStr_.Er, Row));
   std::string text;
+  // Offsets into the rows taken part: they may pass 2 GiB.
   auto offsetOf = [&](int r, int byte) {
-    int off = 0;
-    for (int i = first; i < r && i <= last; ++i) off += RowByteLength(i) + (list_->Rows(i) == raCrlf ? 2 : 0);
-    return off + byte;
+    std::size_t off = 0;
+    for (int i = first; i < r && i <= last; ++i)
+      off += static_cast<std::size_t>(RowByteLength(i)) + (list_->Rows(i) == raCrlf ? 2 : 0);
+    return off + static_cast<std::size_t>(byte);
   };
   for (int r = first; r <= last; ++r) {
     text += list_->ListStr(r);
     list_->CheckCrlf(r, text);
   }
-  const int selStart = offsetOf(selStr_.Sr, selStr_.Sc);
-  const int selEnd = selStr_.Er < count ? offsetOf(selStr_.Er, selStr_.Ec + 1) : static_cast<int>(text.size());
-  const std::string moved = text.substr(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selEnd - selStart));
+  const std::size_t selStart = offsetOf(selStr_.Sr, selStr_.Sc);
+  const std::size_t selEnd = selStr_.Er < count ? offsetOf(selStr_.Er, selStr_.Ec + 1) : text.size();
+  const std::string moved = text.substr(selStart, selEnd - selStart);
   int dropByte = ColToByte(Row, Col);
   std::string pad;
   if (Row < count && dropByte > RowByteLength(Row)) {
     pad.assign(static_cast<std::size_t>(dropByte - RowByteLength(Row)), ' ');
     dropByte = RowByteLength(Row);
   }
-  const int drop = Row < count ? offsetOf(Row, dropByte) : static_cast<int>(text.size());
+  const std::size_t drop = Row < count ? offsetOf(Row, dropByte) : text.size();
   std::string result;
-  int caret;
+  result.reserve(text.size() + pad.size());
+  std::size_t caret;
   if (drop >= selEnd) {
-    result = text.substr(0, static_cast<std::size_t>(selStart)) +
-             text.substr(static_cast<std::size_t>(selEnd), static_cast<std::size_t>(drop - selEnd)) + pad + moved +
-             text.substr(static_cast<std::size_t>(drop));
-    caret = drop - (selEnd - selStart) + static_cast<int>(pad.size() + moved.size());
+    result.append(text, 0, selStart).append(text, selEnd, drop - selEnd).append(pad).append(moved);
+    caret = result.size();
+    result.append(text, drop);
   } else {
-    result = text.substr(0, static_cast<std::size_t>(drop)) + pad + moved +
-             text.substr(static_cast<std::size_t>(drop), static_cast<std::size_t>(selStart - drop)) +
-             text.substr(static_cast<std::size_t>(selEnd));
-    caret = drop + static_cast<int>(pad.size() + moved.size());
+    result.append(text, 0, drop).append(pad).append(moved);
+    caret = result.size();
+    result.append(text, drop, selStart - drop).append(text, selEnd);
   }
+  text = std::string();
   const int from = RowIndex(first);
   const std::int64_t base = GetSelIndex(from, first, 0);
   CleanSelection();
   list_->UpdateList(first, last - first + 1, result);
-  SetSelIndex(from, base + caret);
+  SetSelIndex(from, base + static_cast<std::int64_t>(caret));
 }
 
 void TEditor::StartRowSelection(int Row) {

@@ -50,6 +50,9 @@ void TEditorScreenStrings::SetWordWrap(bool Value) {
 void TEditorScreenStrings::SetEncoding(TextEncoding e) {
   if (encoding_ == e) return;
   encoding_ = e;
+  // Undo restores rows as they were cut: wrapped cuts of the other encoding
+  // could split a character or overrun the wrap width.
+  if (wordWrap_) UndoObj().Clear();
   if (OwnerLoading() || Count() == 0) return;
   if (wordWrap_) {
     Rewrap(true);

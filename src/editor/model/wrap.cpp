@@ -99,35 +99,16 @@ char OneColumnAttribute(std::string_view s, std::size_t i, int n, const TColumnR
   return '1';
 }
 
-}  // namespace
-
-std::string StrToAttributes(std::string_view s, const TColumnRules& r, std::vector<int>* starts) {
+// Any encoding, with the start byte of each column: kept out of line so the
+// CP932 loop below stays as tight as it was.
+[[gnu::noinline]] std::string AttributesWithStarts(std::string_view s, const TColumnRules& r,
+                                                    std::vector<int>* starts) {
   const TDelimiters& d = Delims(r);
   const std::size_t limit = r.WordWrap ? static_cast<std::size_t>(r.WrapByte + 3) : 1000u;
-  // A character takes at most `widest` columns; the last one may pass the limit.
   const std::size_t widest = static_cast<std::size_t>(std::max(r.TabSpaceCount, 2));
   std::string a(std::min(limit, s.size() * widest) + widest, '\0');
   std::size_t c = 0;
   std::size_t i = 0;
-  if (r.Encoding == TextEncoding::Cp932 && !starts) {
-    while (i < s.size() && c < limit) {
-      unsigned char b = static_cast<unsigned char>(s[i]);
-      if (cp932::IsLeadByte(b) && i + 1 < s.size()) {
-        a[c++] = '4';
-        a[c++] = '5';
-        i += 2;
-        continue;
-      }
-      a[c++] = d.test(b) ? '2' : '1';
-      if (b == '\t') {
-        int w = TabWidthAt(static_cast<int>(c - 1), r);
-        for (int k = 1; k < w; ++k) a[c++] = '3';
-      }
-      ++i;
-    }
-    a.resize(c);
-    return a;
-  }
   if (starts) starts->clear();
   auto mark = [&](char ch) {
     a[c++] = ch;
@@ -152,6 +133,36 @@ std::string StrToAttributes(std::string_view s, const TColumnRules& r, std::vect
   }
   a.resize(c);
   if (starts) starts->push_back(static_cast<int>(i));
+  return a;
+}
+
+}  // namespace
+
+std::string StrToAttributes(std::string_view s, const TColumnRules& r, std::vector<int>* starts) {
+  if (r.Encoding != TextEncoding::Cp932 || starts) return AttributesWithStarts(s, r, starts);
+  const TDelimiters& d = Delims(r);
+  const std::size_t limit = r.WordWrap ? static_cast<std::size_t>(r.WrapByte + 3) : 1000u;
+  // A byte takes at most `widest` columns; the last one may pass the limit.
+  const std::size_t widest = static_cast<std::size_t>(std::max(r.TabSpaceCount, 2));
+  std::string a(std::min(limit, s.size() * widest) + widest, '\0');
+  std::size_t c = 0;
+  std::size_t i = 0;
+  while (i < s.size() && c < limit) {
+    unsigned char b = static_cast<unsigned char>(s[i]);
+    if (cp932::IsLeadByte(b) && i + 1 < s.size()) {
+      a[c++] = '4';
+      a[c++] = '5';
+      i += 2;
+      continue;
+    }
+    a[c++] = d.test(b) ? '2' : '1';
+    if (b == '\t') {
+      int w = TabWidthAt(static_cast<int>(c - 1), r);
+      for (int k = 1; k < w; ++k) a[c++] = '3';
+    }
+    ++i;
+  }
+  a.resize(c);
   return a;
 }
 
@@ -260,7 +271,7 @@ void TEditorAttributeArray::NewData(std::string_view text, std::string attribute
 // With starts, ByteIndex keeps the meaning the one-byte count gives it:
 // the end of the character, one less on a two-column character's first
 // column.
-void TEditorAttributeArray::SyncByteIndex() {
+[[gnu::noinline]] void TEditorAttributeArray::SyncByteIndex() {
   if (Position < 1 || Position > GetSize()) return;
   ByteIndex = EndAt(Position) - (Ch == '4' ? 1 : 0);
 }
@@ -270,24 +281,6 @@ int TEditorAttributeArray::EndAt(int pos) const {
   for (std::size_t q = static_cast<std::size_t>(pos); q < starts_.size(); ++q)
     if (starts_[q] != start) return starts_[q];
   return start + 1;
-}
-
-void TEditorAttributeArray::Next() {
-  if (Ch == '0') return;
-  ++Position;
-  Ch = AttrAt(Position);
-  if (!starts_.empty())
-    SyncByteIndex();
-  else if (Ch != '3')
-    ++ByteIndex;
-}
-
-void TEditorAttributeArray::Prior() {
-  if (Position <= 1) return;
-  if (starts_.empty() && Ch != '3') --ByteIndex;
-  --Position;
-  Ch = AttrAt(Position);
-  if (!starts_.empty()) SyncByteIndex();
 }
 
 int TEditorAttributeArray::BytesThrough() const {

@@ -122,8 +122,22 @@ class TEditorAttributeArray {
   // tab's fill and a double-byte character's second half is one byte.
   void NewData(std::string_view text, std::string attributes, std::vector<int> starts = {});
   int GetSize() const { return static_cast<int>(attrs_.size()); }
-  void Next();
-  void Prior();
+  void Next() {
+    if (Ch == '0') return;
+    ++Position;
+    Ch = AttrAt(Position);
+    if (!starts_.empty())
+      SyncByteIndex();
+    else if (Ch != '3')
+      ++ByteIndex;
+  }
+  void Prior() {
+    if (Position <= 1) return;
+    if (starts_.empty() && Ch != '3') --ByteIndex;
+    --Position;
+    Ch = AttrAt(Position);
+    if (!starts_.empty()) SyncByteIndex();
+  }
   void SetPosition(int p);
   // Prior, and once more when that lands on a lead column.
   void StepBack();

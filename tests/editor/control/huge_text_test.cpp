@@ -71,6 +71,22 @@ TEST(HugeText, IndexesSelectAllAndCopy) {
   ed.e.CopyToClipboard();
   EXPECT_EQ(static_cast<std::int64_t>(ed.p.clip.size()), TEditor::kMaxClipboardBytes);
   EXPECT_EQ(ed.p.refusals.size(), 3u);
+  ed.p.clip.clear();
+  ed.p.clip.shrink_to_fit();
+
+  // A drag-move over more than 2 GiB of rows: from the first row to the end.
+  ed.e.SetTopRow(0);
+  ed.Select(0, 0, 0, 3);
+  ed.e.MouseDown(mbLeft, 0, ed.At(0, 1));
+  ed.e.MouseMove(0, ed.At(0, 6), true);
+  ASSERT_EQ(ed.e.SelDragState(), sdDragging);
+  ed.e.SetTopRow(kRows - 1);
+  ed.e.MouseMove(0, ed.At(kRows, 3), true);
+  ed.e.MouseUp(mbLeft, 0, ed.At(kRows, 3));
+  EXPECT_EQ(ed.e.TextLength(), total);
+  EXPECT_EQ(ed.e.List().ListStr(kRows), "endxxx");
+  EXPECT_EQ(ed.e.List().ListStr(0).size(), static_cast<std::size_t>(kRow - 5));
+  EXPECT_EQ(ed.e.SelStart(), total);
 }
 
 TEST(HugeText, SelectAllOnALastRowWiderThanTheColumnLimit) {

@@ -135,6 +135,47 @@ TEST(BlockPositions, PositionInsideLeadingSpaceMovesWithIt) {
   EXPECT_EQ(ed.e.GetSelText(), " abc\r\n  def");
 }
 
+// A space that widens a tab after it would make the row reach the wrap
+// column and wrap into one row more; the row is left alone, so the rows
+// below keep their numbers and the selection stays on its text.
+TEST(BlockPositions, IndentNeverMakesARowWrap) {
+  Ed ed;
+  ed.e.SetWordWrap(true);
+  ed.e.WrapOption().SetWrapByte(20);
+  ed.e.Caret().SetTabSpaceCount(2);
+  ed.Set("a\tbcdefghijklmnopq\r\n\x8a\xbf\x8a\xbf\x8a\xbf\r\nxxxxx\r\n");
+  ed.Select(2, 3, 0, 0);
+  ed.e.SelIndent();
+  EXPECT_EQ(ed.Text(), "a\tbcdefghijklmnopq\r\n \x8a\xbf\x8a\xbf\x8a\xbf\r\n xxxxx\r\n");
+  EXPECT_EQ(ed.e.GetSelText(), "a\tbcdefghijklmnopq\r\n \x8a\xbf\x8a\xbf\x8a\xbf\r\n xxx");
+}
+
+// In UTF-8 a mark that stood alone at the row start rides on the inserted
+// space: the selection starts past that character, never inside it.
+TEST(BlockPositions, Utf8MarkAtTheRowStartJoinsTheSpace) {
+  Ed ed;
+  ed.e.Lines().SetEncoding(TextEncoding::Utf8);
+  ed.Set("\xcc\x81x\r\nabc\r\n");
+  ed.Select(0, 0, 1, 2);
+  ed.e.SelIndent();
+  EXPECT_EQ(ed.Text(), " \xcc\x81x\r\n abc\r\n");
+  EXPECT_EQ(ed.e.GetSelText(), "x\r\n ab");
+}
+
+// A box put over a stream selection of several rows replaces all of them.
+TEST(BoxPaste, OverAStreamSelectionOfSeveralRows) {
+  Ed ed("aaa\r\nbbb\r\nccc\r\nddd\r\n");
+  ed.Select(0, 1, 2, 1);
+  ed.e.SetSelTextBox("q");
+  EXPECT_EQ(ed.Text(), "aqcc\r\nddd\r\n");
+  ed.Set("aaa\r\nbbb\r\nccc\r\nddd\r\n");
+  ed.Select(0, 1, 2, 1);
+  ed.e.SetSelTextBox("1\r\n2\r\n3");
+  EXPECT_EQ(ed.Text(), "a1cc\r\nd2dd\r\n 3\r\n");
+  ed.e.Undo();
+  EXPECT_EQ(ed.Text(), "aaa\r\nbbb\r\nccc\r\nddd\r\n");
+}
+
 // A row selection from the margin on a last row wider than the column
 // limit leaves the caret inside the limit, as the End key does.
 TEST(RowSelection, LongLastRowKeepsTheCaretInsideTheLimit) {

@@ -7,6 +7,7 @@
 
 #include "editor/model/search.h"
 #include "editor/model/wrap.h"
+#include "test_client.h"
 
 namespace tolvan {
 namespace {
@@ -111,6 +112,27 @@ TEST(Utf8Wrap, LineBreakingRulesMatchCharacters) {
   r.WordBreak = true;
   // A wide character is a break point; the cut never splits it.
   EXPECT_EQ(Cut(A(40) + "\xE3\x81\x82" + A(100), r).front(), 43);
+}
+
+// Undo restores rows as they were cut; after a change of encoding those cuts
+// may split a character, so the history goes, even on an empty store.
+TEST(Utf8Wrap, ChangingTheEncodingDropsCutsOfTheOther) {
+  test::Fixture f;
+  TEditorScreenStrings& s = *f.store;
+  s.SetWordWrap(true);
+  s.WrapOption().SetWrapByte(20);
+  s.UpdateList(0, 0, A(19, 'b') + kE + "bbbb");
+  ASSERT_EQ(s.ListStr(1), "\xCC\x81" "bbbb");  // fine in CP932
+  s.UpdateList(0, s.Count(), "");
+  s.SetEncoding(TextEncoding::Utf8);
+  s.Undo();
+  for (int r = 0; r < s.Count(); ++r) {
+    const std::string_view row = s.ListStr(r);
+    EXPECT_FALSE(!row.empty() && utf8::ZeroWidthAt(row, 0)) << r;
+  }
+  // Loaded again, the mark stays with its e.
+  s.UpdateList(0, s.Count(), A(19, 'b') + kE + "bbbb");
+  EXPECT_EQ(s.ListStr(0), A(19, 'b') + kE);
 }
 
 // A plain scan for the first match that starts and ends on a character
