@@ -98,8 +98,9 @@ class BenchHost : public TEditorWindowHost {
   void UnregisterEditor(TEditorWindowRef*) override {}
   QStringList& FindHistory() override { return find_; }
   QStringList& ReplaceHistory() override { return replace_; }
-  TPreviewContext PreviewContext() const override {
+  TPreviewContext PreviewContext(TextEncoding e) const override {
     TPreviewContext c;
+    c.Encoding = e;
     c.AwkPath = kGawk;
     c.FirstSelectedInput = sample_;
     return c;

@@ -91,7 +91,7 @@ unsigned char TFountainParser::At(int offset) const {
 
 void TFountainParser::StepChar() {
   if (FP >= FEnd) return;
-  if (cp932::IsLeadByte(Cur()) && FP + 1 < FEnd) FP += 2;
+  if (FEncoding == TextEncoding::Cp932 && cp932::IsLeadByte(Cur()) && FP + 1 < FEnd) FP += 2;
   else ++FP;
 }
 
@@ -379,6 +379,24 @@ void TFountainParser::DBKanjiProc() {
     ++FP;
     if (Cur() >= 0x40) ++FP;
   }
+}
+
+void TFountainParser::NonAsciiRunProc() {
+  FToken = toDBKanji;
+  while (Cur() >= 0x80) ++FP;
+}
+
+void TFountainParser::SetEncoding(TextEncoding e) {
+  if (e == FEncoding) return;
+  FEncoding = e;
+  if (e == TextEncoding::Cp932) {
+    InitMethodTable();  // the derived class's, bound again
+    return;
+  }
+  for (int c = 0x80; c < 256; ++c) FMethodTable[static_cast<std::size_t>(c)] = &Invoke<&TFountainParser::NonAsciiRunProc>;
+  // A token continued from a wrapped row.
+  for (std::uint8_t k : {toDBSymbol, toDBInt, toDBAlpha, toDBHira, toDBKana, toDBKanji, toKanaSymbol, toKana})
+    FTokenMethodTable[k] = &Invoke<&TFountainParser::NonAsciiRunProc>;
 }
 
 void TFountainParser::KanaSymbolProc() {

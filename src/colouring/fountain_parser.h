@@ -59,6 +59,12 @@ class TFountainParser : public TRowStateParser {
   void NewData(std::string&& S, const TRowAttributeData& Data) = delete;
   virtual std::uint8_t NextToken();
   void LastTokenBracket(int Index, const TRowSource& List, TRowAttributeData& Data) override;
+  // CP932 pairs a lead byte with its trail. In UTF-8 no byte of a
+  // multi-byte character is ASCII: a run of bytes above 0x7F is one token
+  // (kind toDBKanji, the double-byte colour) and a step is one byte, so a
+  // quote or a backslash after such a character is never taken as its trail.
+  void SetEncoding(TextEncoding e) override;
+  TextEncoding Encoding() const { return FEncoding; }
   // The colour of the current token; none (nullptr) paints in the defaults.
   virtual TFountainColor* TokenToFountainColor();
 
@@ -99,6 +105,7 @@ class TFountainParser : public TRowStateParser {
   virtual void DBSymbolProc();
   virtual void DBProc();
   virtual void DBKanjiProc();
+  void NonAsciiRunProc();
   virtual void KanaSymbolProc();
   virtual void KanaProc();
   virtual void SymbolProc();
@@ -153,6 +160,7 @@ class TFountainParser : public TRowStateParser {
   std::uint8_t FToken = 0;
   const char* FTokenPtr = FBuffer;
   std::int32_t FWrappedByte = 0;
+  TextEncoding FEncoding = TextEncoding::Cp932;
 
  private:
   std::string FJoined;  // the row, and the row after it when it is wrapped

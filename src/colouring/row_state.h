@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding.h"
+
 namespace tolvan {
 
 enum TRowAttribute : std::uint8_t { raCrlf = 0, raWrapped = 1, raEof = 2, raInvalid = 3 };
@@ -53,6 +55,8 @@ class TRowStateParser {
  public:
   virtual ~TRowStateParser() = default;
   virtual void LastTokenBracket(int Index, const TRowSource& List, TRowAttributeData& Data) = 0;
+  // The encoding of the rows read from now on (CP932 until told).
+  virtual void SetEncoding(TextEncoding) {}
 };
 
 // A colouring scheme as the row store sees it: something that makes a

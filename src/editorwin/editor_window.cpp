@@ -7,10 +7,17 @@
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QPainter>
+#include <QActionGroup>
+#include <QLabel>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QWheelEvent>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -23,6 +30,8 @@
 #include "editor/view/editor_font.h"
 #include "editorwin/editor_window_logic.h"
 #include "settings/settings.h"
+
+#include <algorithm>
 
 #include "editorwin/find_replace.h"
 #include "editorwin/font_dialog.h"
@@ -61,6 +70,28 @@ TEditorFileChoosers* g_choosers = nullptr;
 std::filesystem::path FsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString Suffix(const QString& ext) { return ext.startsWith('.') ? ext.mid(1) : ext; }
+
+TextEncoding OtherEncoding(TextEncoding e) {
+  return e == TextEncoding::Utf8 ? TextEncoding::Cp932 : TextEncoding::Utf8;
+}
+
+QString EncodingText(TextEncoding e) { return QString::fromLatin1(EncodingName(e)); }
+
+// False, with the reason, when path cannot be opened for reading as a
+// regular file.
+bool CanReadFile(const std::filesystem::path& path, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    reason = FileErrorReason(errno);
+    return false;
+  }
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  ::close(fd);
+  if (!regular) reason = FileErrorReason(err);
+  return regular;
+}
 
 QFont Styled(QFont font, TFontStyles styles) {
   font.setBold(styles & FontStyleBit(fsBold));
@@ -190,10 +221,6 @@ void TfrmEditor::ConfigureControl() {
   c.SetWordWrap(false);
   TEditorWrapOption& wrap = c.WrapOption();
   wrap.SetWrapByte(80);
-  wrap.SetFollowStr(ToCp932Lossy(QString::fromUtf8(
-      "、。，．・？！゛゜ヽヾゝゞ々ー）］｝」』!),.:;?]}｡｣､･ｰﾞﾟ")));
-  wrap.SetLeadStr(ToCp932Lossy(QString::fromUtf8("（［｛「『([{｢")));
-  wrap.SetPunctuationStr(ToCp932Lossy(QString::fromUtf8("、。，．,.｡､")));
   wrap.SetFollowRetMark(false);
   wrap.SetFollowPunctuation(false);
   wrap.SetLeading(false);
@@ -289,15 +316,10 @@ void TfrmEditor::ApplyEditorKeys(const QString& fontName, int fontSize, int line
 
 bool TfrmEditor::LoadFile() {
   if (!filePath_.isEmpty()) {
-    try {
-      editor_->Editor().Lines().LoadFromFile(FsPath(filePath_));
-      lineEnd_ = FileLineEnd(FsPath(filePath_));
-    } catch (const std::exception& e) {
-      Messages().Exception(parentWidget(), QFile::decodeName(e.what()));
-      return false;
-    }
+    if (!ReadFileIntoControl(std::nullopt)) return false;
     setWindowTitle(filePath_);
   } else {
+    SetDocumentEncoding(ReadEncoding(IniFile(host_.SettingsFile()), kSectionEditor, "NewEncoding"));
     setWindowTitle(QString::fromUtf8("新規ファイル"));
   }
   // Screen readers name the text area after the window's file.
@@ -305,6 +327,145 @@ bool TfrmEditor::LoadFile() {
   editor_->Editor().SetModified(false);
   RefreshCommands();
   return true;
+}
+
+bool TfrmEditor::ReadFileIntoControl(std::optional<TextEncoding> forced) {
+  QWidget* parent = isVisible() ? this : parentWidget();
+  const std::filesystem::path path = FsPath(filePath_);
+  // Refused before the control is touched: a reopen must not empty a text
+  // whose file has gone.
+  std::string unreadable;
+  if (!CanReadFile(path, unreadable)) {
+    Messages().Exception(parent, QString::fromUtf8("ファイル %1 を開けません。%2").arg(filePath_, QString::fromStdString(unreadable)));
+    return false;
+  }
+  const TFileText found = DetectFileText(path);
+  TextEncoding e;
+  if (forced)
+    e = *forced;
+  else if (found.Text.ascii)  // the same bytes in either: the setting for new scripts decides
+    e = ReadEncoding(IniFile(host_.SettingsFile()), kSectionEditor, "NewEncoding");
+  else
+    e = found.Text.encoding;
+  // The mark is no text: it is kept aside and written back on save. Read as
+  // CP932, its bytes are text and stay as they are.
+  const bool bom = e == TextEncoding::Utf8 && found.Text.bom;
+  TEditorStrings& lines = editor_->Editor().Lines();
+  if (bom) {
+    auto text = std::make_shared<std::string>();
+    if (!ReadWholeFile(path, *text)) {
+      const int err = errno;
+      Messages().Exception(parent, QString::fromUtf8("ファイル %1 を開けません。%2")
+                                       .arg(filePath_, QString::fromStdString(FileErrorReason(err))));
+      return false;
+    }
+    // As the model's own reading does: a Ctrl-Z as the very last byte is the
+    // old end-of-file mark, not text.
+    if (!text->empty() && text->back() == '\x1A') text->pop_back();
+    text->erase(0, std::min(text->size(), kUtf8Bom.size()));
+    // The encoding first: the rows are measured in it.
+    SetDocumentEncoding(e);
+    lines.LoadFromText(std::shared_ptr<const std::string>(std::move(text)));
+  } else {
+    const TextEncoding before = lines.Encoding();
+    try {
+      SetDocumentEncoding(e);
+      lines.LoadFromFile(path);
+    } catch (const std::exception& ex) {
+      SetDocumentEncoding(before);
+      Messages().Exception(parent, QFile::decodeName(ex.what()));
+      return false;
+    }
+  }
+  bom_ = bom;
+  lineEnd_ = found.End;
+  ShowEncoding();
+  return true;
+}
+
+void TfrmEditor::SetDocumentEncoding(TextEncoding e) {
+  TEditor& c = editor_->Editor();
+  c.Lines().SetEncoding(e);
+  // The word-wrap lists are characters, held in the document's encoding.
+  TEditorWrapOption& wrap = c.WrapOption();
+  auto encoded = [e](const char* utf8) { return Encode(e, QString::fromUtf8(utf8)).value_or(std::string()); };
+  wrap.SetFollowStr(encoded("、。，．・？！゛゜ヽヾゝゞ々ー）］｝」』!),.:;?]}｡｣､･ｰﾞﾟ"));
+  wrap.SetLeadStr(encoded("（［｛「『([{｢"));
+  wrap.SetPunctuationStr(encoded("、。，．,.｡､"));
+  ShowEncoding();
+}
+
+void TfrmEditor::ShowEncoding() {
+  if (!lblEncoding) return;
+  const TextEncoding e = Encoding();
+  lblEncoding->setText(EncodingText(e) + (e == TextEncoding::Utf8 && bom_ ? QStringLiteral(" (BOM)") : QString()));
+  lblLineEnd->setText(QString::fromLatin1(LineEndName(lineEnd_)));
+  const QString other = EncodingText(OtherEncoding(e));
+  mnuEncodingReopen->setText(QString::fromUtf8("%1 として開き直す(&R)").arg(other));
+  mnuEncodingReopen->setEnabled(!filePath_.isEmpty());
+  mnuEncodingConvert->setText(QString::fromUtf8("%1 に変換(&C)").arg(other));
+  mnuLineEndCrLf->setChecked(lineEnd_ == LineEnd::CrLf);
+  mnuLineEndLf->setChecked(lineEnd_ == LineEnd::Lf);
+  mnuLineEndCr->setChecked(lineEnd_ == LineEnd::Cr);
+}
+
+bool TfrmEditor::ReopenAsOtherEncoding() {
+  if (filePath_.isEmpty()) return false;
+  const TextEncoding other = OtherEncoding(Encoding());
+  if (Modified()) {
+    Messages().Error(this, QString::fromUtf8("このファイルは変更されているので、%1 として開き直せません。"
+                                             "変更を保存するか元に戻してから開き直してください。")
+                               .arg(EncodingText(other)));
+    return false;
+  }
+  if (!ReadFileIntoControl(other)) return false;
+  editor_->Editor().SetModified(false);
+  RefreshCommands();
+  return true;
+}
+
+bool TfrmEditor::ConvertToOtherEncoding() {
+  TEditor& c = editor_->Editor();
+  const TextEncoding from = Encoding();
+  const TextEncoding to = OtherEncoding(from);
+  const std::string text = c.Lines().GetTextStr();
+  EncodeResult converted = Convert(from, to, text);
+  if (!converted.ok) {
+    const std::size_t at = std::min(converted.failedIndex, text.size());
+    const long long line = 1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    QString why;
+    if (at < text.size() && IsValidChar(from, text, at)) {
+      const QString ch = ToQString(from, std::string_view(text).substr(at, CharLength(from, text, at)));
+      why = QString::fromUtf8("%1 行目の「%2」は %3 で表せない文字なので、%3 に変換できません。")
+                .arg(line)
+                .arg(ch, EncodingText(to));
+    } else {
+      why = QString::fromUtf8("%1 行目のバイト 0x%2 は %3 の文字として正しくないので、%4 に変換できません。")
+                .arg(line)
+                .arg(static_cast<unsigned char>(at < text.size() ? text[at] : 0), 2, 16, QLatin1Char('0'))
+                .arg(EncodingText(from), EncodingText(to));
+    }
+    Messages().Error(this, why);
+    return false;
+  }
+  const int row = c.Row();
+  SetDocumentEncoding(to);
+  // A new text: the undo list goes with the old one.
+  c.Lines().SetTextStr(converted.bytes);
+  c.SetRowCol(std::min(row, std::max(0, c.List().Count() - 1)), 0);
+  c.SetModified(true);
+  ShowEncoding();
+  RefreshCommands();
+  return true;
+}
+
+void TfrmEditor::SetFileLineEnd(LineEnd e) {
+  if (e != lineEnd_) {
+    lineEnd_ = e;
+    editor_->Editor().SetModified(true);
+    RefreshCommands();
+  }
+  ShowEncoding();
 }
 
 // ---------------------------------------------------------------- menus
@@ -359,6 +520,29 @@ void TfrmEditor::BuildMenusAndToolBar() {
   QMenu* setting = menuBar()->addMenu(QString::fromUtf8("設定"));
   setting->setObjectName("mnuSetting");
   mnuSettingColor = act(setting, "mnuSettingColor", "エディタ設定", [this] { ShowFontDialog(); });
+
+  mnuEncoding = menuBar()->addMenu(QString::fromUtf8("文字コード(&K)"));
+  mnuEncoding->setObjectName("mnuEncoding");
+  mnuEncodingReopen = act(mnuEncoding, "mnuEncodingReopen", "開き直す(&R)", [this] { ReopenAsOtherEncoding(); });
+  mnuEncodingConvert = act(mnuEncoding, "mnuEncodingConvert", "変換(&C)", [this] { ConvertToOtherEncoding(); });
+  mnuEncoding->addSeparator();
+  auto* ends = new QActionGroup(this);
+  auto lineEnd = [&](const char* name, const char* caption, LineEnd e) {
+    QAction* a = act(mnuEncoding, name, caption, [this, e] { SetFileLineEnd(e); });
+    a->setCheckable(true);
+    ends->addAction(a);
+    return a;
+  };
+  mnuLineEndCrLf = lineEnd("mnuLineEndCrLf", "改行 CR LF(&W)", LineEnd::CrLf);
+  mnuLineEndLf = lineEnd("mnuLineEndLf", "改行 LF(&L)", LineEnd::Lf);
+  mnuLineEndCr = lineEnd("mnuLineEndCr", "改行 CR(&M)", LineEnd::Cr);
+
+  lblEncoding = new QLabel(this);
+  lblEncoding->setObjectName("lblEncoding");
+  lblLineEnd = new QLabel(this);
+  lblLineEnd->setObjectName("lblLineEnd");
+  statusBar()->addPermanentWidget(lblEncoding);
+  statusBar()->addPermanentWidget(lblLineEnd);
 
   ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
   ToolBar1->setObjectName("ToolBar1");
@@ -436,7 +620,8 @@ bool TfrmEditor::WriteTo(const QString& path) {
   // not write is refused and left as it was.
   // With the line end the file was opened with: a file with LF ends is not
   // rewritten whole.
-  const std::string bytes = WithLineEnd(editor_->Editor().Lines().GetTextStr(), lineEnd_);
+  std::string bytes = WithLineEnd(editor_->Editor().Lines().GetTextStr(), lineEnd_);
+  if (bom_ && Encoding() == TextEncoding::Utf8) bytes.insert(0, kUtf8Bom);
   SaveReport report;
   if (SaveFile(FsPath(path), bytes, &report)) return true;
   const int err = errno;
@@ -451,6 +636,7 @@ void TfrmEditor::SetFileName(const QString& path) {
   filePath_ = path;
   setWindowTitle(path);
   editor_->setAccessibleName(path);
+  ShowEncoding();
 }
 
 bool TfrmEditor::Save() {
@@ -560,7 +746,7 @@ bool TfrmEditor::PreviewShown() const { return preview_ && preview_->Active(); }
 void TfrmEditor::TogglePreview() {
   if (!preview_) {
     preview_ = new TPreviewPane(
-        *editor_, [this] { return host_.PreviewContext(); },
+        *editor_, [this] { return host_.PreviewContext(Encoding()); },
         [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, split_);
     split_->addWidget(preview_);
     preview_->hide();
@@ -599,8 +785,17 @@ void TfrmEditor::DrawLine(QPainter& painter, const TDrawLineInfo& info) {
 
 void TfrmEditor::DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info) {
   if (info.Selected) return;
-  const std::vector<TOverdrawRun> runs = OverdrawRuns(info.LineStr);
+  const TextEncoding e = Encoding();
+  const std::vector<TOverdrawRun> runs = OverdrawRuns(info.LineStr, e);
   if (runs.empty()) return;
+  // Columns of the runs: bytes in CP932, counted through the text in UTF-8.
+  std::size_t colPos = 0, col = 0;
+  auto columnOf = [&](std::size_t pos) {
+    if (e == TextEncoding::Cp932) return pos;
+    col += DisplayWidth(e, info.LineStr.substr(colPos, pos - colPos));
+    colPos = pos;
+    return col;
+  };
   const TEditorRenderer& r = editor_->Renderer();
   const int w = editor_->Editor().ColWidth();
   const QColor text = ToQColor(r.FontColor());
@@ -631,7 +826,7 @@ void TfrmEditor::DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info) 
     painter.setFont(Styled(r.Font(), style));
     painter.setPen(pen);
     painter.setBrush(brush);
-    r.DrawTextRect(painter, info.Rect, info.X + run.Pos * w, info.Y,
+    r.DrawTextRect(painter, info.Rect, info.X + static_cast<int>(columnOf(static_cast<std::size_t>(run.Pos))) * w, info.Y,
                    info.LineStr.substr(static_cast<std::size_t>(run.Pos), static_cast<std::size_t>(run.Len)), true);
   }
   painter.restore();

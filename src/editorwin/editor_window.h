@@ -12,13 +12,18 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include "core/encoding.h"
 
 #include "editor/view/editor_widget.h"
 #include "editorwin/editor_windows.h"
 #include "editorwin/preview_pane.h"
 
 class QAction;
+class QActionGroup;
 class QDialog;
+class QLabel;
 class QMenu;
 class QSplitter;
 class QToolBar;
@@ -42,9 +47,9 @@ class TEditorWindowHost {
   // Shared by every editor window, for the find and replace boxes.
   virtual QStringList& FindHistory() = 0;
   virtual QStringList& ReplaceHistory() = 0;
-  // What the preview runs with (gawk, options, locale, the selected input),
-  // read afresh for every run.
-  virtual TPreviewContext PreviewContext() const { return {}; }
+  // What the preview runs with (gawk, options, locale, the selected input)
+  // for a script in encoding e, read afresh for every run.
+  virtual TPreviewContext PreviewContext(TextEncoding) const { return {}; }
 };
 
 // The editor window's file choosers, replaceable so tests never block on a
@@ -110,6 +115,23 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   // The row hook: redraws the runs of OverdrawRuns over a painted row.
   void DrawLine(QPainter& painter, const TDrawLineInfo& info);
 
+  // The document's encoding, whether its file opens with a UTF-8 byte-order
+  // mark, and the line end it is saved with.
+  TextEncoding Encoding() const { return editor_->Editor().Lines().Encoding(); }
+  bool Bom() const { return bom_; }
+  LineEnd LineEnding() const { return lineEnd_; }
+  // Reads the unmodified file again as the other encoding. A modified text
+  // is kept and the user told why nothing happened. False when nothing was
+  // reopened.
+  bool ReopenAsOtherEncoding();
+  // The text in the other encoding. Refused, with a message naming the
+  // character and its line, when a character cannot be carried over.
+  // Clears the undo list (an undo would put bytes of one encoding into a
+  // text of the other) and marks the text modified.
+  bool ConvertToOtherEncoding();
+  // The line end the text is saved with from now on; marks it modified.
+  void SetFileLineEnd(LineEnd e);
+
   // Opens or closes the preview pane (ツール → プレビュー, F5).
   void TogglePreview();
   // The pane once it has been opened, else nullptr.
@@ -128,12 +150,18 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   void BuildDisplayScheme();
   void ApplyEditorKeys(const QString& fontName, int fontSize, int lineSpace, int tabSpace);
   bool LoadFile();
+  // Reads the file into the control in the given encoding, or in the
+  // detected one when none is given; false (shown) when unreadable.
+  bool ReadFileIntoControl(std::optional<TextEncoding> forced);
+  void SetDocumentEncoding(TextEncoding e);
+  void ShowEncoding();
   bool WriteTo(const QString& path);
   void SetFileName(const QString& path);
 
   TEditorWindowHost& host_;
   QString filePath_;
   LineEnd lineEnd_ = LineEnd::CrLf;  // of the file as opened; new scripts CR LF
+  bool bom_ = false;                 // written before UTF-8 text
   QString scriptExt_;
   int fontSize_ = 12;
   // Asked of the clipboard only when it changes: on X11 every question is a
@@ -171,6 +199,16 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QAction* mnuToolToUnk1 = nullptr;
   QAction* mnuToolPreview = nullptr;
   QAction* mnuSettingColor = nullptr;
+  QMenu* mnuEncoding = nullptr;
+  QAction* mnuEncodingReopen = nullptr;
+  QAction* mnuEncodingConvert = nullptr;
+  QAction* mnuLineEndCrLf = nullptr;
+  QAction* mnuLineEndLf = nullptr;
+  QAction* mnuLineEndCr = nullptr;
+  // The status bar: the encoding ("UTF-8", "UTF-8 (BOM)", "CP932") and the
+  // line end ("CRLF", "LF", "CR").
+  QLabel* lblEncoding = nullptr;
+  QLabel* lblLineEnd = nullptr;
   QToolBar* ToolBar1 = nullptr;
   QAction* btnOpen = nullptr;
   QAction* btnSave = nullptr;

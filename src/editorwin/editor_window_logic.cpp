@@ -1,9 +1,14 @@
 #include "editorwin/editor_window_logic.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 
 #include "core/codepage.h"
+
 
 namespace tolvan {
 
@@ -23,12 +28,77 @@ std::string WithLineEnd(std::string text, LineEnd e) {
   return text;
 }
 
-LineEnd FileLineEnd(const std::filesystem::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::string head(64 * 1024, '\0');
-  f.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, f.gcount())));
-  return DetectLineEnd(head);
+TFileText DetectFileText(const std::filesystem::path& path) {
+  TFileText out;
+  out.Text.ascii = true;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return out;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return out;
+  }
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::string piece;
+  bool first = true, utf8 = false, decided = false, endKnown = false, pendingCr = false;
+  for (;;) {
+    const std::size_t kept = piece.size();
+    piece.resize(kept + kPiece);
+    ssize_t n;
+    do n = ::read(fd, piece.data() + kept, kPiece);
+    while (n < 0 && errno == EINTR);
+    piece.resize(kept + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    const bool last = n <= 0;
+    // The first line end, which may lie past the first piece.
+    if (!endKnown) {
+      if (pendingCr) {
+        out.End = !piece.empty() && piece[0] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+        endKnown = true;
+      } else if (const std::size_t k = piece.find_first_of("\r\n"); k != std::string::npos) {
+        if (piece[k] == '\r' && k + 1 == piece.size() && !last) {
+          pendingCr = true;
+        } else {
+          out.End = DetectLineEnd(std::string_view(piece).substr(k));
+          endKnown = true;
+        }
+      }
+    }
+    if (first && !decided) {
+      first = false;
+      if (std::string_view(piece).starts_with(kUtf8Bom)) {
+        out.Text = DetectedText{TextEncoding::Utf8, true, false};
+        decided = true;
+      }
+    }
+    // A UTF-8 sequence cut at the piece's end goes on with the next piece.
+    std::size_t cut = piece.size();
+    if (!decided) {
+      if (!last) {
+        for (std::size_t j = piece.size(); j > 0 && j + 3 > piece.size(); --j) {
+          const auto b = static_cast<unsigned char>(piece[j - 1]);
+          if (b < 0x80) break;
+          if (b >= 0xC0) {
+            cut = j - 1;
+            break;
+          }
+        }
+      }
+      const DetectedText d = DetectEncoding(std::string_view(piece).substr(0, cut));
+      if (!d.ascii) {
+        if (d.encoding == TextEncoding::Cp932) {
+          out.Text = DetectedText{TextEncoding::Cp932, false, false};
+          decided = true;
+        } else {
+          utf8 = true;
+        }
+      }
+    }
+    piece.erase(0, cut);
+    if (last || (decided && endKnown)) break;
+  }
+  ::close(fd);
+  if (!decided && utf8) out.Text = DetectedText{TextEncoding::Utf8, false, false};
+  return out;
 }
 
 const char* const kScriptTemplateLines[7] = {"BEGIN{", "", "}", "{", "}", "END{", "}"};
@@ -66,17 +136,25 @@ std::string ToggleComment(std::string_view selected) {
   return out;
 }
 
-std::vector<TOverdrawRun> OverdrawRuns(std::string_view row) {
+std::vector<TOverdrawRun> OverdrawRuns(std::string_view row, TextEncoding e) {
   std::vector<TOverdrawRun> runs;
   const int n = static_cast<int>(row.size());
   auto at = [&](int i) { return static_cast<unsigned char>(row[static_cast<std::size_t>(i)]); };
+  auto length = [&](int i) { return static_cast<int>(CharLength(e, row, static_cast<std::size_t>(i))); };
+  const bool utf8 = e == TextEncoding::Utf8;
   int p = 0;
   while (p < n) {
     const unsigned char b = at(p);
-    if (cp932::IsLeadByte(b)) {
-      const int len = p + 1 < n ? 2 : 1;
+    const int len = length(p);
+    // CP932: a double-byte character, or a lead byte whose trail went to
+    // the next row (half-width katakana are single bytes and stay). UTF-8:
+    // anything not ASCII, a letter with a combining mark joined to it
+    // included; a stray byte is one.
+    const bool flagged = utf8 ? b >= 0x80 || (len > 1 && b != '#' && b != '"' && b != '/' && b != '$')
+                              : len > 1 || cp932::IsLeadByte(b);
+    if (flagged) {
       runs.push_back({p, len, TOverdrawKind::Dbcs});
-      p += 2;
+      p += len;
     } else if (b == '#') {
       runs.push_back({p, n - p, TOverdrawKind::Comment});
       break;
@@ -86,9 +164,8 @@ std::vector<TOverdrawRun> OverdrawRuns(std::string_view row) {
       if (s >= n) break;
       p = s;
       while (p < n && at(p) != b) {
-        // A trail byte 0x5C is no backslash: a double-byte character is one.
-        if (at(p) == '\\' || cp932::IsLeadByte(at(p))) ++p;
-        ++p;
+        // A character is whole: a CP932 trail byte 0x5C is no backslash.
+        p += at(p) == '\\' ? 2 : length(p);
       }
       if (p > n) p = n;
       if (p > s) runs.push_back({s, p - s, b == '"' ? TOverdrawKind::Str : TOverdrawKind::Plain});

@@ -19,9 +19,17 @@ namespace tolvan {
 // ends made e: rows never hold a CR or LF of their own, so every CR LF is a
 // line end.
 std::string WithLineEnd(std::string crlfText, LineEnd e);
-// The line end of the file at path, from its first 64 KiB (core/encoding.h:
-// the first one found, CR LF when none or unreadable).
-LineEnd FileLineEnd(const std::filesystem::path& path);
+
+// What a file is, by DetectEncoding over its bytes, and its first line end
+// (DetectLineEnd over its first 64 KiB). The file is read a piece at a time
+// and no further than a piece that decides CP932, so the usual CP932 file
+// costs one piece. A file that cannot be read reads as empty: the caller's
+// own read reports why.
+struct TFileText {
+  DetectedText Text;
+  LineEnd End = LineEnd::CrLf;
+};
+TFileText DetectFileText(const std::filesystem::path& path);
 
 // What an untitled window shows.
 extern const char* const kScriptTemplateLines[7];
@@ -36,7 +44,7 @@ std::string ToggleComment(std::string_view selected);
 
 // How the row hook redraws a run of bytes.
 enum class TOverdrawKind {
-  Dbcs,     // a double-byte character in code: the text colour on red
+  Dbcs,     // a double-byte (CP932) or non-ASCII (UTF-8) character in code: the text colour on red
   Comment,  // the settings scheme's comment colour and style
   Str,      // the settings scheme's string colour and style
   Plain,    // black, no style (quotes, slashes, regular expressions, a stray $)
@@ -49,12 +57,13 @@ struct TOverdrawRun {
   bool operator==(const TOverdrawRun&) const = default;
 };
 
-// The runs redrawn over a painted row of CP932 bytes, in order: double-byte
-// characters in code, "#" to the end of the row, string bodies between
-// double quotes, regular expressions between slashes (a backslash escapes
-// the byte after it; double-byte characters are whole inside them too), and
-// a "$" that is last or not followed by a digit, a letter or "(".
-std::vector<TOverdrawRun> OverdrawRuns(std::string_view row);
+// The runs redrawn over a painted row, in order: characters in code that
+// are not ASCII (CP932: double-byte ones; half-width katakana are single
+// bytes and stay), "#" to the end of the row, string bodies between double
+// quotes, regular expressions between slashes (a backslash escapes the
+// byte after it; multi-byte characters are whole inside them too), and a
+// "$" that is last or not followed by a digit, a letter or "(".
+std::vector<TOverdrawRun> OverdrawRuns(std::string_view row, TextEncoding e = TextEncoding::Cp932);
 
 // The save dialog's filters for a script extension with its dot: shown as
 // "awk スクリプト(*.awk)" matching *.AWK (any letter case), and all files.

@@ -59,12 +59,12 @@ const TSearchOptions kDown = SearchBit(sfrDown);
 
 // ---- the find dialog ----
 
-TfrmFind::TfrmFind(std::string& findText, QStringList& findHistory, QWidget* owner)
-    : QDialog(owner), findText_(findText), history_(findHistory) {
+TfrmFind::TfrmFind(std::string& findText, QStringList& findHistory, QWidget* owner, TextEncoding e)
+    : QDialog(owner), findText_(findText), history_(findHistory), encoding_(e) {
   setObjectName("frmFind");
   setWindowTitle(QString::fromUtf8("検索"));
   Label1 = new QLabel(QString::fromUtf8("検索する語を入力してください:"), this);
-  ComboBox1 = HistoryBox(findHistory, ToQString(findText), this);
+  ComboBox1 = HistoryBox(findHistory, ToQString(e, findText), this);
   ComboBox1->setObjectName("ComboBox1");
   btnFind = new QPushButton("Find", this);
   btnFind->setObjectName("btnFind");
@@ -96,7 +96,7 @@ void TfrmFind::showEvent(QShowEvent* e) {
 void TfrmFind::btnFindClick() {
   if (!btnFind->isEnabled()) return;
   const QString text = ComboBox1->currentText();
-  std::optional<std::string> bytes = ToCp932(text);
+  std::optional<std::string> bytes = Encode(encoding_, text);
   if (!bytes) {  // nothing could match it; the text stays for correcting
     Messages().Beep();
     return;
@@ -109,17 +109,18 @@ void TfrmFind::btnFindClick() {
 // ---- the replace dialog ----
 
 TfrmReplace::TfrmReplace(std::string& findText, std::string& replaceText, bool& replaceAll,
-                         QStringList& findHistory, QStringList& replaceHistory, QWidget* owner)
+                         QStringList& findHistory, QStringList& replaceHistory, QWidget* owner, TextEncoding e)
     : QDialog(owner),
       findText_(findText),
       replaceText_(replaceText),
       replaceAll_(replaceAll),
       findHistory_(findHistory),
-      replaceHistory_(replaceHistory) {
+      replaceHistory_(replaceHistory),
+      encoding_(e) {
   setObjectName("frmReplace");
   setWindowTitle("frmReplace");
   Label1 = new QLabel(QString::fromUtf8("検索する語:"), this);
-  ComboBox1 = HistoryBox(findHistory, ToQString(findText), this);
+  ComboBox1 = HistoryBox(findHistory, ToQString(e, findText), this);
   ComboBox1->setObjectName("ComboBox1");
   Label2 = new QLabel(QString::fromUtf8("置換する語:"), this);
   ComboBox2 = HistoryBox(replaceHistory, QString(), this);
@@ -165,8 +166,8 @@ void TfrmReplace::Accept(bool all) {
   if (!(all ? btnReplaceAll : btnReplace)->isEnabled()) return;
   const QString find = ComboBox1->currentText();
   const QString replace = ComboBox2->currentText();
-  std::optional<std::string> findBytes = ToCp932(find);
-  std::optional<std::string> replaceBytes = ToCp932(replace);
+  std::optional<std::string> findBytes = Encode(encoding_, find);
+  std::optional<std::string> replaceBytes = Encode(encoding_, replace);
   if (!findBytes || !replaceBytes) {
     Messages().Beep();
     (findBytes ? ComboBox2 : ComboBox1)->setFocus();
@@ -198,32 +199,52 @@ TFindReplace::TFindReplace(TEditorWidget& editor, QStringList& findHistory, QStr
       replaceHistory_(replaceHistory),
       owner_(owner) {}
 
+TextEncoding TFindReplace::TextsEncoding() {
+  const TextEncoding e = editor_.Editor().Lines().Encoding();
+  if (e != textsEncoding_) {
+    for (std::string* t : {&FindText, &ReplaceText}) {
+      EncodeResult carried = Convert(textsEncoding_, e, *t);
+      *t = carried.ok ? std::move(carried.bytes) : std::string();
+    }
+    textsEncoding_ = e;
+  }
+  return e;
+}
+
 void TFindReplace::Find() {
   TEditor& ed = editor_.Editor();
+  const TextEncoding e = TextsEncoding();
   FindText = ed.GetSelText();
-  TfrmFind dlg(FindText, findHistory_, owner_);
+  TfrmFind dlg(FindText, findHistory_, owner_, e);
   if (ExecDialog(dlg) != QDialog::Accepted) return;
   ed.Search(FindText, kDown);
 }
 
-void TFindReplace::FindNext() { editor_.Editor().Search(FindText, kDown); }
+void TFindReplace::FindNext() {
+  TextsEncoding();
+  editor_.Editor().Search(FindText, kDown);
+}
 
-void TFindReplace::FindUp() { editor_.Editor().Search(FindText, 0); }
+void TFindReplace::FindUp() {
+  TextsEncoding();
+  editor_.Editor().Search(FindText, 0);
+}
 
 void TFindReplace::ReplaceHit() { editor_.Editor().SetSelTextBuf(ReplaceText); }
 
 bool TFindReplace::AskReplaceHit() {
   const QString text =
-      QString::fromUtf8("この文字列を ") + ToQString(ReplaceText) + QString::fromUtf8(" に置換しますか？");
+      QString::fromUtf8("この文字列を ") + ToQString(textsEncoding_, ReplaceText) + QString::fromUtf8(" に置換しますか？");
   return Messages().Ask(owner_, QMessageBox::Question, QString(), text, QMessageBox::Yes | QMessageBox::Cancel,
                         QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void TFindReplace::Replace() {
   TEditor& ed = editor_.Editor();
+  const TextEncoding e = TextsEncoding();
   FindText = ed.GetSelText();
   bool all = false;
-  TfrmReplace dlg(FindText, ReplaceText, all, findHistory_, replaceHistory_, owner_);
+  TfrmReplace dlg(FindText, ReplaceText, all, findHistory_, replaceHistory_, owner_, e);
   if (ExecDialog(dlg) != QDialog::Accepted) return;
   if (all) {
     ReplaceAll();
@@ -233,9 +254,10 @@ void TFindReplace::Replace() {
 }
 
 void TFindReplace::ReplaceNext() {
+  TextsEncoding();
   if (!editor_.Editor().Search(FindText, kDown)) {
     Messages().Show(owner_, QMessageBox::Information, QString(),
-                    ToQString(FindText) + QString::fromUtf8("は見つかりませんでした"));
+                    ToQString(textsEncoding_, FindText) + QString::fromUtf8("は見つかりませんでした"));
     return;
   }
   if (AskReplaceHit()) ReplaceHit();
@@ -244,8 +266,8 @@ void TFindReplace::ReplaceNext() {
 void TFindReplace::ReplaceAll() {
   TEditor& ed = editor_.Editor();
   TSearchOptions options = SearchBit(sfrDown) | SearchBit(sfrReplaceAll) | SearchBit(sfrReplaceConfirm);
-  const QString question = " " + ToQString(FindText) + " " + QString::fromUtf8("  を\r\n") + " " +
-                           ToQString(ReplaceText) + " " + QString::fromUtf8("  に 置き換えますか？");
+  const QString question = " " + ToQString(textsEncoding_, FindText) + " " + QString::fromUtf8("  を\r\n") + " " +
+                           ToQString(textsEncoding_, ReplaceText) + " " + QString::fromUtf8("  に 置き換えますか？");
   try {
     while (ed.Search(FindText, options)) {
       if (options & SearchBit(sfrReplaceConfirm)) {

@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "core/encoding.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -21,12 +23,13 @@ namespace tolvan {
 class TEditorWidget;
 
 // Asks for the text to find. The combo box starts with findText and lists
-// the history; Find writes findText (CP932) and adds a new text to the
-// history.
+// the history; Find writes findText (in the document's encoding e) and
+// adds a new text to the history.
 class TfrmFind : public QDialog {
   Q_OBJECT
  public:
-  TfrmFind(std::string& findText, QStringList& findHistory, QWidget* owner);
+  TfrmFind(std::string& findText, QStringList& findHistory, QWidget* owner,
+           TextEncoding e = TextEncoding::Cp932);
 
   void btnFindClick();
 
@@ -41,6 +44,7 @@ class TfrmFind : public QDialog {
  private:
   std::string& findText_;
   QStringList& history_;
+  TextEncoding encoding_;
 };
 
 // Asks for the text to find and its replacement; the two buttons say
@@ -49,7 +53,7 @@ class TfrmReplace : public QDialog {
   Q_OBJECT
  public:
   TfrmReplace(std::string& findText, std::string& replaceText, bool& replaceAll, QStringList& findHistory,
-              QStringList& replaceHistory, QWidget* owner);
+              QStringList& replaceHistory, QWidget* owner, TextEncoding e = TextEncoding::Cp932);
 
   void btnReplaceClick();
   void btnReplaceAllClick();
@@ -71,6 +75,7 @@ class TfrmReplace : public QDialog {
   bool& replaceAll_;
   QStringList& findHistory_;
   QStringList& replaceHistory_;
+  TextEncoding encoding_;
 };
 
 class TFindReplace {
@@ -83,7 +88,9 @@ class TFindReplace {
   void Replace();
   void ReplaceNext();
 
-  std::string FindText, ReplaceText;  // CP932
+  // In the document's encoding; carried over (or dropped when they cannot
+  // be) when the document changes encoding.
+  std::string FindText, ReplaceText;
 
   // Shows the dialogs modally; tests replace it to drive them.
   std::function<int(QDialog&)> ExecDialog;
@@ -92,6 +99,9 @@ class TFindReplace {
   void ReplaceAll();
   bool AskReplaceHit();
   void ReplaceHit();
+  // The document's encoding, the texts brought into it first.
+  TextEncoding TextsEncoding();
+  TextEncoding textsEncoding_ = TextEncoding::Cp932;
 
   TEditorWidget& editor_;
   QStringList& findHistory_;

@@ -178,8 +178,11 @@ void TPreviewPane::RunNow() {
   request.AwkPath = ctx.AwkPath;
   request.Options = *ctx.Options;
   request.Locale = ctx.Locale;
+  request.Encoding = ctx.Encoding;
   request.ScriptText = editor_.Editor().Lines().GetTextStr();
-  shownScriptName_ = ToCp932Lossy(scriptName_());
+  // Only matched against gawk's messages.
+  shownScriptName_ = ctx.Encoding == TextEncoding::Cp932 ? ToCp932Lossy(scriptName_())
+                                                          : Encode(ctx.Encoding, scriptName_()).value_or(std::string());
   request.ScriptName = shownScriptName_;
 
   QString note;
@@ -204,7 +207,7 @@ void TPreviewPane::RunNow() {
       if (nul >= 0) text.truncate(nul);
       if (text.isEmpty()) return refuse(U("クリップボードにテキストがありません！"));
       QString failed;
-      auto bytes = ToCp932(text, &failed);
+      auto bytes = Encode(ctx.Encoding, text, &failed);
       if (!bytes) return refuse(U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed));
       request.Sample = PreviewSample::Text;
       request.SampleText = std::move(*bytes);
@@ -216,6 +219,12 @@ void TPreviewPane::RunNow() {
       break;
   }
   note_ = note;
+  // What this run shows is in the script's encoding.
+  if (output_->Editor().Lines().Encoding() != ctx.Encoding) {
+    output_->Editor().Lines().SetEncoding(ctx.Encoding);
+    buffer_.clear();
+    Reload();
+  }
   SetStatus(note.isEmpty() ? U("実行中…") : note, false);
   bufferIsNewest_ = false;
   paintPending_ = false;  // a paint from now on is this run's
@@ -264,7 +273,7 @@ void TPreviewPane::ShowEnd(const PreviewResult& result) {
     pos = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
-    auto* item = new QListWidgetItem(ToQString(line), errors_);
+    auto* item = new QListWidgetItem(ToQString(output_->Editor().Lines().Encoding(), line), errors_);
     item->setData(Qt::UserRole, QByteArray::fromStdString(line));
   }
   errors_->setVisible(errors_->count() > 0);

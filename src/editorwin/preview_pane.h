@@ -35,12 +35,15 @@ struct TDrawLineInfo;
 // Run would read it.
 struct TPreviewContext {
   std::string AwkPath;  // file-system bytes; empty: none set
-  // The option box text in CP932; nullopt when it holds a character CP932
-  // cannot, with Refusal saying which.
+  // The option box text in Encoding; nullopt when it holds a character
+  // that encoding cannot, with Refusal saying which.
   std::optional<std::string> Options = std::string();
   QString Refusal;
   std::string Locale = "C";
   QString FirstSelectedInput;  // empty: no input file selected
+  // The script's: the options, the clipboard sample, the output and gawk's
+  // messages are in it.
+  TextEncoding Encoding = TextEncoding::Cp932;
 };
 
 // The row mark that flags the row gawk's message names.

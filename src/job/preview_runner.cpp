@@ -12,7 +12,7 @@ namespace tolvan {
 
 namespace {
 
-std::string Cp932(const char* utf8) { return cp932::FromUtf8(utf8).bytes; }
+std::string Text(const char* utf8, TextEncoding e) { return FromUtf8(e, utf8).bytes; }
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
@@ -26,8 +26,8 @@ int LineNumberAt(std::string_view s) {
 
 }  // namespace
 
-std::string PreviewOmittedTail(std::uint64_t omitted) {
-  return Cp932("…") + Cp932("（残り ") + std::to_string(omitted) + Cp932(" バイトは表示しません）") + "\r\n";
+std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e) {
+  return Text("…（残り ", e) + std::to_string(omitted) + Text(" バイトは表示しません）", e) + "\r\n";
 }
 
 int ParseErrorLine(std::string_view text, std::string_view scriptName) {
@@ -53,9 +53,9 @@ int ParseErrorLine(std::string_view text, std::string_view scriptName) {
   return 0;
 }
 
-std::size_t CapAtCharBoundary(std::string_view bytes, std::size_t cap) {
+std::size_t CapAtCharBoundary(std::string_view bytes, std::size_t cap, TextEncoding e) {
   if (bytes.size() <= cap) return bytes.size();
-  return cp932::CharStart(bytes, cap);
+  return CharStart(e, bytes, cap);
 }
 
 TPreviewRunner::TPreviewRunner(TPreviewSink& sink, TProcessLauncher& launcher)
@@ -141,7 +141,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   ComposeResult composed = ComposeBaseCommandLine(in);
   if (!composed.Ok) {
     result.End = PreviewEnd::NotStarted;
-    result.Error = Cp932(composed.Error.c_str());
+    result.Error = Text(composed.Error.c_str(), request.Encoding);
     return result;
   }
   BaseCommandLine base = std::move(composed.Line);
@@ -150,7 +150,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   base.Argv.insert(base.Argv.begin() + 1, "--sandbox");
   ++base.ScriptIndex;
 
-  TPreparedScript script(base, request.ScriptText, scriptName);
+  TPreparedScript script(base, request.ScriptText, scriptName, request.Encoding);
   CommandLine line;
   switch (request.Sample) {
     case PreviewSample::None: line = WithoutInput(script.Line()); break;
@@ -197,13 +197,13 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   const ProcessResult ended = launcher_.Run(process, sinks);
   if (ended.Outcome == ProcessOutcome::NotStarted) {
     result.End = PreviewEnd::NotStarted;
-    result.Error = CannotStartMessage(PathForText(request.AwkPath), ended.StartError);
+    result.Error = CannotStartMessage(PathForText(request.AwkPath, request.Encoding), ended.StartError, request.Encoding);
     return result;
   }
   script.RestoreScriptPath(err, 0);
 
   if (kept.size() > request.OutputCap) {
-    const std::size_t n = CapAtCharBoundary(kept, request.OutputCap);
+    const std::size_t n = CapAtCharBoundary(kept, request.OutputCap, request.Encoding);
     omitted += kept.size() - n;
     kept.resize(n);
   }
@@ -211,11 +211,11 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   result.OmittedBytes = omitted;
   if (omitted > 0) {
     if (!result.Output.empty() && result.Output.back() != '\n') result.Output += "\r\n";
-    result.Output += PreviewOmittedTail(omitted);
+    result.Output += PreviewOmittedTail(omitted, request.Encoding);
   }
   result.End = timedOut ? PreviewEnd::TimedOut : PreviewEnd::Finished;
   if (ended.Outcome == ProcessOutcome::Finished && ended.Signal != 0)
-    err += KilledBySignalMessage(PathForText(request.AwkPath), ended.Signal);
+    err += KilledBySignalMessage(PathForText(request.AwkPath, request.Encoding), ended.Signal, request.Encoding);
   result.ErrorLine = ParseErrorLine(err, scriptName);
   result.SandboxRefused = err.find("sandbox mode") != std::string::npos;
   result.Error = std::move(err);

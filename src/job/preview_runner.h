@@ -17,6 +17,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/encoding.h"
 #include "job/process.h"
 
 namespace tolvan {
@@ -32,19 +33,19 @@ enum class PreviewSample {
 
 struct PreviewRequest {
   std::string AwkPath;      // file-system bytes
-  std::string Options;      // the option box text, CP932, split as a Run splits it
+  std::string Options;      // the option box text, split as a Run splits it
   std::string Locale = "C"; // LC_ALL, as for a job
-  std::string ScriptText;   // CP932, as the editor holds it
-  // Named in gawk's messages in place of the temporary copy (CP932).
+  std::string ScriptText;   // as the editor holds it
+  // Named in gawk's messages in place of the temporary copy.
   std::string ScriptName;
   PreviewSample Sample = PreviewSample::None;
   std::string SamplePath;
   std::string SampleText;
   std::size_t OutputCap = kPreviewOutputCap;
   std::chrono::milliseconds Timeout = kPreviewTimeout;
-  // The text encoding of script, sample and output; only CP932 is handled
-  // now, the field is carried for the caller.
-  std::string Encoding = "CP932";
+  // The encoding of every text here, of the output and of the messages: a
+  // CP932 script has its 0x5C trail bytes doubled, a UTF-8 one goes as it is.
+  TextEncoding Encoding = TextEncoding::Cp932;
 };
 
 enum class PreviewEnd {
@@ -56,26 +57,26 @@ enum class PreviewEnd {
 struct PreviewResult {
   std::uint64_t Run = 0;
   PreviewEnd End = PreviewEnd::Finished;
-  // At most OutputCap bytes, never ending inside a double-byte character;
+  // At most OutputCap bytes, never ending inside a character;
   // followed by PreviewOmittedTail when more came.
   std::string Output;
   std::uint64_t OmittedBytes = 0;  // read after the cap and discarded
   // gawk's standard error with the copy's path replaced by ScriptName, or
-  // the program's own text when nothing ran (CP932).
+  // the program's own text when nothing ran (in the request's encoding).
   std::string Error;
   int ErrorLine = 0;  // 1-based line the first located message names; 0: none
   bool SandboxRefused = false;  // gawk refused something only a Run may do
 };
 
-// The text that stands for output past the cap: "…" and the count (CP932).
-std::string PreviewOmittedTail(std::uint64_t omitted);
+// The text that stands for output past the cap: "…" and the count.
+std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e = TextEncoding::Cp932);
 // The line of the script named by gawk's first message that names one:
 // "<prog>: <scriptName>:<n>: ..." for a script file, "<prog>: cmd. line:<n>:
 // ..." for a one-line script. 0 when no message names a line.
 int ParseErrorLine(std::string_view errorText, std::string_view scriptName);
 // The longest prefix of bytes, at most cap long, that does not end inside a
-// double-byte character.
-std::size_t CapAtCharBoundary(std::string_view bytes, std::size_t cap);
+// character.
+std::size_t CapAtCharBoundary(std::string_view bytes, std::size_t cap, TextEncoding e = TextEncoding::Cp932);
 
 // Told what a run does; called on the runner's thread.
 class TPreviewSink {

@@ -92,13 +92,14 @@ TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encod
   arg = copyPath_;
 }
 
-TPreparedScript::TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath)
+TPreparedScript::TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath,
+                                 TextEncoding encoding)
     : line_(base) {
   const int idx = line_.ScriptIndex;
   if (!line_.ScriptIsFile || idx < 0 || static_cast<std::size_t>(idx) >= line_.Argv.size())
     throw std::invalid_argument("script text needs a command line with a script file");
   realPath_ = shownPath;
-  WriteCopy("script.awk", DoubleTrailBackslashes(text));
+  WriteCopy("script.awk", encoding == TextEncoding::Utf8 ? std::string(text) : DoubleTrailBackslashes(text));
   line_.Argv[static_cast<std::size_t>(idx)] = copyPath_;
 }
 

@@ -38,7 +38,9 @@ class TPreparedScript {
   // A script that exists only as text (an editor's unsaved buffer): always
   // written, doubled, to a private temporary copy that takes the script
   // argument's place; shownPath is what gawk's messages name instead of it.
-  TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath);
+  // A UTF-8 text is written as it is.
+  TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath,
+                  TextEncoding encoding = TextEncoding::Cp932);
   ~TPreparedScript();
   TPreparedScript(const TPreparedScript&) = delete;
   TPreparedScript& operator=(const TPreparedScript&) = delete;

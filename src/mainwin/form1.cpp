@@ -471,7 +471,8 @@ void TForm1::SaveSettings() {
   s.Pref = pref ? *pref : std::string();  // unstorable: keep what is stored
   s.SCmdLn = chkSCmdLn->isChecked();
   s.ScriptQuote = cmbSep->currentIndex() < 0 ? settings_.ScriptQuote : cmbSep->currentIndex();
-  auto option = OptionBytes(nullptr);
+  // The settings file is CP932 whatever the last job was.
+  auto option = OptionBytes(TextEncoding::Cp932, nullptr);
   s.Option = option ? *option : settings_.Option;
   IniFile ini(paths_.SettingsFile());
   if (!SaveMainSettings(ini, s))

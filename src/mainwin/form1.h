@@ -82,7 +82,7 @@ class TForm1 : public QMainWindow {
   // Waits (processing events) until the running job, if any, has ended.
   void WaitForJob();
   // What an editor window's preview runs with: read only, nothing stored.
-  TPreviewContext EditorPreviewContext() const;
+  TPreviewContext EditorPreviewContext(TextEncoding e) const;
 
  signals:
   void JobFinished();
@@ -154,7 +154,8 @@ class TForm1 : public QMainWindow {
 
   // Run.
   bool RunChecks();
-  std::optional<std::string> OptionBytes(QString* failed) const;
+  // The option box text in e.
+  std::optional<std::string> OptionBytes(TextEncoding e, QString* failed) const;
   // The option box's text for the history (cmdopt.dat is CP932): its bytes
   // in a CP932 job; in a UTF-8 job the text in CP932, or nothing when CP932
   // cannot hold it.

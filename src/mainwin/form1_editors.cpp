@@ -25,7 +25,7 @@ class TForm1EditorHost : public TEditorWindowHost {
   void UnregisterEditor(TEditorWindowRef* window) override { table_.UnregisterEditor(window); }
   QStringList& FindHistory() override { return find_; }
   QStringList& ReplaceHistory() override { return replace_; }
-  TPreviewContext PreviewContext() const override { return form_.EditorPreviewContext(); }
+  TPreviewContext PreviewContext(TextEncoding e) const override { return form_.EditorPreviewContext(e); }
 
  private:
   const TForm1& form_;
@@ -44,12 +44,13 @@ void TForm1::SetUpEditorWindows() {
       [this](const QString& path) -> TEditorWindowRef* { return TfrmEditor::Create(*editorHost_, path, this); });
 }
 
-TPreviewContext TForm1::EditorPreviewContext() const {
+TPreviewContext TForm1::EditorPreviewContext(TextEncoding e) const {
   TPreviewContext c;
+  c.Encoding = e;
   if (!settings_.Path.empty()) c.AwkPath = QFile::encodeName(ToQString(settings_.Path)).toStdString();
-  c.Options = OptionBytes(&c.Refusal);
+  c.Options = OptionBytes(e, &c.Refusal);
   if (!c.Options) c.Refusal = QString::fromUtf8("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(c.Refusal);
-  c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()));
+  c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), e);
   // The first selected entry in list order, not in the order of selecting.
   for (int i = 0; i < lstInputFiles->count(); ++i) {
     if (lstInputFiles->item(i)->isSelected()) {

@@ -75,7 +75,7 @@ bool TForm1::RunChecks() {
   CommandLineInputs in;
   in.AwkPath = Native(ToQString(settings_.Path));
   QString failed;
-  auto options = OptionBytes(&failed);
+  auto options = OptionBytes(jobEncoding_, &failed);
   std::optional<std::string> oneLinerText;
   in.OneLiner = oneLiner;
   in.DoubleQuote = cmbSep->currentIndex() == 1;
@@ -125,8 +125,8 @@ bool TForm1::RunChecks() {
   return true;
 }
 
-std::optional<std::string> TForm1::OptionBytes(QString* failed) const {
-  if (jobEncoding_ != TextEncoding::Cp932) return Encode(jobEncoding_, cmbOpt->currentText(), failed);
+std::optional<std::string> TForm1::OptionBytes(TextEncoding e, QString* failed) const {
+  if (e != TextEncoding::Cp932) return Encode(e, cmbOpt->currentText(), failed);
   // Text shown from stored bytes (the settings file's or a history entry's)
   // stands for those bytes.
   if (cmbOpt->currentText() == ToQString(settings_.Option)) return settings_.Option;

@@ -60,6 +60,35 @@ TEST_F(GawkTokenizer, StringsKeepTheirHashAndTheCommentStartsAfter) {
             (std::vector<TFountainColor*>{&scheme.Reserve(), &scheme.Str(), &scheme.Comment()}));
 }
 
+// In UTF-8 no byte of a character is ASCII: a closing quote or a letter
+// after one is never taken as its trail, and the bytes above 0x7F form one
+// token in the double-byte colour. CP932 pairs the same bytes.
+TEST_F(GawkTokenizer, Utf8TextKeepsItsQuotesAndWords) {
+  struct Case {
+    const char* row;
+    std::vector<Tok> utf8;
+  };
+  const std::string a = "\xE3\x81\x82";  // あ: its last byte is a CP932 lead byte
+  const Case cases[] = {
+      {"\"\xE3\x81\x82\" x", {{toDoubleQuotation, "\"" + a + "\""}, {toAnk, "x"}}},
+      {"\xE3\x81\x82print", {{toDBKanji, a}, {toAnk, "print"}}},
+      {"\xE6\x97\xA5\xE6\x9C\xAC $1", {{toDBKanji, "\xE6\x97\xA5\xE6\x9C\xAC"}, {toAwkField, "$1"}}},
+      {"x\xFF\"s\"", {{toAnk, "x"}, {toDBKanji, "\xFF"}, {toDoubleQuotation, "\"s\""}}},
+  };
+  for (const Case& c : cases) {
+    parser->SetEncoding(TextEncoding::Utf8);
+    EXPECT_EQ(Tokens(*parser, c.row), c.utf8) << c.row;
+    parser->SetEncoding(TextEncoding::Cp932);
+    EXPECT_NE(Tokens(*parser, c.row), c.utf8) << c.row;
+  }
+  parser->SetEncoding(TextEncoding::Utf8);
+  EXPECT_EQ(Colours("\xE3\x81\x82 print"), (std::vector<TFountainColor*>{&scheme.DBCS(), &scheme.Reserve()}));
+  // Back in CP932 the scheme's own table (strings, fields) is bound again.
+  parser->SetEncoding(TextEncoding::Cp932);
+  EXPECT_EQ(Tokens(*parser, "\x83\x5C\"a\" $1"),
+            (std::vector<Tok>{{toDBKana, "\x83\x5C"}, {toDoubleQuotation, "\"a\""}, {toAwkField, "$1"}}));
+}
+
 TEST_F(GawkTokenizer, QuotedStringRules) {
   // A doubled quote stands for one; a backslash means nothing.
   EXPECT_EQ(Tokens(*parser, "'it''s' x"), (std::vector<Tok>{{toSingleQuotation, "'it''s'"}, {toAnk, "x"}}));

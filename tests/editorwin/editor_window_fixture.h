@@ -56,9 +56,12 @@ class FakeHost : public TEditorWindowHost {
   void UnregisterEditor(TEditorWindowRef* w) override { unregistered.push_back(w); }
   QStringList& FindHistory() override { return find; }
   QStringList& ReplaceHistory() override { return replace; }
-  TPreviewContext PreviewContext() const override {
+  TPreviewContext PreviewContext(TextEncoding e) const override {
     ++previewAsked;
-    return preview;
+    previewEncoding = e;
+    TPreviewContext c = preview;
+    c.Encoding = e;
+    return c;
   }
 
   // A window for path, owned here unless it closes (it then deletes itself).
@@ -74,6 +77,7 @@ class FakeHost : public TEditorWindowHost {
   QString ext = ".awk";
   TPreviewContext preview;
   mutable int previewAsked = 0;
+  mutable TextEncoding previewEncoding = TextEncoding::Cp932;
   QStringList opened, find, replace;
   std::vector<TEditorWindowRef*> unregistered;
   std::vector<TfrmEditor*> made;

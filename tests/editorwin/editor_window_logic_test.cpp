@@ -1,5 +1,7 @@
 // The editor window's decisions without a window: the comment toggle, the
 // runs the row hook redraws, the save dialog's filters.
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "editorwin/editor_window_logic.h"
@@ -40,17 +42,46 @@ class EditorWindowLogicTest : public QObject {
         {"x\r", LineEnd::Lf, "x\r"},                      {"", LineEnd::Lf, ""},
     };
     for (const Case& c : cases) QCOMPARE(WithLineEnd(c.in, c.end), std::string(c.out));
+  }
+  // The file is read a piece at a time: a character across the end of a
+  // piece, CP932 after a long ASCII start, a mark, and plain ASCII.
+  void fileTextIsDetectedAcrossPieces() {
+    struct Case {
+      const char* name;
+      std::string bytes;
+      TextEncoding encoding;
+      bool bom, ascii;
+      LineEnd end;
+    };
+    const std::string kanji = "\xE6\x97\xA5";  // 日
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const Case cases[] = {
+        {"utf8 across the piece end", std::string(65535, 'a') + kanji + "\n", TextEncoding::Utf8, false, false, LineEnd::Lf},
+        {"4 bytes across the end", std::string(65534, 'a') + emoji + "\r\n", TextEncoding::Utf8, false, false, LineEnd::CrLf},
+        {"utf8 only far in", "x\r" + std::string(200000, 'a') + kanji, TextEncoding::Utf8, false, false, LineEnd::Cr},
+        {"cp932 far in", std::string(70000, 'a') + "\x95\x5C\r\n", TextEncoding::Cp932, false, false, LineEnd::CrLf},
+        {"utf8 then cp932", kanji + std::string(70000, 'a') + "\x95\x5C", TextEncoding::Cp932, false, false, LineEnd::CrLf},
+        {"cut sequence at the very end", "a" + kanji.substr(0, 2), TextEncoding::Cp932, false, false, LineEnd::CrLf},
+        {"mark", "\xEF\xBB\xBF" "a\n", TextEncoding::Utf8, true, false, LineEnd::Lf},
+        {"ascii", std::string(150000, 'a'), TextEncoding::Cp932, false, true, LineEnd::CrLf},
+        {"CR LF across the piece end", std::string(65535, 'a') + "\r\n\x95\x5C", TextEncoding::Cp932, false, false, LineEnd::CrLf},
+        {"lone CR at the piece end", std::string(65535, 'a') + "\rb\n", TextEncoding::Cp932, false, true, LineEnd::Cr},
+        {"line end after cp932 decided", "\x95\x5C" + std::string(70000, 'a') + "\n", TextEncoding::Cp932, false, false, LineEnd::Lf},
+        {"empty", "", TextEncoding::Cp932, false, true, LineEnd::CrLf},
+    };
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/f.awk").toStdString();
-    for (auto [bytes, end] : {std::pair{"a\nb\r\n", LineEnd::Lf}, {"a\r\nb\n", LineEnd::CrLf}, {"a\rb", LineEnd::Cr},
-                              {"ab", LineEnd::CrLf}}) {
+    for (const Case& c : cases) {
       QFile f(QString::fromStdString(path));
       QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      f.write(bytes);
+      f.write(c.bytes.data(), static_cast<qint64>(c.bytes.size()));
       f.close();
-      QCOMPARE(FileLineEnd(path), end);
+      const TFileText t = DetectFileText(path);
+      QVERIFY2(t.Text.encoding == c.encoding && t.Text.bom == c.bom && t.Text.ascii == c.ascii && t.End == c.end, c.name);
+      // The whole-text rule agrees.
+      const DetectedText whole = DetectEncoding(c.bytes);
+      QVERIFY2(whole.encoding == c.encoding && whole.bom == c.bom && whole.ascii == c.ascii, c.name);
     }
-    QCOMPARE(FileLineEnd(path + ".missing"), LineEnd::CrLf);
   }
   void commentToggleLineByLine() {
     // Two lines without a final break get one at the end.

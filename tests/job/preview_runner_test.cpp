@@ -264,6 +264,32 @@ TEST(PreviewRunner, EncodingAsAJob) {
   EXPECT_EQ(res.Output, Sj("ソ能予表示\n"));
 }
 
+// A UTF-8 script goes to gawk as it is (no CP932 doubling: あ ends in 0x82,
+// which CP932 would pair with the backslash after it), in C.UTF-8 gawk
+// counts characters, the output is cut at a UTF-8 character and the
+// program's own text is UTF-8.
+TEST(PreviewRunner, Utf8ScriptAsAUtf8Job) {
+  PreviewRequest r = Script("BEGIN { printf \"\xE3\x81\x82\\n\"; print length(\"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\") }");
+  r.Encoding = TextEncoding::Utf8;
+  r.Locale = "C.UTF-8";
+  PreviewResult res = RunToEnd(r);
+  EXPECT_EQ(res.Error, "");
+  EXPECT_EQ(res.Output, "\xE3\x81\x82\n3\n");
+
+  r = Script("BEGIN { printf \"01234567\xE3\x81\x82\" }");
+  r.Encoding = TextEncoding::Utf8;
+  r.OutputCap = 10;
+  res = RunToEnd(r);
+  EXPECT_EQ(res.OmittedBytes, 3u);
+  EXPECT_EQ(res.Output, "01234567\r\n" + PreviewOmittedTail(3, TextEncoding::Utf8));
+  EXPECT_EQ(PreviewOmittedTail(3, TextEncoding::Utf8), "\xE2\x80\xA6\xEF\xBC\x88\xE6\xAE\x8B\xE3\x82\x8A 3 "
+                                                      "\xE3\x83\x90\xE3\x82\xA4\xE3\x83\x88\xE3\x81\xAF\xE8\xA1\xA8"
+                                                      "\xE7\xA4\xBA\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93"
+                                                      "\xEF\xBC\x89\r\n");
+  for (auto [cap, want] : {std::pair{std::size_t(8), std::size_t(8)}, {9, 8}, {10, 8}, {11, 11}})
+    EXPECT_EQ(CapAtCharBoundary("01234567\xE3\x81\x82!", cap, TextEncoding::Utf8), want) << cap;
+}
+
 TEST(PreviewRunner, OptionsAndFailuresToStart) {
   PreviewRequest r = Script("BEGIN { print v }");
   r.Options = "-v 'v=a b'";

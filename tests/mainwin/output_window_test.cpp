@@ -36,6 +36,45 @@ class OutputWindowTest : public QObject {
     QCOMPARE(mime->data(kCp932Mime).toStdString(), w.TextBytes());
   }
 
+  // UTF-8 output: the caret stops before and after each character on its
+  // columns (a kanji is three bytes, two columns), and a selection made by
+  // keys or the mouse holds whole characters.
+  void caretAndSelectionOnUtf8Rows() {
+    TfrmError w;
+    const std::string out = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" "abc\nxyz\n";  // 日本語abc
+    w.ShowStandardOutputForm(out, TextEncoding::Utf8);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    TEditorWidget* area = w.TextArea();
+    TEditor& ed = area->Editor();
+    QCOMPARE(ed.Lines().Encoding(), TextEncoding::Utf8);
+    area->setFocus();
+    ed.SetRowCol(0, 0);
+    struct Step {
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      int col;
+      std::string selected;
+    };
+    const Step steps[] = {
+        {Qt::Key_Right, Qt::NoModifier, 2, ""},
+        {Qt::Key_Right, Qt::ShiftModifier, 4, "\xE6\x9C\xAC"},
+        {Qt::Key_End, Qt::ShiftModifier, 9, "\xE6\x9C\xAC\xE8\xAA\x9E" "abc"},
+        {Qt::Key_Left, Qt::NoModifier, 8, ""},
+        {Qt::Key_Home, Qt::ShiftModifier, 0, "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" "ab"},
+    };
+    for (const Step& s : steps) {
+      QTest::keyClick(area, s.key, s.mods);
+      QCOMPARE(ed.Col(), s.col);
+      QCOMPARE(ed.GetSelText(), s.selected);
+    }
+    // A click on the second column of 日 puts the caret before or after it,
+    // never inside: the byte index is a character start.
+    const QPoint inside(ed.LeftMargin() + 3 * ed.ColWidth() + 1, ed.TopMargin() + 1);
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, inside);
+    QVERIFY(ed.Col() == 2 || ed.Col() == 4);
+    QCOMPARE(ed.SelStart(), ed.Col() == 2 ? 3 : 6);
+  }
+
   void isReadOnly() {
     test::RecordingMessages m;
     TfrmError w;

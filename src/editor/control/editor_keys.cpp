@@ -371,6 +371,19 @@ void TEditor::CharBytes(std::string_view Bytes, TShiftState Shift) {
   std::size_t i = 0;
   if (list_->Encoding() == TextEncoding::Utf8) {
     while (i < Bytes.size()) {
+      // Characters given at once go in at once: one at a time, a mark at
+      // the caret would join the first and the rest would land after it.
+      std::size_t j = i;
+      while (j < Bytes.size() && imeCount_ == 0 && !readOnly_ && dragState_ != sdDragging) {
+        const unsigned char c = static_cast<unsigned char>(Bytes[j]);
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && !Utf8Rules::IsValidChar(Bytes, j))) break;
+        j += Utf8Rules::CharLength(Bytes, j);
+      }
+      if (j > i) {
+        InsertChar(Bytes.substr(i, j - i));
+        i = j;
+        continue;
+      }
       const std::size_t n = Utf8Rules::CharLength(Bytes, i);
       CharInput(Bytes.substr(i, n), Shift);
       i += n;

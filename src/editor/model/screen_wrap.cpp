@@ -58,6 +58,9 @@ void TEditorScreenStrings::SetEncoding(TextEncoding e) {
     Rewrap(true);
     return;
   }
+  // A selection edge may now stand inside a character, as rewrapping would
+  // also drop it.
+  ClientsCleanSelection();
   ClientsInitView();
   ClientsAdjustRow();
   ClientsInitCol();

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/codepage.h"
+#include "core/encoding.h"
 #include "core/qt/qtext.h"
 #include "editor/model/wrap.h"
 #include "editor/view/editor_widget.h"
@@ -17,7 +17,7 @@ namespace {
 int Clamp(long long v) { return static_cast<int>(std::clamp<long long>(v, 0, std::numeric_limits<int>::max())); }
 
 // UTF-16 units of the decoded bytes.
-long long Units(std::string_view bytes) { return static_cast<long long>(cp932::ToUtf16(bytes).size()); }
+long long Units(TextEncoding e, std::string_view bytes) { return static_cast<long long>(ToUtf16(e, bytes).size()); }
 
 bool EndsLine(const TEditor& e, int row) { return e.List().ListRows(row) == raCrlf; }
 
@@ -33,7 +33,7 @@ const std::vector<long long>& TEditorTextOffsets::Starts(const TEditorWidget& w)
   long long at = 0;
   for (int r = 0; r < count; ++r) {
     starts_[static_cast<std::size_t>(r)] = at;
-    at += Units(e.List().ListStr(r)) + (EndsLine(e, r) ? 1 : 0);
+    at += Units(e.List().Encoding(), e.List().ListStr(r)) + (EndsLine(e, r) ? 1 : 0);
   }
   starts_[static_cast<std::size_t>(count)] = at;
   count_ = count;
@@ -51,7 +51,7 @@ long long TEditorTextOffsets::OffsetOf(const TEditorWidget& w, int row, int col)
   if (row >= count) return starts.back();
   const std::string_view text = e.List().ListStr(row);
   const int b = std::clamp(e.ColToByte(row, col), 0, static_cast<int>(text.size()));
-  return starts[static_cast<std::size_t>(row)] + Units(text.substr(0, static_cast<std::size_t>(b)));
+  return starts[static_cast<std::size_t>(row)] + Units(e.List().Encoding(), text.substr(0, static_cast<std::size_t>(b)));
 }
 
 void TEditorTextOffsets::RowColOf(const TEditorWidget& w, long long offset, int& row, int& col) const {
@@ -69,8 +69,8 @@ void TEditorTextOffsets::RowColOf(const TEditorWidget& w, long long offset, int&
   long long left = offset - starts[static_cast<std::size_t>(row)];
   std::size_t i = 0;
   while (i < text.size() && left > 0) {
-    const std::size_t n = cp932::CharLength(text, i);
-    left -= Units(text.substr(i, n));
+    const std::size_t n = CharLength(e.List().Encoding(), text, i);
+    left -= Units(e.List().Encoding(), text.substr(i, n));
     i += n;
   }
   col = ColumnOfByte(text, static_cast<int>(i), e.ColumnRules());
@@ -161,7 +161,7 @@ QString TEditorAccessible::text(int startOffset, int endOffset) const {
   const int count = e.List().Count();
   int row = std::max(0, static_cast<int>(std::upper_bound(starts.begin(), starts.end() - 1, from) - starts.begin()) - 1);
   for (; row < count && starts[static_cast<std::size_t>(row)] < to; ++row) {
-    QString piece = ToQString(e.List().ListStr(row));
+    QString piece = ToQString(e.List().Encoding(), e.List().ListStr(row));
     if (EndsLine(e, row)) piece += u'\n';
     const long long s = starts[static_cast<std::size_t>(row)];
     const qsizetype a = static_cast<qsizetype>(std::max<long long>(0, from - s));
@@ -181,7 +181,7 @@ QRect TEditorAccessible::characterRect(int offset) const {
   const QPoint local(e.LeftMargin() + (c - e.TopCol()) * e.ColWidth(), e.TopMargin() + (r - e.TopRow()) * e.GetRowHeight());
   const std::string_view text = e.List().Count() ? e.List().ListStr(r) : std::string_view();
   const int b = e.List().Count() ? e.ColToByte(r, c) : 0;
-  const int cols = b >= 0 && b < static_cast<int>(text.size()) ? static_cast<int>(cp932::CharLength(text, b)) : 1;
+  const int cols = b >= 0 && b < static_cast<int>(text.size()) ? static_cast<int>(CharWidth(e.List().Encoding(), text, b)) : 1;
   return QRect(w.viewport()->mapToGlobal(local), QSize(cols * e.ColWidth(), e.FontHeight()));
 }
 

@@ -41,9 +41,9 @@ class TEditorPaint {
   // the span first. Underlined styles get the dotted line.
   void DrawText(const TBox& clip, int x, int y, std::string_view s, std::size_t from, std::size_t to,
                 const QColor& fg, const QColor* bg, TFontStyles style);
-  // At most 1,000 columns of s (1,001 when the thousandth byte begins a
-  // double-byte character).
-  static std::size_t DrawLimit(std::string_view s);
+  // The bytes of s in its first 1,000 columns (1,001 when a two-column
+  // character begins in the thousandth).
+  std::size_t DrawLimit(std::string_view s) const;
   // Display column of byte pos of s in the document's encoding.
   long long Column(std::string_view s, std::size_t pos) const;
 

@@ -58,7 +58,7 @@ void TEditorRenderer::DrawTextRect(QPainter& painter, const QRect& rect, int x, 
   painter.setClipRect(rect, Qt::IntersectClip);
   // The canvas font's styles, as the row hook chose them for the run.
   const TFontStyles style = StylesOf(painter.font());
-  paint.DrawText(clip, x, y, s, 0, TEditorPaint::DrawLimit(s), fg, opaque ? &bg : nullptr, style);
+  paint.DrawText(clip, x, y, s, 0, paint.DrawLimit(s), fg, opaque ? &bg : nullptr, style);
   painter.restore();
 }
 
@@ -87,10 +87,13 @@ long long TEditorPaint::Column(std::string_view s, std::size_t pos) const {
   return static_cast<long long>(DisplayWidth(TextEncoding::Utf8, s.substr(0, pos)));
 }
 
-std::size_t TEditorPaint::DrawLimit(std::string_view s) {
+std::size_t TEditorPaint::DrawLimit(std::string_view s) const {
   constexpr std::size_t kMax = TEditor::kMaxCol;
   if (s.size() <= kMax) return s.size();
-  return BeginsDoubleByte(s, kMax - 1) ? kMax + 1 : kMax;
+  if (text_.Encoding() == TextEncoding::Cp932) return BeginsDoubleByte(s, kMax - 1) ? kMax + 1 : kMax;
+  // The character holding the thousandth column is drawn whole.
+  const std::size_t last = ColumnToByte(TextEncoding::Utf8, s, kMax - 1);
+  return last >= s.size() ? s.size() : NextChar(TextEncoding::Utf8, s, last);
 }
 
 void TEditorPaint::DrawText(const TBox& clip, int x, int y, std::string_view s, std::size_t from,
@@ -232,9 +235,15 @@ void TEditorPaint::PaintRectSelected(const TBox& rc, int X, int row, std::string
     // Only the text of the row; a double-byte character half inside the box
     // counts as outside on the left and inside on the right.
     auto boxX = [&](int c) {
-      std::size_t i = static_cast<std::size_t>(std::max(0, std::min<int>(c, static_cast<int>(S.size()))));
-      if (i < S.size() && cp932::IsTrailByteAt(S, i)) ++i;
-      return colX(static_cast<long long>(i));
+      if (text_.Encoding() == TextEncoding::Cp932) {
+        std::size_t i = static_cast<std::size_t>(std::max(0, std::min<int>(c, static_cast<int>(S.size()))));
+        if (i < S.size() && cp932::IsTrailByteAt(S, i)) ++i;
+        return colX(static_cast<long long>(i));
+      }
+      const std::size_t col = static_cast<std::size_t>(std::max(0, c));
+      std::size_t i = ColumnToByte(TextEncoding::Utf8, S, col);
+      if (i < S.size() && static_cast<std::size_t>(Column(S, i)) < col) i = NextChar(TextEncoding::Utf8, S, i);
+      return colX(Column(S, i));
     };
     a = boxX(sd.Sc);
     b = boxX(sd.Ec);
@@ -283,6 +292,7 @@ void TEditorPaint::PaintLine(const TBox& rc, int X, int row, std::string& S, int
     }
     if (!parser_) parser_ = e_.ActiveFountain().CreateParser();
     TFountainParser& parser = *parser_;
+    parser.SetEncoding(text_.Encoding());
     parser.NewData(*text, data);
     if (clip.r < rc.r) Clip(clip);
     const TColor ctlT = r_.color_ == clNone ? clWhite : r_.color_;

@@ -125,6 +125,21 @@ std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::
   return {from, to};
 }
 
+std::pair<std::size_t, std::size_t> SurroundingSlice(TextEncoding e, std::string_view row, std::size_t caret,
+                                                     std::size_t around) {
+  if (e == TextEncoding::Cp932) return SurroundingSlice(row, caret, around);
+  caret = std::min(caret, row.size());
+  std::size_t from = 0;
+  if (caret > around) {
+    // UTF-8 finds a character's start from any byte.
+    from = caret - around;
+    if (InsideChar(e, row, from)) from = NextChar(e, row, CharStart(e, row, from));
+  }
+  std::size_t to = caret;
+  while (to < row.size() && to - caret < around) to = NextChar(e, row, to);
+  return {from, to};
+}
+
 TEditorWidget::TEditorWidget(QWidget* parent) : QAbstractScrollArea(parent) {
   core_ = std::make_unique<TEditor>(*this);
   renderer_ = std::make_unique<TEditorRenderer>(*core_);
@@ -340,27 +355,30 @@ bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
   if (!data || !data->hasText()) return false;
   const QString shown = data->text();
   box = data->hasFormat(kBoxMime) || data->hasFormat(kRectangularMime);
-  if (core_->Lines().Encoding() == TextEncoding::Utf8) {
-    const QByteArray mine = data->data(kUtf8Mime);
-    const std::string_view bytes(mine.constData(), static_cast<std::size_t>(mine.size()));
-    if (!mine.isEmpty() &&
-        (ClipboardPlainText(TextEncoding::Utf8, bytes) == shown || ToQString(TextEncoding::Utf8, bytes) == shown)) {
-      text.assign(bytes);
+  const TextEncoding encoding = core_->Lines().Encoding();
+  // A copy made here carries its bytes and their encoding: they are the
+  // text while they still show as it (a CP932 byte 0xFF or an IBM code
+  // does not survive a trip through Unicode), carried over when the
+  // encodings differ.
+  for (const TextEncoding from : {encoding, encoding == TextEncoding::Utf8 ? TextEncoding::Cp932 : TextEncoding::Utf8}) {
+    const QByteArray mine = data->data(from == TextEncoding::Utf8 ? kUtf8Mime : kCp932Mime);
+    const std::string_view own(mine.constData(), static_cast<std::size_t>(mine.size()));
+    if (mine.isEmpty() || (ClipboardPlainText(from, own) != shown && ToQString(from, own) != shown)) continue;
+    if (from == encoding) {
+      text.assign(own);
       return true;
     }
-    text = Encode(TextEncoding::Utf8, shown).value_or(std::string());  // fails only on a lone surrogate
-    return true;
+    EncodeResult carried = Convert(from, encoding, own);
+    if (carried.ok) {
+      text = std::move(carried.bytes);
+      return true;
+    }
+    break;  // an invalid byte or a character CP932 lacks: as plain text below
   }
-  // Our own copy carries its bytes: they are the text when they still show as it.
-  const QByteArray bytes = data->data(kCp932Mime);
-  const std::string_view own(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  if (!bytes.isEmpty() && (ClipboardPlainText(own) == shown || ToQString(own) == shown)) {
-    text.assign(own);
-    return true;
-  }
-  // Text from elsewhere goes in whole or not at all, as typing does.
+  // Text from elsewhere goes in whole or not at all, as typing does. UTF-8
+  // holds every character.
   QString failed;
-  std::optional<std::string> encoded = ToCp932(shown, &failed);
+  std::optional<std::string> encoded = Encode(encoding, shown, &failed);
   if (!encoded) {
     Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので、貼り付けできません").arg(failed));
     return false;
@@ -452,12 +470,13 @@ void TEditorWidget::paintEvent(QPaintEvent* e) {
     if (!preedit_.isEmpty()) {
       // The composition is shown at the caret, underlined, until committed.
       const QPoint at = caretPos_;
-      const int w = static_cast<int>(ToCp932Lossy(preedit_).size()) * core_->ColWidth();
+      const std::string shown = PreeditBytes();
+      const int w = static_cast<int>(DisplayWidth(core_->Lines().Encoding(), shown)) * core_->ColWidth();
       const QRect r(at.x(), at.y(), w, core_->FontHeight());
       p.fillRect(r, ToQColor(renderer_->Color()));
       p.setFont(renderer_->Font());
       p.setPen(ToQColor(renderer_->FontColor()));
-      renderer_->DrawTextRect(p, r, at.x(), at.y(), ToCp932Lossy(preedit_), false);
+      renderer_->DrawTextRect(p, r, at.x(), at.y(), shown, false);
       p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
     }
     if (CaretVisible() && caretCreated_ && core_->CaretUpdateCount() == 0) {
@@ -536,7 +555,7 @@ void TEditorWidget::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Backspace) text = QStringLiteral("\b");
     if (e->key() == Qt::Key_Tab) text = QStringLiteral("\t");
     if (text.isEmpty() || (shift & (kCtrl | kAlt) && text != QStringLiteral("\t"))) return;
-    const std::optional<std::string> bytes = ToCp932(text);
+    const std::optional<std::string> bytes = Encode(core_->Lines().Encoding(), text);
     if (!bytes) {
       Beep();
       return;
@@ -553,7 +572,7 @@ void TEditorWidget::inputMethodEvent(QInputMethodEvent* e) {
   Guard([&] {
     preedit_ = e->preeditString();
     if (!e->commitString().isEmpty()) {
-      const std::optional<std::string> bytes = ToCp932(e->commitString());
+      const std::optional<std::string> bytes = Encode(core_->Lines().Encoding(), e->commitString());
       if (!bytes)
         Beep();
       else
@@ -577,23 +596,29 @@ QVariant TEditorWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
       return !core_->ReadOnly();
     case Qt::ImSurroundingText: {
       const TSurrounding s = Surrounding();
-      return ToQString(s.text);
+      return ToQString(core_->Lines().Encoding(), s.text);
     }
     case Qt::ImCursorPosition:
     case Qt::ImAnchorPosition: {
       const TSurrounding s = Surrounding();
-      return ToQString(s.text.substr(0, s.caret)).size();
+      return ToQString(core_->Lines().Encoding(), s.text.substr(0, s.caret)).size();
     }
     default:
       return QAbstractScrollArea::inputMethodQuery(query);
   }
 }
 
+std::string TEditorWidget::PreeditBytes() const {
+  const TextEncoding e = core_->Lines().Encoding();
+  // Only drawn: a character CP932 lacks shows as "?".
+  return e == TextEncoding::Cp932 ? ToCp932Lossy(preedit_) : Encode(e, preedit_).value_or(std::string());
+}
+
 TEditorWidget::TSurrounding TEditorWidget::Surrounding() const {
   const std::string_view row = core_->List().ListStr(core_->Row());
   const std::size_t caret =
       std::min<std::size_t>(static_cast<std::size_t>(std::max(0, core_->ColToByte(core_->Row(), core_->Col()))), row.size());
-  const auto [from, to] = SurroundingSlice(row, caret, kSurroundingBytes);
+  const auto [from, to] = SurroundingSlice(core_->Lines().Encoding(), row, caret, kSurroundingBytes);
   return TSurrounding{row.substr(from, to - from), caret - from};
 }
 

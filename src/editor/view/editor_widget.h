@@ -31,6 +31,9 @@ class TEditorPopupMenu;
 // The bytes [first, second) of row around byte caret that the input method
 // is given: whole characters, about `around` bytes on either side.
 std::pair<std::size_t, std::size_t> SurroundingSlice(std::string_view row, std::size_t caret, std::size_t around);
+// The same in a document's encoding.
+std::pair<std::size_t, std::size_t> SurroundingSlice(TextEncoding e, std::string_view row, std::size_t caret,
+                                                     std::size_t around);
 
 // Shows an exception that left an event of the control.
 void ShowEditorException(QWidget* parent, const char* what);
@@ -127,6 +130,8 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   const TEditorTextOffsets& TextOffsets() const { return offsets_; }
   // The preedit text of a composition in progress.
   const QString& Preedit() const { return preedit_; }
+  // The preedit in the document's encoding, as it is drawn.
+  std::string PreeditBytes() const;
 
  signals:
   void textChanged();

@@ -74,6 +74,27 @@ TEST(Utf8Typing, InsertsAndDeletesWholeCharacters) {
   EXPECT_EQ(ed.Text(), "x\xCC\x81");
 }
 
+// Characters typed at once go in as given, also before a mark that stood
+// alone at the row start (which then rides on the last of them).
+TEST(Utf8Typing, CharactersGivenAtOnceKeepTheirOrder) {
+  U8 ed("\xCC\x81q");
+  ed.Type("xyz");
+  EXPECT_EQ(ed.Text(), "xyz\xCC\x81q");
+  EXPECT_EQ(ed.e.Col(), 3);
+  ed.e.Undo();
+  EXPECT_EQ(ed.Text(), "\xCC\x81q");
+}
+
+// Reading the bytes in the other encoding drops a selection whose edge
+// would stand inside a character; the bytes stay.
+TEST(Utf8Selection, ChangingTheEncodingDropsTheSelection) {
+  U8 ed("\xE3\x81\x82\xE3\x81\x84");  // あい
+  ed.Select(0, 0, 0, 2);
+  ed.e.Lines().SetEncoding(TextEncoding::Cp932);
+  EXPECT_FALSE(ed.e.Selected());
+  EXPECT_EQ(ed.Text(), "\xE3\x81\x82\xE3\x81\x84");
+}
+
 TEST(Utf8Typing, OverwriteCoversColumns) {
   U8 ed("abc" + kKan + "d");
   ed.e.SetOverWrite(true);

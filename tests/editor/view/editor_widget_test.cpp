@@ -133,6 +133,21 @@ class EditorWidgetTest : public QObject {
       QVERIFY2(from == c.from && to == c.to,
                qPrintable(QString("%1: %2..%3").arg(c.name).arg(from).arg(to)));
     }
+    // UTF-8: whole characters, found from any byte; a combining mark stays
+    // with its letter.
+    std::string utf8s;
+    for (int i = 0; i < 10; ++i) utf8s += "\xE6\x97\xA5";  // 日, three bytes
+    const Case utf8Cases[] = {
+        {"utf8 cut on both sides", utf8s, 15, 4, 12, 21},
+        {"utf8 edges on character starts", utf8s, 15, 3, 12, 18},
+        {"utf8 combining mark with its letter", "abe\xCC\x81xyz", 2, 1, 1, 5},
+        {"utf8 ascii as before", "abcdefghij", 5, 2, 3, 7},
+    };
+    for (const Case& c : utf8Cases) {
+      const auto [from, to] = SurroundingSlice(TextEncoding::Utf8, c.row, c.caret, c.around);
+      QVERIFY2(from == c.from && to == c.to,
+               qPrintable(QString("%1: %2..%3").arg(c.name).arg(from).arg(to)));
+    }
     // Through the widget on a long row: the text is bounded and the caret
     // points at its own character in it.
     const std::string row(100000, 'a');
