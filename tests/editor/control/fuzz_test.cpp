@@ -19,8 +19,10 @@ TEST(ControlFuzz, RandomEditingOfUtf8KeepsCharactersWhole) {
   for (unsigned seed = 1; seed <= 20; ++seed) ASSERT_EQ(RunControlFuzz(seed + 2000, 1500, false, TextEncoding::Utf8), "");
 }
 
+// Wrapped runs check every row's cuts after every step; fewer seeds keep the
+// test within a few seconds.
 TEST(ControlFuzz, RandomEditingOfWrappedUtf8KeepsCharactersWhole) {
-  for (unsigned seed = 1; seed <= 20; ++seed) ASSERT_EQ(RunControlFuzz(seed + 3000, 1500, true, TextEncoding::Utf8), "");
+  for (unsigned seed = 1; seed <= 14; ++seed) ASSERT_EQ(RunControlFuzz(seed + 3000, 1500, true, TextEncoding::Utf8), "");
 }
 
 }  // namespace
