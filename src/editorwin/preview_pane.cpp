@@ -96,7 +96,7 @@ TPreviewPane::TPreviewPane(TEditorWidget& editor, std::function<TPreviewContext(
   connect(&pause_, &QTimer::timeout, this, &TPreviewPane::RunNow);
   refresh_.setSingleShot(true);
   refresh_.setInterval(kRefreshMs);
-  connect(&refresh_, &QTimer::timeout, this, &TPreviewPane::Reload);
+  connect(&refresh_, &QTimer::timeout, this, [this] { Reload(true); });
 
   connect(sample_, &QComboBox::activated, this, [this](int index) { SetSample(static_cast<SampleChoice>(index)); });
   connect(errors_, &QListWidget::itemClicked, this, &TPreviewPane::ErrorClicked);
@@ -250,8 +250,15 @@ void TPreviewPane::ShowOutput(std::uint64_t run, std::string bytes) {
   }
 }
 
-void TPreviewPane::Reload() {
-  output_->Editor().Lines().LoadFromText(std::make_shared<const std::string>(buffer_));
+void TPreviewPane::Reload(bool keepView) {
+  TEditor& e = output_->Editor();
+  const int top = e.TopRow(), leftCol = e.TopCol(), row = e.Row(), col = e.Col();
+  e.Lines().LoadFromText(std::make_shared<const std::string>(buffer_));
+  if (keepView) {
+    e.SetRowCol(row, col);
+    e.SetTopRow(top);
+    e.SetTopCol(leftCol);
+  }
   output_->viewport()->update();
 }
 
@@ -259,10 +266,12 @@ void TPreviewPane::ShowEnd(const PreviewResult& result) {
   if (result.Run != runningRun_) return;
   runningRun_ = 0;
   refresh_.stop();
+  // The streamed text grows into the result: the view stays.
+  const bool streamed = bufferIsNewest_;
   if (!bufferIsNewest_ && !result.Output.empty()) paintPending_ = true;
   buffer_ = result.Output;
   bufferIsNewest_ = false;
-  Reload();
+  Reload(streamed);
 
   errors_->clear();
   std::size_t pos = 0;

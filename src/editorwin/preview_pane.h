@@ -104,7 +104,9 @@ class TPreviewPane : public QWidget {
   void ShowEnd(const PreviewResult& result);
   void ClearErrorMark();
   void ErrorClicked(QListWidgetItem* item);
-  void Reload();
+  // keepView: the same run's text has grown; the reader's scroll position
+  // and caret stay where they were.
+  void Reload(bool keepView = false);
   void SetStatus(const QString& text, bool warning);
 
   TEditorWidget& editor_;

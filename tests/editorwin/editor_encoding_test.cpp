@@ -409,12 +409,7 @@ class EditorEncodingTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(w));
     TEditorWidget& e = w->Editor1();
     const TEditor& c = e.Editor();
-    QImage img(e.viewport()->size(), QImage::Format_RGB32);
-    img.fill(Qt::gray);
-    {
-      QPainter p(&img);
-      e.Renderer().Paint(p, img.rect());
-    }
+    const QImage img = Rendered(e);
     const int cw = c.ColWidth();
     auto pixel = [&](int col) {
       return img.pixelColor(c.LeftMargin() + col * cw + 1, c.TopMargin() + 1);

@@ -3,6 +3,7 @@
 // windows), file choosers that answer from a script, recorded messages.
 #pragma once
 
+#include <QPainter>
 #include <QtTest>
 
 #include <deque>
@@ -15,6 +16,15 @@
 #include "support/temp_dir.h"
 
 namespace tolvan::test {
+
+// The editor's text area as its renderer paints it, on grey.
+inline QImage Rendered(TEditorWidget& e) {
+  QImage img(e.viewport()->size(), QImage::Format_RGB32);
+  img.fill(Qt::gray);
+  QPainter p(&img);
+  e.Renderer().Paint(p, img.rect());
+  return img;
+}
 
 class FakeChoosers : public TEditorFileChoosers {
  public:

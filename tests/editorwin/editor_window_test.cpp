@@ -448,12 +448,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(w));
     TEditorWidget& e = w->Editor1();
     const TEditor& c = e.Editor();
-    QImage img(e.viewport()->size(), QImage::Format_RGB32);
-    img.fill(Qt::gray);
-    {
-      QPainter p(&img);
-      e.Renderer().Paint(p, img.rect());
-    }
+    const QImage img = Rendered(e);
     const int cw = c.ColWidth();
     auto cell = [&](int row, int col, int len = 1) {
       return QRect(c.LeftMargin() + col * cw, c.TopMargin() + row * c.GetRowHeight(), len * cw, c.FontHeight());
@@ -502,13 +497,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(w));
     TEditorWidget& e = w->Editor1();
     const TEditor& c = e.Editor();
-    auto render = [&] {
-      QImage img(e.viewport()->size(), QImage::Format_RGB32);
-      img.fill(Qt::gray);
-      QPainter p(&img);
-      e.Renderer().Paint(p, img.rect());
-      return img;
-    };
+    auto render = [&] { return Rendered(e); };
     const int cw = c.ColWidth();
     auto cell = [&](int col, int len) {
       return QRect(c.LeftMargin() + col * cw, c.TopMargin(), len * cw, c.FontHeight());

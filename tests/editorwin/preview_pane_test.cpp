@@ -22,15 +22,6 @@ namespace {
 
 constexpr int kWaitMs = 8000;
 
-std::string Crlf(const std::string& lf) {
-  std::string r;
-  for (char c : lf) {
-    if (c == '\n') r += '\r';
-    r += c;
-  }
-  return r;
-}
-
 struct PreviewEnv : EditorEnv {
   PreviewEnv() {
     host.preview.AwkPath = "/usr/bin/gawk";
@@ -117,6 +108,28 @@ class PreviewPaneTest : public QObject {
     QVERIFY(w->mnuToolPreview->isChecked());
     QVERIFY(WaitShown(pane));
     QCOMPARE(env.host.previewAsked, asked + 1);
+  }
+
+  // Output that keeps coming does not pull a reader back to the top.
+  void streamingOutputKeepsTheView() {
+    PreviewEnv env;
+    TfrmEditor* w = env.Window(
+        "BEGIN { for (i = 1; i <= 2000; i++) print i; fflush()\n"
+        "  while (j++ < 1.5e7) ;\n"
+        "  for (; i <= 4000; i++) print i }\n");
+    QVERIFY(w);
+    TPreviewPane* pane = OpenPreview(w);
+    QVERIFY(pane);
+    QSignalSpy painted(pane, &TPreviewPane::OutputPainted);
+    QVERIFY(painted.wait(kWaitMs));
+    TEditor& out = pane->OutputView()->Editor();
+    QVERIFY(pane->Running());
+    out.SetTopRow(100);
+    out.SetRowCol(120, 2);
+    QVERIFY(WaitShown(pane));
+    QVERIFY(pane->OutputBytes().size() > 4000 * 4);
+    QCOMPARE(out.TopRow(), 100);
+    QCOMPARE(out.Row(), 120);
   }
 
   void typingRunsAfterThePauseOnce() {

@@ -24,9 +24,10 @@ TFountain& PlainFountain() {
   return plain;
 }
 
-std::vector<Token> Tokens(TFountain& f, const std::string& s, TRowAttributeData d) {
+std::vector<Token> Tokens(TFountain& f, const std::string& s, TRowAttributeData d, TextEncoding e) {
   std::vector<Token> out;
   std::unique_ptr<TFountainParser> p = f.CreateParser();
+  p->SetEncoding(e);
   p->NewData(s, d);
   for (std::uint8_t k; (k = p->NextToken()) != toEof;) out.push_back(Token{p->SourcePos(), p->TokenLength(), k});
   return out;
@@ -41,7 +42,7 @@ bool TEditor::FindNextWordStart(int& Row, int& Col, bool Forward) {
     TRowAttributeData d = list_->GetListData(r);
     d.Brackets = -2;
     const std::string text = ExpandListStr(r);
-    std::vector<Token> tokens = Tokens(ActiveFountain(), text, d);
+    std::vector<Token> tokens = Tokens(ActiveFountain(), text, d, list_->Encoding());
     if (list_->Encoding() != TextEncoding::Cp932) {
       // Token bounds are bytes of the expanded row; the caret counts
       // columns, and a bound inside a character moves past it.
@@ -131,7 +132,7 @@ bool TEditor::TokenAt(TPoint P, bool UseScheme, bool Bracket, std::string& Token
     d.Brackets = -2;
   }
   TFountain& f = UseScheme ? ActiveFountain() : PlainFountain();
-  for (const tolvan::Token& t : Tokens(f, line, d)) {
+  for (const tolvan::Token& t : Tokens(f, line, d, list_->Encoding())) {
     if (t.start > offset) break;
     if (offset <= t.start + t.length - 1) {
       Token = line.substr(static_cast<std::size_t>(t.start), static_cast<std::size_t>(t.length));

@@ -435,6 +435,7 @@ int TEditorScreenStrings::UpdateBrackets(int Row, bool Invalidate) {
   TEditorClient* owner = GetClient();
   TRowStateParserFactory* scheme = owner ? owner->ActiveScheme() : nullptr;
   std::unique_ptr<TRowStateParser> parser = scheme ? scheme->CreateRowStateParser() : nullptr;
+  if (parser) parser->SetEncoding(encoding_);
   int k = std::min(Row - 1, uncomputedFrom_ - 1);
   while (k >= 0 && Brackets(k) == -2) --k;
   TRowAttributeData d;
@@ -457,6 +458,7 @@ void TEditorScreenStrings::InitBrackets() {
   if (n == 0) return;
   TRowStateParserFactory* scheme = owner ? owner->ActiveScheme() : nullptr;
   std::unique_ptr<TRowStateParser> parser = scheme ? scheme->CreateRowStateParser() : nullptr;
+  if (parser) parser->SetEncoding(encoding_);
   int limit = (owner && owner->InitBracketsFull())
                   ? n - 1
                   : std::min(n - 1, 2 * ScreenRows() + (owner ? std::max(owner->TopRow(), 0) : 0));

@@ -61,6 +61,7 @@ void TEditorScreenStrings::SetEncoding(TextEncoding e) {
   // A selection edge may now stand inside a character, as rewrapping would
   // also drop it.
   ClientsCleanSelection();
+  InitBrackets();  // the tokenizer reads characters of the new encoding
   ClientsInitView();
   ClientsAdjustRow();
   ClientsInitCol();

@@ -99,14 +99,21 @@ char OneColumnAttribute(std::string_view s, std::size_t i, int n, const TColumnR
   return '1';
 }
 
+// Room for the attribute string of s, and the column where building stops.
+std::string AttributeRoom(std::string_view s, const TColumnRules& r, std::size_t& limit) {
+  limit = r.WordWrap ? static_cast<std::size_t>(r.WrapByte + 3) : 1000u;
+  // A character takes at most `widest` columns; the last one may pass the limit.
+  const std::size_t widest = static_cast<std::size_t>(std::max(r.TabSpaceCount, 2));
+  return std::string(std::min(limit, s.size() * widest) + widest, '\0');
+}
+
 // Any encoding, with the start byte of each column: kept out of line so the
 // CP932 loop below stays as tight as it was.
 [[gnu::noinline]] std::string AttributesWithStarts(std::string_view s, const TColumnRules& r,
                                                     std::vector<int>* starts) {
   const TDelimiters& d = Delims(r);
-  const std::size_t limit = r.WordWrap ? static_cast<std::size_t>(r.WrapByte + 3) : 1000u;
-  const std::size_t widest = static_cast<std::size_t>(std::max(r.TabSpaceCount, 2));
-  std::string a(std::min(limit, s.size() * widest) + widest, '\0');
+  std::size_t limit = 0;
+  std::string a = AttributeRoom(s, r, limit);
   std::size_t c = 0;
   std::size_t i = 0;
   if (starts) starts->clear();
@@ -141,10 +148,8 @@ char OneColumnAttribute(std::string_view s, std::size_t i, int n, const TColumnR
 std::string StrToAttributes(std::string_view s, const TColumnRules& r, std::vector<int>* starts) {
   if (r.Encoding != TextEncoding::Cp932 || starts) return AttributesWithStarts(s, r, starts);
   const TDelimiters& d = Delims(r);
-  const std::size_t limit = r.WordWrap ? static_cast<std::size_t>(r.WrapByte + 3) : 1000u;
-  // A byte takes at most `widest` columns; the last one may pass the limit.
-  const std::size_t widest = static_cast<std::size_t>(std::max(r.TabSpaceCount, 2));
-  std::string a(std::min(limit, s.size() * widest) + widest, '\0');
+  std::size_t limit = 0;
+  std::string a = AttributeRoom(s, r, limit);
   std::size_t c = 0;
   std::size_t i = 0;
   while (i < s.size() && c < limit) {
