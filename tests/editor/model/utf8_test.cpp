@@ -190,7 +190,9 @@ TEST(Utf8Search, FoldingWidthsAndSpaces) {
     TSearchInfo info;
     const bool found = SearchText(c.buf, info, c.pat, c.options | SearchBit(sfrDown), TextEncoding::Utf8);
     EXPECT_EQ(found ? info.Start : -1, c.start) << c.pat;
-    if (found) EXPECT_EQ(info.Length, c.length) << c.pat;
+    if (found) {
+      EXPECT_EQ(info.Length, c.length) << c.pat;
+    }
   }
 }
 
