@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/codepage.h"
+#include "core/encoding.h"
 
 namespace tolvan {
 namespace {
@@ -381,9 +382,56 @@ void TFountainParser::DBKanjiProc() {
   }
 }
 
+namespace {
+
+// The kind CP932 gives the same character: runs of kanji, hiragana,
+// katakana, full-width digits and letters, half-width katakana; anything
+// else a symbol of its own.
+std::uint8_t Utf8Kind(char32_t cp) {
+  if ((cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+      (cp >= 0x20000 && cp <= 0x3FFFF))
+    return toDBKanji;
+  if (cp >= 0x3041 && cp <= 0x309E) return toDBHira;
+  if (cp >= 0x30A1 && cp <= 0x30FA) return toDBKana;
+  if (cp >= 0xFF10 && cp <= 0xFF19) return toDBInt;
+  if ((cp >= 0xFF21 && cp <= 0xFF3A) || (cp >= 0xFF41 && cp <= 0xFF5A) || (cp >= 0x391 && cp <= 0x3C9) ||
+      (cp >= 0x400 && cp <= 0x45F) || (cp >= 0xC0 && cp <= 0x24F && cp != 0xD7 && cp != 0xF7))
+    return toDBAlpha;
+  if (cp >= 0xFF66 && cp <= 0xFF9F) return toKana;
+  if (cp >= 0xFF61 && cp <= 0xFF65) return toKanaSymbol;
+  return toDBSymbol;
+}
+
+// A character that carries a run on: the long vowel mark and the
+// full-width hyphen in kana, the full-width comma and period in numbers.
+bool CarriesOn(std::uint8_t kind, char32_t cp) {
+  if (kind == toDBHira || kind == toDBKana) return cp == 0x30FC || cp == 0xFF0D;
+  if (kind == toDBInt) return cp == 0xFF0C || cp == 0xFF0E;
+  return false;
+}
+
+}  // namespace
+
 void TFountainParser::NonAsciiRunProc() {
-  FToken = toDBKanji;
-  while (Cur() >= 0x80) ++FP;
+  auto rest = [this] { return std::string_view(FP, static_cast<std::size_t>(FEnd - FP)); };
+  std::size_t n = utf8::SequenceLength(rest(), 0);
+  if (n == 0) {  // a broken byte: a symbol of one byte
+    FToken = toDBSymbol;
+    ++FP;
+    return;
+  }
+  const std::uint8_t kind = Utf8Kind(utf8::DecodeSequence(rest(), 0, n));
+  FToken = kind;
+  // A character with the marks that ride on it.
+  FP += Utf8Rules::CharLength(rest(), 0);
+  if (kind == toDBSymbol || kind == toKanaSymbol) return;
+  while (FP < FEnd && Cur() >= 0x80) {
+    n = utf8::SequenceLength(rest(), 0);
+    if (n == 0) return;
+    const char32_t cp = utf8::DecodeSequence(rest(), 0, n);
+    if (Utf8Kind(cp) != kind && !CarriesOn(kind, cp)) return;
+    FP += Utf8Rules::CharLength(rest(), 0);
+  }
 }
 
 void TFountainParser::SetEncoding(TextEncoding e) {

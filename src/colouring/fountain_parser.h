@@ -60,9 +60,11 @@ class TFountainParser : public TRowStateParser {
   virtual std::uint8_t NextToken();
   void LastTokenBracket(int Index, const TRowSource& List, TRowAttributeData& Data) override;
   // CP932 pairs a lead byte with its trail. In UTF-8 no byte of a
-  // multi-byte character is ASCII: a run of bytes above 0x7F is one token
-  // (kind toDBKanji, the double-byte colour) and a step is one byte, so a
-  // quote or a backslash after such a character is never taken as its trail.
+  // multi-byte character is ASCII: a step is one byte, so a quote or a
+  // backslash after such a character is never taken as its trail, and
+  // non-ASCII characters make the tokens CP932 makes of the same characters
+  // (runs of kanji, kana, full-width digits or letters; a symbol alone), all
+  // in the double-byte colour.
   void SetEncoding(TextEncoding e) override;
   TextEncoding Encoding() const { return FEncoding; }
   // The colour of the current token; none (nullptr) paints in the defaults.

@@ -61,8 +61,8 @@ TEST_F(GawkTokenizer, StringsKeepTheirHashAndTheCommentStartsAfter) {
 }
 
 // In UTF-8 no byte of a character is ASCII: a closing quote or a letter
-// after one is never taken as its trail, and the bytes above 0x7F form one
-// token in the double-byte colour. CP932 pairs the same bytes.
+// after one is never taken as its trail, and characters form the tokens
+// CP932 makes of them, in the double-byte colour. CP932 pairs the same bytes.
 TEST_F(GawkTokenizer, Utf8TextKeepsItsQuotesAndWords) {
   struct Case {
     const char* row;
@@ -71,9 +71,9 @@ TEST_F(GawkTokenizer, Utf8TextKeepsItsQuotesAndWords) {
   const std::string a = "\xE3\x81\x82";  // あ: its last byte is a CP932 lead byte
   const Case cases[] = {
       {"\"\xE3\x81\x82\" x", {{toDoubleQuotation, "\"" + a + "\""}, {toAnk, "x"}}},
-      {"\xE3\x81\x82print", {{toDBKanji, a}, {toAnk, "print"}}},
+      {"\xE3\x81\x82print", {{toDBHira, a}, {toAnk, "print"}}},
       {"\xE6\x97\xA5\xE6\x9C\xAC $1", {{toDBKanji, "\xE6\x97\xA5\xE6\x9C\xAC"}, {toAwkField, "$1"}}},
-      {"x\xFF\"s\"", {{toAnk, "x"}, {toDBKanji, "\xFF"}, {toDoubleQuotation, "\"s\""}}},
+      {"x\xFF\"s\"", {{toAnk, "x"}, {toDBSymbol, "\xFF"}, {toDoubleQuotation, "\"s\""}}},
   };
   for (const Case& c : cases) {
     parser->SetEncoding(TextEncoding::Utf8);
@@ -81,7 +81,28 @@ TEST_F(GawkTokenizer, Utf8TextKeepsItsQuotesAndWords) {
     parser->SetEncoding(TextEncoding::Cp932);
     EXPECT_NE(Tokens(*parser, c.row), c.utf8) << c.row;
   }
+  // Runs of one kind, as CP932 cuts the same characters.
+  struct Run {
+    const char* row;
+    std::vector<Tok> tokens;
+  };
+  const Run runs[] = {
+      // ひらがな カタカナー 漢字
+      {"\xE3\x81\xB2\xE3\x82\x89\xE3\x82\xAB\xE3\x82\xBF\xE3\x83\xBC\xE6\xBC\xA2\xE5\xAD\x97",
+       {{toDBHira, "\xE3\x81\xB2\xE3\x82\x89"},
+        {toDBKana, "\xE3\x82\xAB\xE3\x82\xBF\xE3\x83\xBC"},
+        {toDBKanji, "\xE6\xBC\xA2\xE5\xAD\x97"}}},
+      // 「「 are two symbols; １２．５ one number; ＡＢ one word
+      {"\xE3\x80\x8C\xE3\x80\x8C", {{toDBSymbol, "\xE3\x80\x8C"}, {toDBSymbol, "\xE3\x80\x8C"}}},
+      {"\xEF\xBC\x91\xEF\xBC\x92\xEF\xBC\x8E\xEF\xBC\x95\xEF\xBC\xA1",
+       {{toDBInt, "\xEF\xBC\x91\xEF\xBC\x92\xEF\xBC\x8E\xEF\xBC\x95"}, {toDBAlpha, "\xEF\xBC\xA1"}}},
+      // ｶﾀ｡: half-width kana, then its full stop alone; é with its mark is a letter
+      {"\xEF\xBD\xB6\xEF\xBE\x80\xEF\xBD\xA1" "e\xCC\x81",
+       {{toKana, "\xEF\xBD\xB6\xEF\xBE\x80"}, {toKanaSymbol, "\xEF\xBD\xA1"}, {toAnk, "e"}, {toDBSymbol, "\xCC\x81"}}},
+      {"\xC3\xA9t\xC3\xA9", {{toDBAlpha, "\xC3\xA9"}, {toAnk, "t"}, {toDBAlpha, "\xC3\xA9"}}},
+  };
   parser->SetEncoding(TextEncoding::Utf8);
+  for (const Run& r : runs) EXPECT_EQ(Tokens(*parser, r.row), r.tokens) << r.row;
   EXPECT_EQ(Colours("\xE3\x81\x82 print"), (std::vector<TFountainColor*>{&scheme.DBCS(), &scheme.Reserve()}));
   // Back in CP932 the scheme's own table (strings, fields) is bound again.
   parser->SetEncoding(TextEncoding::Cp932);

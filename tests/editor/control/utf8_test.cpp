@@ -95,6 +95,22 @@ TEST(Utf8Selection, ChangingTheEncodingDropsTheSelection) {
   EXPECT_EQ(ed.Text(), "\xE3\x81\x82\xE3\x81\x84");
 }
 
+// Word steps stop where CP932 stops: between kana, katakana and kanji runs,
+// and on columns, never inside a character.
+TEST(Utf8Caret, WordStepsStopBetweenRunsOfOneKind) {
+  U8 ed("\xE3\x81\xB2\xE3\x82\x89\xE3\x82\xAB\xE3\x82\xBF\xE3\x83\xBC\xE6\xBC\xA2\xE5\xAD\x97 x");
+  const int stops[] = {4, 10, 15, 16};  // ひら|カター|漢字 |x|end
+  for (int col : stops) {
+    ed.Key(ekRight, kCtrl);
+    EXPECT_EQ(ed.e.Col(), col);
+  }
+  const int back[] = {15, 10, 4, 0};
+  for (int col : back) {
+    ed.Key(ekLeft, kCtrl);
+    EXPECT_EQ(ed.e.Col(), col);
+  }
+}
+
 TEST(Utf8Typing, OverwriteCoversColumns) {
   U8 ed("abc" + kKan + "d");
   ed.e.SetOverWrite(true);
