@@ -385,13 +385,9 @@ bool TfrmEditor::ReadFileIntoControl(std::optional<TextEncoding> forced) {
 
 void TfrmEditor::SetDocumentEncoding(TextEncoding e) {
   TEditor& c = editor_->Editor();
+  // The word-wrap lists stay the option's CP932 ones: the model converts
+  // them for a UTF-8 cut.
   c.Lines().SetEncoding(e);
-  // The word-wrap lists are characters, held in the document's encoding.
-  TEditorWrapOption& wrap = c.WrapOption();
-  auto encoded = [e](const char* utf8) { return Encode(e, QString::fromUtf8(utf8)).value_or(std::string()); };
-  wrap.SetFollowStr(encoded("、。，．・？！゛゜ヽヾゝゞ々ー）］｝」』!),.:;?]}｡｣､･ｰﾞﾟ"));
-  wrap.SetLeadStr(encoded("（［｛「『([{｢"));
-  wrap.SetPunctuationStr(encoded("、。，．,.｡､"));
   ShowEncoding();
 }
 

@@ -96,6 +96,22 @@ class EditorEncodingTest : public QObject {
     }
   }
 
+  // The line-breaking rules hold in a UTF-8 script as in a CP932 one: 。
+  // hangs past the wrap column, a row never starts with 」.
+  void wrapRulesMatchUtf8Characters() {
+    EditorEnv env;
+    const std::string row = std::string(80, 'a') + U8("。b") + "\n" + std::string(80, 'a') + U8("」b") + "\n";
+    TfrmEditor* w = env.host.Open(env.Write("w.awk", row));
+    QVERIFY(w);
+    TEditor& c = w->Editor1().Editor();
+    QCOMPARE(c.Lines().Encoding(), TextEncoding::Utf8);
+    c.WrapOption().SetFollowPunctuation(true);
+    c.WrapOption().SetLeading(true);
+    c.SetWordWrap(true);
+    QCOMPARE(c.List().ListStr(0).size(), std::size_t{83});
+    QCOMPARE(c.List().ListStr(2).size(), std::size_t{79});
+  }
+
   void untitledWindowTakesTheNewScriptSetting() {
     for (auto [settings, encoding] : {std::pair{"", TextEncoding::Cp932}, {kNewEncodingUtf8, TextEncoding::Utf8}}) {
       EditorEnv env;
