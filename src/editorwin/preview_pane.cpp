@@ -311,6 +311,7 @@ void TPreviewPane::ShowEnd(const PreviewResult& result) {
         for (const std::string& w : result.DroppedOptions) words += (words.empty() ? "" : " ") + w;
         const QString dropped = U("プレビューでは次のオプションを外しました: %1")
                                     .arg(ToQString(output_->Editor().Lines().Encoding(), words));
+        text = (text.isEmpty() ? note_ : text);
         text = text.isEmpty() ? dropped : text + U("\n") + dropped;
       }
       SetStatus(text.isEmpty() ? (note_.isEmpty() ? U("完了") : note_) : text,
