@@ -212,7 +212,7 @@ QString ResolveScript(const ProgramPaths& paths, const QString& name, const std:
   if (QFileInfo::exists(inFolder)) return inFolder;
   const QString withExt = inFolder + ToQString(ext);
   if (!ext.empty() && QFileInfo::exists(withExt)) return withExt;
-  return name.contains('/') ? name : inFolder;  // gawk says what is missing
+  return name.contains('/') ? name : inFolder;
 }
 
 }  // namespace
@@ -240,7 +240,7 @@ QString BatchUsage() {
       "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
       "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
       "4 Screen と 6 Null の出力は標準出力へ、エラーの内容は標準エラーへ出します。\n"
-      "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り、\n"
+      "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り(スクリプトファイルがないときも)、\n"
       "3 出力またはエラーの内容を標準出力・標準エラーに書き込めなかった。");
 }
 
@@ -313,7 +313,12 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   in.AwkPath = Native(ToQString(settings.Path));
   in.OneLiner = oneLiner;
   in.DoubleQuote = o.quote == "double";
-  if (!oneLiner) in.ScriptPath = Native(ResolveScript(paths, *o.script, settings.Ext));
+  if (!oneLiner) {
+    const QString script = ResolveScript(paths, *o.script, settings.Ext);
+    // Refused like a missing input: a script author expects "nothing ran".
+    if (!QFileInfo::exists(script)) return refuse(U("スクリプトファイルがありません：\n") + script);
+    in.ScriptPath = Native(script);
+  }
   const TextEncoding preferred = o.encoding.value_or(settings.Encoding);
   const TextEncoding encoding = oneLiner ? preferred : ScriptFileEncoding(in.ScriptPath, preferred);
   QString failed;
