@@ -411,7 +411,7 @@ const char* LineEndName(LineEnd e) {
   switch (e) {
     case LineEnd::Lf: return "LF";
     case LineEnd::Cr: return "CR";
-    default: return "CRLF";
+    default: return "CR LF";
   }
 }
 

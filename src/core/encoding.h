@@ -143,7 +143,7 @@ EncodeResult Convert(TextEncoding from, TextEncoding to, std::string_view bytes)
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 enum class LineEnd : std::uint8_t { CrLf = 0, Lf = 1, Cr = 2 };
-const char* LineEndName(LineEnd e);          // "CRLF", "LF", "CR"
+const char* LineEndName(LineEnd e);          // "CR LF", "LF", "CR"
 std::string_view LineEndBytes(LineEnd e);    // "\r\n", "\n", "\r"
 
 struct DetectedText {

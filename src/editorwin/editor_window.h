@@ -206,7 +206,7 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QAction* mnuLineEndLf = nullptr;
   QAction* mnuLineEndCr = nullptr;
   // The status bar: the encoding ("UTF-8", "UTF-8 (BOM)", "CP932") and the
-  // line end ("CRLF", "LF", "CR").
+  // line end ("CR LF", "LF", "CR").
   QLabel* lblEncoding = nullptr;
   QLabel* lblLineEnd = nullptr;
   QToolBar* ToolBar1 = nullptr;

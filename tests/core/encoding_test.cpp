@@ -300,6 +300,7 @@ TEST(EncodingDetection, FirstLineEndFound) {
   EXPECT_EQ(LineEndBytes(LineEnd::Lf), "\n");
   EXPECT_EQ(LineEndBytes(LineEnd::Cr), "\r");
   EXPECT_STREQ(LineEndName(LineEnd::Lf), "LF");
+  EXPECT_STREQ(LineEndName(LineEnd::CrLf), "CR LF");  // as the documents spell it
 }
 
 // Random texts from fragments that meet at every kind of edge: the
