@@ -139,8 +139,9 @@ struct BatchOptions {
 
 // Reads the options; an empty answer means they were understood.
 QString ParseOptions(const QStringList& args, BatchOptions& o) {
-  const QStringList withValue = {"--script", "--one-liner", "--quote", "--input", "--output",
-                                 "--prefix", "--out",       "--option", "--parallel", "--encoding"};
+  QStringList withValue;
+  for (const BatchOptionName& n : kBatchOptionNames)
+    if (n.TakesValue) withValue << QString::fromLatin1(n.Name);
   bool optionsEnded = false;
   for (int i = 0; i < args.size(); ++i) {
     QString a = args[i];
@@ -236,6 +237,7 @@ QString BatchUsage() {
       "  --parallel 数           同時に動かす gawk の数(既定 1、最大はコア数)\n"
       "  --encoding CP932|UTF-8  一行スクリプトとオプションの文字コード(既定は設定ファイルの Encoding)。\n"
       "                          スクリプトファイルはそのファイルの文字コードで実行します\n"
+      "  --help                  この使い方を表示します\n"
       "  --                      これより後はすべて入力ファイル\n"
       "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
       "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"

@@ -21,6 +21,22 @@ inline constexpr int kBatchJobFailed = 1;
 inline constexpr int kBatchRefused = 2;
 inline constexpr int kBatchOutputLost = 3;  // standard output or error could not be written
 
+// Every code batch mode can end with.
+inline constexpr int kBatchExitCodes[] = {kBatchOk, kBatchJobFailed, kBatchRefused, kBatchOutputLost};
+
+// Every option batch mode takes: the list its parser reads, and the one the
+// usage text, the manual page and the help page are checked against.
+struct BatchOptionName {
+  const char* Name;
+  bool TakesValue;
+};
+inline constexpr BatchOptionName kBatchOptionNames[] = {
+    {"--script", true},   {"--one-liner", true}, {"--quote", true},   {"--input", true},
+    {"--output", true},   {"--prefix", true},    {"--out", true},     {"--option", true},
+    {"--single-command-line", false},            {"--parallel", true}, {"--encoding", true},
+    {"--help", false},
+};
+
 // True when the command line asks for batch mode ("--run" first).
 bool IsBatchCommandLine(int argc, char** argv);
 
