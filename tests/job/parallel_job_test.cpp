@@ -3,7 +3,11 @@
 // clipboard, whatever order the runs finish in.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <atomic>
 #include <fstream>
 #include <map>
@@ -35,6 +39,7 @@ BaseCommandLine OneLiner(const std::string& program) {
 // Everything a job leaves behind that a user could see.
 struct Result {
   std::string out, err;
+  std::vector<std::string> exits;
   std::vector<std::pair<std::string, std::string>> progress;
   std::vector<std::string> clipboard;
   std::map<std::string, std::string> files;  // every file of the folder by name
@@ -61,6 +66,7 @@ Result RunJob(const TJobRecord& record, const fs::path& dir) {
   job.Start();
   EXPECT_TRUE(host.WaitEnded(60s));
   job.WaitFor();
+  r.exits = job.ExitStatuses();
   for (const auto& p : host.progress) r.progress.emplace_back(p.label, p.count);
   r.clipboard = host.clipboard;
   EXPECT_TRUE(host.exceptions.empty());
@@ -340,6 +346,80 @@ TEST(ParallelMemory, LargeFileOutputsNeverWaitInMemory) {
   EXPECT_EQ(lineAt(kRun), "second");
   EXPECT_EQ(lineAt(2 * kRun - kLine), "second");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);  // nothing left beside it
+}
+
+}  // namespace
+}  // namespace tolvan
+
+namespace tolvan {
+namespace {
+
+// A file system of 12 MB of its own: outputs of 8 MB leave no room for a
+// second one waiting beside the first. Where no tmpfs can be mounted (no
+// privilege), the tests say so and skip.
+class SmallDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=12m") != 0)
+      GTEST_SKIP() << "cannot mount a tmpfs of 12 MB here: " << std::strerror(errno);
+    mounted = true;
+    for (int i = 0; i < 3; ++i) {
+      inputs.push_back((dir / ("in" + std::to_string(i) + ".txt")).string());
+      WriteBytes(inputs.back(), "x\n");
+    }
+  }
+  void TearDown() override {
+    if (mounted) ::umount2(disk.c_str(), MNT_DETACH);
+  }
+  // Each run prints megabytes of 1 KB lines that name its input.
+  Result Run(int mode, double megabytes, std::size_t inputCount, int parallel) {
+    for (const auto& e : fs::directory_iterator(disk)) fs::remove(e.path());
+    TJobRecord r;
+    r.Base = OneLiner("END { s = sprintf(\"%1023s\", FILENAME); for (i = 0; i < " +
+                      std::to_string(static_cast<int>(megabytes * 1024)) + "; i++) print s }");
+    r.InputList.assign(inputs.begin(), inputs.begin() + static_cast<std::ptrdiff_t>(inputCount));
+    r.OutputMode = mode;
+    r.OutputName = mode == omFilesNew ? "new_" : (disk / "out.txt").string();
+    if (mode == omFilesNew)
+      for (std::string& in : r.InputList) in = (disk / fs::path(in).filename()).string();
+    for (const std::string& in : r.InputList) WriteBytes(in, "x\n");
+    r.Parallel = parallel;
+    return RunJob(r, disk);
+  }
+
+  test::TempDir dir;
+  fs::path disk = dir / "disk";
+  bool mounted = false;
+  std::vector<std::string> inputs;
+};
+
+// Whatever waited beside the outputs, the job ends as one run at a time
+// ends it: what fits is written whole, what does not fit fails alike.
+TEST_F(SmallDisk, ParallelRunsEndAsOneRunAtATime) {
+  struct Case {
+    const char* what;
+    int mode;
+    double megabytes;
+    std::size_t inputs;
+    bool fits;
+  } cases[] = {
+      // A run ahead finds no room for its waiting file.
+      {"one file overwritten, 2 x 8 MB", omFileOverwrite, 8, 2, true},
+      // Waiting files fit, but not a copy beside its waiting file.
+      {"new files, 3 x 3.5 MB", omFilesNew, 3.5, 3, true},
+      {"one file appended to, 2 x 8 MB", omFileAppend, 8, 2, false},
+  };
+  for (const Case& c : cases) {
+    Result one = Run(c.mode, c.megabytes, c.inputs, 1);
+    Result two = Run(c.mode, c.megabytes, c.inputs, 2);
+    EXPECT_EQ(one, two) << c.what << "\none: " << one.err << "\ntwo: " << two.err;
+    EXPECT_EQ(two.err.empty(), c.fits) << c.what << ": " << two.err;
+    if (!c.fits) {
+      EXPECT_NE(two.err.find("No space left on device"), std::string::npos) << two.err;
+      EXPECT_EQ(two.exits, std::vector<std::string>{"gawk の終了コード 2: " + inputs[1]});
+    }
+  }
 }
 
 }  // namespace
