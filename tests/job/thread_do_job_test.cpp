@@ -278,7 +278,7 @@ TEST_F(JobThread, RunsThatExitNonZeroAreNamed) {
       {"several at once", imFile, omScreen, false, 3, bOnlySucceeds, aAndC},
       {"several at once into files", imFile, omFilesNew, false, 3, bOnlySucceeds, aAndC},
       {"all inputs in one run", imFile, omScreen, true, 1, bOnlySucceeds, {"gawk の終了コード 3"}},
-      {"no input", imNull, omNull, false, 1, "BEGIN { exit 4 }", {"gawk の終了コード 4"}},
+      {"no input", imNull, omNull, false, 1, "BEGIN { exit 1 }", {"gawk の終了コード 1"}},
       {"clipboard", imClipboard, omScreen, false, 1, "{ exit 5 }", {"gawk の終了コード 5: クリップボード"}},
       {"exit 0", imFile, omScreen, false, 1, "{ exit 0 }", {}},
       // The error text names the signal; there is no exit status.
