@@ -274,13 +274,12 @@ TEST_F(JobThread, RunsThatExitNonZeroAreNamed) {
   } cases[] = {
       {"one run per input", imFile, omScreen, false, 1, bOnlySucceeds, aAndC},
       {"new files", imFile, omFilesNew, false, 1, bOnlySucceeds, aAndC},
-      {"appended, one at a time", imFile, omFileAppend, false, 1, bOnlySucceeds, aAndC},
+      {"appended to one file", imFile, omFileAppend, false, 1, bOnlySucceeds, aAndC},
       {"several at once", imFile, omScreen, false, 3, bOnlySucceeds, aAndC},
       {"several at once into files", imFile, omFilesNew, false, 3, bOnlySucceeds, aAndC},
       {"all inputs in one run", imFile, omScreen, true, 1, bOnlySucceeds, {"gawk の終了コード 3"}},
       {"no input", imNull, omNull, false, 1, "BEGIN { exit 1 }", {"gawk の終了コード 1"}},
       {"clipboard", imClipboard, omScreen, false, 1, "{ exit 5 }", {"gawk の終了コード 5: クリップボード"}},
-      {"exit 0", imFile, omScreen, false, 1, "{ exit 0 }", {}},
       // The error text names the signal; there is no exit status.
       {"killed", imNull, omScreen, false, 1, "BEGIN { system(\"kill -KILL \" PROCINFO[\"pid\"]) }", {}},
   };
