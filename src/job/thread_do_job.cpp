@@ -386,17 +386,18 @@ void TThreadDoJob::ParallelLoop() {
   };
   // From input i on, one run at a time: the runs under way ahead are waited
   // for, then every waiting output after i is dropped, to be made again at
-  // its turn.
+  // its turn. Once done, no run starts ahead any more.
   auto fallBackToOneAtATime = [&](std::size_t i) {
     std::unique_lock<std::mutex> lock(mu);
+    if (oneAtATime) return;
     oneAtATime = true;
     cv.notify_all();
     cv.wait(lock, [&] {
-      for (std::size_t j = i + 1; j < n; ++j)
-        if (slots[j].started && !slots[j].done && !slots[j].waitsForTurn) return false;
+      for (std::size_t j = i + 1; j < next; ++j)
+        if (!slots[j].done && !slots[j].waitsForTurn) return false;
       return true;
     });
-    for (std::size_t j = i + 1; j < n; ++j) {
+    for (std::size_t j = i + 1; j < next; ++j) {
       Slot& s = slots[j];
       if (!s.done || !s.ahead) continue;
       s.ahead.reset();
