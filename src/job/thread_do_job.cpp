@@ -336,6 +336,10 @@ void TThreadDoJob::ParallelLoop() {
     // Stopped meanwhile: nothing is opened, and the text says so.
     const int fd = OpenOutputFile(path, createAnew, ctx);
     if (fd < 0) return;
+    struct Closer {
+      int fd;
+      ~Closer() { ::close(fd); }
+    } closer{fd};
     const off_t before = ::lseek(fd, 0, SEEK_END);
     const unsigned seen = noRoom;
     slot.exitCode = RunToDescriptor(line, true, fd, ctx);
@@ -344,7 +348,6 @@ void TThreadDoJob::ParallelLoop() {
       slot.redo = true;
       slot.restore = before;
     }
-    ::close(fd);
   };
   auto worker = [&] {
     for (;;) {
