@@ -157,6 +157,8 @@ class ChildGuard {
   pid_t pid() const { return pid_; }
   // The signal that ended the reaped child, or 0.
   int Signal() const { return signal_; }
+  // The reaped child's exit status when it exited by itself.
+  int ExitCode() const { return exitCode_; }
   // Non-blocking unless wait is true. True once reaped.
   bool Reap(bool wait) {
     if (reaped_) return true;
@@ -165,6 +167,7 @@ class ChildGuard {
       pid_t r = ::waitpid(pid_, &st, wait ? 0 : WNOHANG);
       if (r == pid_) {
         if (WIFSIGNALED(st)) signal_ = WTERMSIG(st);
+        if (WIFEXITED(st)) exitCode_ = WEXITSTATUS(st);
         break;
       }
       if (r == 0) return false;
@@ -180,6 +183,7 @@ class ChildGuard {
   pid_t pid_;
   bool reaped_ = false;
   int signal_ = 0;
+  int exitCode_ = 0;
 };
 
 }  // namespace
@@ -362,7 +366,10 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   }
 
   result.Outcome = killed ? ProcessOutcome::Cancelled : ProcessOutcome::Finished;
-  if (!killed) result.Signal = child.Signal();
+  if (!killed) {
+    result.Signal = child.Signal();
+    result.ExitCode = child.ExitCode();
+  }
   return result;
 }
 

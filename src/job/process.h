@@ -52,6 +52,8 @@ struct ProcessResult {
   // Finished: the signal that ended the child (the out-of-memory killer, a
   // crash, SIGXFSZ), 0 when it exited by itself.
   int Signal = 0;
+  // Finished without a signal: the child's exit status.
+  int ExitCode = 0;
 };
 
 class TProcessLauncher {

@@ -49,6 +49,11 @@ std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e)
   return JobText("出力ファイルに書き込めません: ", e) + PathForText(FileErrorText(path, err), e) + "\r\n";
 }
 
+std::string ExitStatusLine(int code, const std::string& input) {
+  std::string line = "gawk の終了コード " + std::to_string(code);
+  return input.empty() ? line : line + ": " + input;
+}
+
 bool IsOwnMessageLine(std::string_view line) {
   // Every fixed text the job layer starts a line of the error text with.
   static const std::vector<std::string> heads = [] {
@@ -83,7 +88,7 @@ std::string NotRegularOutputMessage(const std::string& path, TextEncoding e) {
 
 namespace {
 
-void Launch(const CommandLine& line, ProcessRequest& req, ProcessSinks& sinks, RunnerContext& ctx) {
+int Launch(const CommandLine& line, ProcessRequest& req, ProcessSinks& sinks, RunnerContext& ctx) {
   if (!ctx.Err) throw std::invalid_argument("runner: no error text");
   req.Argv = line.Argv;
   req.Locale = ctx.Locale;
@@ -106,17 +111,18 @@ void Launch(const CommandLine& line, ProcessRequest& req, ProcessSinks& sinks, R
       *ctx.Err += CannotStartMessage(line.Argv.empty() ? std::string() : line.Argv[0], r.StartError, ctx.Encoding);
       break;
   }
+  return r.Outcome == ProcessOutcome::Finished && r.Signal == 0 ? r.ExitCode : 0;
 }
 
 }  // namespace
 
-void RunPipeRunner(const CommandLine& line, RunnerContext& ctx) {
+int RunPipeRunner(const CommandLine& line, RunnerContext& ctx) {
   if (!ctx.Out) throw std::invalid_argument("runner: no output text");
   ProcessRequest req;
   req.Stdin = StdinSource::ClosedPipe;
   ProcessSinks sinks;
   sinks.Out = ctx.Out;
-  Launch(line, req, sinks, ctx);
+  return Launch(line, req, sinks, ctx);
 }
 
 int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
@@ -147,9 +153,9 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
   return fd;
 }
 
-void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
+int RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
   int fd = OpenOutputFile(outputPath, createAnew, ctx);
-  if (fd < 0) return;
+  if (fd < 0) return 0;
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
@@ -158,20 +164,21 @@ void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool 
   req.Stdin = StdinSource::DevNull;
   req.StdoutFd = fd;
   ProcessSinks sinks;
-  Launch(line, req, sinks, ctx);
+  return Launch(line, req, sinks, ctx);
 }
 
-void RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx) {
+int RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx) {
   ProcessRequest req;
   req.Stdin = stdinDevNull ? StdinSource::DevNull : StdinSource::ClosedPipe;
   req.StdoutFd = outFd;
   ProcessSinks sinks;
-  Launch(line, req, sinks, ctx);
+  return Launch(line, req, sinks, ctx);
 }
 
-void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx) {
-  RunToDescriptor(line, stdinDevNull, out.fd(), ctx);
+int RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx) {
+  const int code = RunToDescriptor(line, stdinDevNull, out.fd(), ctx);
   out.Seal();  // a background grandchild adds nothing after the run
+  return code;
 }
 
 }  // namespace tolvan

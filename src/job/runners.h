@@ -32,6 +32,10 @@ std::string NotRegularOutputMessage(const std::string& path, TextEncoding e = kS
 std::string OutputFileErrorMessage(const std::string& path, int err, TextEncoding e = kSj);
 // "出力ファイルに書き込めません: <path>: <reason>\r\n"
 std::string WriteFailedMessage(const std::string& path, int err, TextEncoding e = kSj);
+// "gawk の終了コード <code>: <input>" (UTF-8): a run that exited non-zero. A
+// run without an input file of its own (no input, or all inputs at once)
+// is named by the code alone.
+std::string ExitStatusLine(int code, const std::string& input);
 // True when a line of an error text (without its line break) is one of the
 // texts above or of the job's file checks rather than gawk's own, in either
 // encoding.
@@ -55,8 +59,12 @@ struct RunnerContext {
   const TPreparedScript* Script = nullptr;
 };
 
+// Each runner answers gawk's exit status when it exited by itself, and 0
+// when it did not start, was cancelled or was killed (the error text says
+// those).
+
 // Standard input at end of file from the start; standard output into *Out.
-void RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
+int RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
 
 // Standard input /dev/null; standard output into outputPath, created or
 // emptied (createAnew) or appended to. When the file cannot be opened the
@@ -64,7 +72,7 @@ void RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
 // when it is not a regular file (a named pipe would block the open) it
 // becomes NotRegularOutputMessage(). A run cancelled before it starts
 // leaves the file untouched.
-void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
+int RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
 
 // The file runner's output file, opened as the file runner opens it. -1
 // when it cannot be, with the error text set as the file runner sets it.
@@ -74,8 +82,8 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
 // it belongs later (a parallel job commits its runs in input order).
 // Standard input as for the file runner (stdinDevNull) or the pipe runner;
 // standard error, cancel and the failure texts as for both.
-void RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx);
+int RunToMemoryFile(const CommandLine& line, bool stdinDevNull, TMemoryFile& out, RunnerContext& ctx);
 // The same into any open file (an unnamed one waiting for its turn).
-void RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx);
+int RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx);
 
 }  // namespace tolvan

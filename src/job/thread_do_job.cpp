@@ -1,5 +1,8 @@
 #include "job/thread_do_job.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +43,22 @@ std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool NoRoom(int err) { return err == ENOSPC || err == EDQUOT; }
+
+// True when the file system of fd has no block left for us: a run that
+// failed writing there may have failed for want of room. The file is left
+// as it was.
+bool NoRoomLeft(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  const off_t block = st.st_blksize > 0 ? st.st_blksize : 4096;
+  const off_t end = (st.st_size + block - 1) / block * block;  // a block of its own
+  if (::fallocate(fd, 0, end, block) == 0) return ::ftruncate(fd, st.st_size) != 0;
+  if (NoRoom(errno)) return true;
+  struct statvfs fs {};  // no fallocate there
+  return ::fstatvfs(fd, &fs) == 0 && fs.f_bavail == 0;
 }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
@@ -181,20 +200,22 @@ void TThreadDoJob::NewFilesLoop() {
   err_.clear();
   RunnerContext ctx = Context();
   ForEachInput([&](const std::string& path) {
-    RunFileRunner(current_, NewFileOutputPath(path, record_.OutputName), true, ctx);
+    NoteExit(RunFileRunner(current_, NewFileOutputPath(path, record_.OutputName), true, ctx), path);
   });
 }
 
 void TThreadDoJob::OneFileLoop() {
   RunnerContext ctx = Context();
   const bool createAnew = record_.OutputMode != omFileAppend;
-  ForEachInput([&](const std::string&) { RunFileRunner(current_, record_.OutputName, createAnew, ctx); });
+  ForEachInput([&](const std::string& path) {
+    NoteExit(RunFileRunner(current_, record_.OutputName, createAnew, ctx), path);
+  });
 }
 
 void TThreadDoJob::CollectLoop() {
   err_.clear();
   RunnerContext ctx = Context();
-  ForEachInput([&](const std::string&) { PipeRun(ctx); });
+  ForEachInput([&](const std::string& path) { NoteExit(PipeRun(ctx), path); });
   if (!err_.empty()) return;
   if (record_.OutputMode == omClipboard && !terminated_) {
     host_.JobPutClipboard(out_);
@@ -235,6 +256,11 @@ bool TThreadDoJob::RunsInParallel() const {
 // system (or, where none can be made, waits for its turn before it starts),
 // so output files never wait in memory. Collected output waits in memory
 // files: it ends up in memory anyway.
+// Waiting files take room the one-after-another job never needs. Once an
+// output finds no room, the rest of the job runs one run at a time: every
+// waiting output is dropped and its run made again at its turn, straight
+// into its output, so a nearly full disk ends the job as one run at a time
+// would end it.
 void TThreadDoJob::ParallelLoop() {
   const std::vector<std::string>& inputs = record_.InputList;
   const std::size_t n = inputs.size();
@@ -252,8 +278,14 @@ void TThreadDoJob::ParallelLoop() {
     std::optional<TUnnamedFile> ahead;     // file output made ahead of its turn
     std::string err;
     std::size_t size = 0;
+    int exitCode = 0;
     bool started = false;
+    bool waitsForTurn = false;  // started, holding nothing until its turn
     bool done = false;
+    // Its output found no room: made again at its turn, straight into the
+    // output, once that is put back to `restore` bytes (-1: left as it is).
+    bool redo = false;
+    off_t restore = -1;
     std::exception_ptr failure;
   };
   std::vector<Slot> slots(n);
@@ -263,10 +295,16 @@ void TThreadDoJob::ParallelLoop() {
   std::size_t head = 0;     // the next input to take in order
   std::size_t waiting = 0;  // bytes of finished runs not yet taken
   std::size_t finished = 0;  // runs ended, in any order
+  bool oneAtATime = false;  // an output found no room: no run starts ahead any more
+  // Runs that found no room so far. A run that failed while another found
+  // none may have failed for want of room too, although the other's
+  // dropped file has given the room back by the time it looks.
+  std::atomic<unsigned> noRoom{0};
 
   auto mayStart = [&] {
     return next < head + width || (next < head + 4 * width && waiting < kWaitingBudget);
   };
+  auto failed = [](const Slot& s) { return s.exitCode != 0 || !s.err.empty(); };
   auto runToFile = [&](std::size_t i, const CommandLine& line, RunnerContext& ctx) {
     Slot& slot = slots[i];
     const std::string path = outputPath(i);
@@ -277,24 +315,47 @@ void TThreadDoJob::ParallelLoop() {
     }
     if (!turn) slot.ahead = TUnnamedFile::In(FolderOf(path));
     if (slot.ahead) {
-      RunToDescriptor(line, true, slot.ahead->fd(), ctx);
+      const unsigned seen = noRoom;
+      slot.exitCode = RunToDescriptor(line, true, slot.ahead->fd(), ctx);
+      if (failed(slot) && (NoRoomLeft(slot.ahead->fd()) || noRoom != seen)) {
+        ++noRoom;
+        slot.ahead.reset();  // its room goes back to the runs still writing
+        slot.redo = true;
+        return;
+      }
       slot.size = slot.ahead->Size();
       return;
     }
     {
       std::unique_lock<std::mutex> lock(mu);
+      slot.waitsForTurn = true;
+      cv.notify_all();
       cv.wait(lock, [&] { return head == i || stopRuns_; });
+      slot.waitsForTurn = false;
     }
-    // Stopped meanwhile: the runner opens nothing and says so.
-    RunFileRunner(line, path, createAnew, ctx);
+    // Stopped meanwhile: nothing is opened, and the text says so.
+    const int fd = OpenOutputFile(path, createAnew, ctx);
+    if (fd < 0) return;
+    struct Closer {
+      int fd;
+      ~Closer() { ::close(fd); }
+    } closer{fd};
+    const off_t before = ::lseek(fd, 0, SEEK_END);
+    const unsigned seen = noRoom;
+    slot.exitCode = RunToDescriptor(line, true, fd, ctx);
+    if (failed(slot) && (NoRoomLeft(fd) || noRoom != seen)) {
+      ++noRoom;
+      slot.redo = true;
+      slot.restore = before;
+    }
   };
   auto worker = [&] {
     for (;;) {
       std::size_t i;
       {
         std::unique_lock<std::mutex> lock(mu);
-        cv.wait(lock, [&] { return stopRuns_ || next >= n || mayStart(); });
-        if (stopRuns_ || next >= n) return;
+        cv.wait(lock, [&] { return stopRuns_ || oneAtATime || next >= n || mayStart(); });
+        if (stopRuns_ || oneAtATime || next >= n) return;
         i = next++;
         slots[i].started = true;
       }
@@ -311,7 +372,7 @@ void TThreadDoJob::ParallelLoop() {
           runToFile(i, line, ctx);
         } else {
           slot.out.emplace();
-          RunToMemoryFile(line, false, *slot.out, ctx);
+          slot.exitCode = RunToMemoryFile(line, false, *slot.out, ctx);
           slot.size = slot.out->Size();
         }
       } catch (...) {
@@ -324,6 +385,28 @@ void TThreadDoJob::ParallelLoop() {
         ++finished;
       }
       cv.notify_all();
+    }
+  };
+  // From input i on, one run at a time: the runs under way ahead are waited
+  // for, then every waiting output after i is dropped, to be made again at
+  // its turn. Once done, no run starts ahead any more.
+  auto fallBackToOneAtATime = [&](std::size_t i) {
+    std::unique_lock<std::mutex> lock(mu);
+    if (oneAtATime) return;
+    oneAtATime = true;
+    cv.notify_all();
+    cv.wait(lock, [&] {
+      for (std::size_t j = i + 1; j < next; ++j)
+        if (!slots[j].done && !slots[j].waitsForTurn) return false;
+      return true;
+    });
+    for (std::size_t j = i + 1; j < next; ++j) {
+      Slot& s = slots[j];
+      if (!s.done || !s.ahead) continue;
+      s.ahead.reset();
+      waiting -= s.size;
+      s.size = 0;
+      s.redo = true;
     }
   };
 
@@ -353,13 +436,17 @@ void TThreadDoJob::ParallelLoop() {
     Slot& slot = slots[i];
     // Waiting for this input's run, the job tells each run that ends
     // meanwhile, so the count moves as the runs finish, not as they are taken.
+    // An input no worker took once runs are one at a time is run here.
+    bool here = false;
     for (;;) {
       bool ready;
       std::size_t ended;
       {
         std::unique_lock<std::mutex> lock(mu);
-        cv.wait(lock, [&] { return slot.done || (stopRuns_ && !slot.started) || finished != reported; });
-        ready = slot.done || (stopRuns_ && !slot.started);
+        auto untaken = [&] { return !slot.started && (stopRuns_ || oneAtATime); };
+        cv.wait(lock, [&] { return slot.done || untaken() || finished != reported; });
+        ready = slot.done || untaken();
+        if (ready && !slot.done && !stopRuns_) slot.started = here = true;
         ended = finished;
       }
       if (ended != reported) {
@@ -368,7 +455,7 @@ void TThreadDoJob::ParallelLoop() {
       }
       if (ready) break;
     }
-    if (!slot.done) {  // cancelled before it could start
+    if (!slot.done && !here) {  // cancelled before it could start
       err_ += CancelledMessage(record_.Encoding);
       return;
     }
@@ -379,13 +466,22 @@ void TThreadDoJob::ParallelLoop() {
       if (!EndsWith(err_, CancelledMessage(record_.Encoding))) err_ += CancelledMessage(record_.Encoding);
       return;
     }
+    bool straight = here || slot.redo;
     if (slot.ahead) {
       const std::string path = outputPath(i);
       const int fd = OpenOutputFile(path, createAnew, commit);
       if (fd < 0) return;
+      const off_t before = ::lseek(fd, 0, SEEK_END);
       bool written = slot.ahead->CopyTo(fd);
       int e = errno;
-      if (::close(fd) != 0 && written) {
+      if (!written && NoRoom(e) && before >= 0 && ::ftruncate(fd, before) == 0) {
+        // No room for the copy beside its waiting file: the output is put
+        // back and the run made again straight into it.
+        slot.ahead.reset();
+        straight = true;
+        written = true;
+      }
+      if (::close(fd) != 0 && written && !straight) {
         written = false;
         e = errno;
       }
@@ -396,8 +492,31 @@ void TThreadDoJob::ParallelLoop() {
       else
         slot.out->AppendTo(out_, 0, SIZE_MAX, true);
     }
+    if (straight) {
+      fallBackToOneAtATime(i);
+      const std::string path = outputPath(i);
+      if (slot.restore >= 0 && ::truncate(path.c_str(), slot.restore) != 0) {
+        err_ += WriteFailedMessage(path, errno, record_.Encoding);  // a cut-off output cannot be put back
+        return;
+      }
+      slot.err.clear();
+      RunnerContext ctx = Context();
+      ctx.Err = &slot.err;
+      slot.exitCode = RunFileRunner(current_, path, createAnew, ctx);
+      std::size_t ended;
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        if (here) ++finished;
+        ended = finished;
+      }
+      if (ended != reported) {
+        reported = ended;
+        RunsDone(ended, n);
+      }
+    }
     // Otherwise the run wrote straight into its output file.
     err_ += slot.err;
+    NoteExit(slot.exitCode, inputs[i]);
     slot.out.reset();
     slot.ahead.reset();
     {
@@ -424,33 +543,37 @@ void TThreadDoJob::SingleCommandLine() {
   Progress(kRunning, "");
   if (ToFile(record_.OutputMode)) {
     RunnerContext ctx = Context();
-    RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx);
+    NoteExit(RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx), "");
   } else {
-    PipeRunAndHandOver();
+    NoteExit(PipeRunAndHandOver(), "");
   }
 }
 
 void TThreadDoJob::OneRun(const CommandLine& line, const std::string& label, const std::string& count) {
   current_ = line;
   Progress(label, count);
+  // The clipboard's run is named as its progress is; a run without input by its code alone.
+  const std::string input = record_.InputMode == imClipboard ? label : "";
   if (ToFile(record_.OutputMode)) {
     RunnerContext ctx = Context();
-    RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx);
+    NoteExit(RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx), input);
   } else {
-    PipeRunAndHandOver();
+    NoteExit(PipeRunAndHandOver(), input);
   }
+}
+
+void TThreadDoJob::NoteExit(int code, const std::string& input) {
+  if (code != 0) exits_.push_back(ExitStatusLine(code, input));
 }
 
 bool TThreadDoJob::SharesScreenOutput() const { return screenOut_ && record_.OutputMode == omScreen; }
 
-void TThreadDoJob::PipeRun(RunnerContext& ctx) {
-  if (!SharesScreenOutput()) {
-    RunPipeRunner(current_, ctx);
-    return;
-  }
+int TThreadDoJob::PipeRun(RunnerContext& ctx) {
+  if (!SharesScreenOutput()) return RunPipeRunner(current_, ctx);
   TMemoryFile file;
-  RunToMemoryFile(current_, false, file, ctx);
+  const int code = RunToMemoryFile(current_, false, file, ctx);
   KeepScreenOutput(std::move(file));
+  return code;
 }
 
 // The first run's file is kept as it is (one run: nothing is ever copied);
@@ -474,15 +597,16 @@ void TThreadDoJob::HandOverScreenOutput() {
   screenFile_.reset();
 }
 
-void TThreadDoJob::PipeRunAndHandOver() {
+int TThreadDoJob::PipeRunAndHandOver() {
   RunnerContext ctx = Context();
-  PipeRun(ctx);
+  const int code = PipeRun(ctx);
   // A cancelled job leaves the clipboard alone even when its last run had
   // already ended.
   if (err_.empty() && record_.OutputMode == omClipboard && !terminated_) {
     host_.JobPutClipboard(out_);
     out_.clear();
   }
+  return code;
 }
 
 void TThreadDoJob::Progress(const std::string& label, const std::string& count) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/shared_bytes.h"
 #include "job/job_host.h"
@@ -36,6 +37,10 @@ class TThreadDoJob {
 
   // The job as it was started; the window's choices may have changed since.
   const TJobRecord& Record() const { return record_; }
+  // A line (UTF-8, ExitStatusLine) for every run that exited non-zero, in
+  // input order; read once the job has ended. Such a run does not stop the
+  // job: only error text does.
+  const std::vector<std::string>& ExitStatuses() const { return exits_; }
 
   void Start();
   void Terminate();
@@ -60,8 +65,9 @@ class TThreadDoJob {
   void CollectLoop();
   void SingleCommandLine();
   void OneRun(const CommandLine& line, const std::string& label, const std::string& count);
-  void PipeRunAndHandOver();
-  void PipeRun(RunnerContext& ctx);
+  int PipeRunAndHandOver();
+  int PipeRun(RunnerContext& ctx);
+  void NoteExit(int code, const std::string& input);
   bool SharesScreenOutput() const;
   void KeepScreenOutput(TMemoryFile&& run);
   void HandOverScreenOutput();
@@ -83,6 +89,7 @@ class TThreadDoJob {
   std::atomic<bool> finished_{false};
   const TPreparedScript* script_ = nullptr;
   CommandLine current_;  // the command line of the run in progress
+  std::vector<std::string> exits_;
   std::thread thread_;
 };
 

@@ -166,7 +166,7 @@ class TForm1 : public QMainWindow {
   void ShowProgress(const QString& label, const QString& count);
   // The bar shows only for a job of more than one run.
   void ShowRunsDone(std::size_t done, std::size_t planned);
-  void ShowDoneWindow();
+  void ShowDoneWindow(const QString& exitNote = QString());
   void OpenHelpContents();
   void OpenHelpSection(int context);
 

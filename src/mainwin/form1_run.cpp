@@ -44,6 +44,16 @@ namespace tolvan {
 namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 
+// The runs that exited non-zero, for the end of the job: the first few, and
+// how many more.
+QString ExitNote(const std::vector<std::string>& exits) {
+  constexpr std::size_t kShown = 5;
+  QStringList lines;
+  for (std::size_t i = 0; i < exits.size() && i < kShown; ++i) lines << QString::fromStdString(exits[i]);
+  if (exits.size() > kShown) lines << U("ほか %1 件").arg(exits.size() - kShown);
+  return lines.join('\n');
+}
+
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 }  // namespace
 
@@ -210,10 +220,12 @@ void TForm1::EndOfJob() {
   job_->WaitFor();
   const int outputMode = job_->Record().OutputMode;  // not the window's choice now
   const TextEncoding encoding = job_->Record().Encoding;
+  const QString exitNote = ExitNote(job_->ExitStatuses());
   job_.reset();
   RestoreCursor();
   TSharedBytes screen = std::move(screenOutput_);
   screenOutput_ = {};
+  frmError_->SetExitNote(exitNote);
   if (!errorText_.empty()) frmError_->ShowErrorForm(errorText_, encoding);
   else if (outputMode == omScreen || !outputText_.empty()) {
     // The output window reads the collected bytes where they are: "4 Screen"
@@ -222,7 +234,7 @@ void TForm1::EndOfJob() {
     outputText_.clear();
     frmError_->ShowStandardOutputForm(shownOutput_, encoding);
   }
-  else ShowDoneWindow();
+  else ShowDoneWindow(exitNote);
   lblNN->hide();
   pbRuns->hide();
   pbRuns->reset();
@@ -232,14 +244,15 @@ void TForm1::EndOfJob() {
   emit JobFinished();
 }
 
-void TForm1::ShowDoneWindow() {
-  auto* done = new TfrmDone(this);
+void TForm1::ShowDoneWindow(const QString& exitNote) {
+  auto* done = new TfrmDone(this, exitNote);
   done->adjustSize();
   done->move(geometry().center() - done->rect().center());
   done->show();
   frmDone_ = done;
-  // Goes away by itself once more than 500 ms have passed.
-  QTimer::singleShot(501, done, [done] { done->deleteLater(); });
+  // Goes away by itself once more than 500 ms have passed; a note that a
+  // run failed stays long enough to be read.
+  QTimer::singleShot(exitNote.isEmpty() ? 501 : 5000, done, [done] { done->deleteLater(); });
 }
 
 void TForm1::TerminateJob() {

@@ -30,6 +30,10 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   bold.setBold(true);
   bold.setPointSize(bold.pointSize() + 2);
   Label1->setFont(bold);
+  lblExit = new QLabel(this);
+  lblExit->setObjectName("lblExit");
+  lblExit->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblExit->hide();
 
   auto* text = new TOutputText(this);
   text->setObjectName("Memo1");
@@ -46,6 +50,7 @@ TfrmError::TfrmError(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Label1);
+  layout->addWidget(lblExit);
   layout->addWidget(Memo1, 1);
   layout->addLayout(buttons);
 }
@@ -56,6 +61,13 @@ void TfrmError::SetHeading(const QString& text, const QColor& colour) {
   p.setColor(QPalette::WindowText, colour);
   Label1->setPalette(p);
 }
+
+void TfrmError::SetExitNote(const QString& note) {
+  lblExit->setText(note);
+  lblExit->setVisible(!note.isEmpty());
+}
+
+QString TfrmError::ExitNote() const { return lblExit->text(); }
 
 void TfrmError::Present() {
   if (!isVisible()) {
@@ -89,6 +101,7 @@ void TfrmError::ShowStandardOutputForm(const TSharedBytes& outputText, TextEncod
 }
 
 void TfrmError::ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes) {
+  SetExitNote(QString());
   if (!stderrBytes.empty()) {
     SetHeading("AWK Options", QColor(0, 128, 0));
     Load(TSharedBytes::FromString(stderrBytes), TextEncoding::Cp932);
@@ -121,7 +134,7 @@ void TfrmError::closeEvent(QCloseEvent* event) {
 
 void TfrmError::reject() { HideAndClear(); }
 
-TfrmDone::TfrmDone(QWidget* parent) : QDialog(parent) {
+TfrmDone::TfrmDone(QWidget* parent, const QString& exitNote) : QDialog(parent) {
   setObjectName("frmDone");
   setWindowTitle("Tolvan");
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -138,7 +151,14 @@ TfrmDone::TfrmDone(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(24, 16, 24, 16);
   layout->addWidget(label);
-
+  if (!exitNote.isEmpty()) {
+    lblExit = new QLabel(exitNote, this);
+    lblExit->setObjectName("lblExit");
+    lblExit->setAlignment(Qt::AlignCenter);
+    layout->addWidget(lblExit);
+  }
 }
+
+QString TfrmDone::ExitNote() const { return lblExit ? lblExit->text() : QString(); }
 
 }  // namespace tolvan

@@ -33,6 +33,10 @@ class TfrmError : public QDialog {
   // otherwise the standard output added as one more line.
   void ShowAwkOptions(const std::string& stdoutBytes, const std::string& stderrBytes);
 
+  // Under the heading: the gawk runs that exited non-zero (empty: none).
+  void SetExitNote(const QString& note);
+  QString ExitNote() const;
+
   QString Heading() const;
   QString HeadingColour() const;  // colour name of the heading, e.g. "#ff0000"
   QString Text() const;
@@ -58,16 +62,22 @@ class TfrmError : public QDialog {
 
   TextEncoding encoding_ = TextEncoding::Cp932;
   QLabel* Label1;
+  QLabel* lblExit;
   TEditorWidget* Memo1;
   QMenu* menu_;
 };
 
 // The small window that says a job ended with nothing to show; it goes away
-// by itself shortly after it was shown.
+// by itself shortly after it was shown. A note names gawk runs that exited
+// non-zero.
 class TfrmDone : public QDialog {
   Q_OBJECT
  public:
-  explicit TfrmDone(QWidget* parent = nullptr);
+  explicit TfrmDone(QWidget* parent = nullptr, const QString& exitNote = QString());
+  QString ExitNote() const;
+
+ private:
+  QLabel* lblExit = nullptr;
 };
 
 }  // namespace tolvan

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/codepage.h"
 #include "core/file_errors.h"
@@ -74,9 +76,11 @@ bool Write(Stream& s, const std::string& bytes) {
 bool Say(Stream& s, const QString& text) { return Write(s, (text + "\n").toStdString()); }
 
 // The job's own lines of the error text (cancel, files, start failures)
-// in the terminal's encoding; gawk's bytes stay as gawk wrote them.
-std::string ForTerminal(const std::string& errText) {
+// in the terminal's encoding, made in the job's; gawk's bytes stay as gawk
+// wrote them. An own line that ends the text gets its line break.
+std::string ForTerminal(const std::string& errText, TextEncoding encoding) {
   std::string shown;
+  bool ownLast = false;
   std::size_t start = 0;
   while (start < errText.size()) {
     std::size_t end = errText.find('\n', start);
@@ -84,10 +88,12 @@ std::string ForTerminal(const std::string& errText) {
     std::string_view line(errText.data() + start, end - start);
     std::string_view body = line;
     while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
-    if (IsOwnMessageLine(body)) shown += cp932::ToUtf8(body) + std::string(line.substr(body.size()));
+    ownLast = IsOwnMessageLine(body);
+    if (ownLast && encoding == TextEncoding::Cp932) shown += cp932::ToUtf8(body) + std::string(line.substr(body.size()));
     else shown += line;
     start = end;
   }
+  if (ownLast && shown.back() != '\n') shown += "\r\n";
   return shown;
 }
 
@@ -242,8 +248,11 @@ QString BatchUsage() {
       "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
       "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
       "4 Screen と 6 Null の出力は標準出力へ、エラーの内容は標準エラーへ出します。\n"
-      "終了コード: 0 エラーなし、1 gawk のエラーあり、2 チェックやオプションの誤り(スクリプトファイルがないときも)、\n"
-      "3 出力またはエラーの内容を標準出力・標準エラーに書き込めなかった。");
+      "終了コード: 0 エラーなし、1 gawk のエラーあり(0 以外で終わった gawk は標準エラーに\n"
+      "「gawk の終了コード N: 入力ファイル」、入力ファイルのない実行ではコードだけ)、\n"
+      "2 チェックやオプションの誤り(スクリプトファイルがないときも)、\n"
+      "3 出力またはエラーの内容を標準出力・標準エラーに書き込めなかった。\n"
+      "標準出力を先に閉じられると(| head -1 など)、Unix のコマンドと同じく SIGPIPE で終わります(シェルでは 141)。");
 }
 
 QString ProgramUsage() {
@@ -372,6 +381,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
 
   BatchHost host(::fileno(err.f));
   std::string outText, errText;
+  std::vector<std::string> exits;
   {
     // Ctrl+C, a hang-up or a kill from a scheduler cancels the job as the
     // window's cancel button does: the gawk runs are in process groups of
@@ -389,6 +399,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
       if (sigtimedwait(&stops, nullptr, &cycle) > 0) job.Terminate();
     }
     job.WaitFor();
+    exits = job.ExitStatuses();
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
   host.ClearProgress();
@@ -397,11 +408,13 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
     lost("標準出力");
     delivered = false;
   }
-  if (!Write(err, ForTerminal(errText))) delivered = false;
+  if (!Write(err, ForTerminal(errText, encoding))) delivered = false;
+  for (const std::string& line : exits)
+    if (!Write(err, line + "\n")) delivered = false;
   const std::string exception = host.Exception();
   if (!exception.empty() && !Say(err, QString::fromStdString(exception))) delivered = false;
   if (!delivered) return kBatchOutputLost;
-  return errText.empty() && exception.empty() ? kBatchOk : kBatchJobFailed;
+  return errText.empty() && exception.empty() && exits.empty() ? kBatchOk : kBatchJobFailed;
 }
 
 }  // namespace tolvan

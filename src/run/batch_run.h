@@ -3,7 +3,7 @@
 // comes from the settings file beside the program. The checks of Run apply
 // in their order, the job is the window's job code, and the result is the
 // exit code: 0 after a job without error text, 1 after a job with error
-// text, 2 when a check refuses or an option is wrong, 3 when what was to
+// text or a gawk run that exited non-zero, 2 when a check refuses or an option is wrong, 3 when what was to
 // reach standard output or standard error did not.
 #pragma once
 

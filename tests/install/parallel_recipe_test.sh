@@ -28,4 +28,16 @@ PATH="$tmp/bin:$PATH" HOME="$tmp/home" bash -c "$recipe" ||
 [[ $(cat "two words.txt.out") == 2 ]] || fail "two words: $(cat "two words.txt.out")"
 [[ $(cat empty.txt.out) == 0 ]] || fail "empty: $(cat empty.txt.out)"
 [[ -f one.txt ]] || fail "an input was removed on this machine"
+
+# A failing run (the empty input's script ends with exit 3): parallel counts
+# it, and its status reaches the caller's standard error.
+from='END{print NR}'
+to='END{print NR; if (!NR) exit 3}'
+failing=${recipe/"$from"/"$to"}
+[[ $failing != "$recipe" ]] || fail "recipe without $from: $recipe"
+status=0
+PATH="$tmp/bin:$PATH" HOME="$tmp/home" bash -c "$failing" 2>"$tmp/err.txt" || status=$?
+[[ $status == 1 ]] || fail "failing run: parallel exit $status, $(cat "$tmp/err.txt")"
+grep -qx 'gawk の終了コード 3: empty.txt' "$tmp/err.txt" || fail "failing run: $(cat "$tmp/err.txt")"
+[[ $(cat one.txt.out) == 3 ]] || fail "one after a failing run: $(cat one.txt.out)"
 echo "recipe ok: $recipe"

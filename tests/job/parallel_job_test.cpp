@@ -3,8 +3,12 @@
 // clipboard, whatever order the runs finish in.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -35,6 +39,7 @@ BaseCommandLine OneLiner(const std::string& program) {
 // Everything a job leaves behind that a user could see.
 struct Result {
   std::string out, err;
+  std::vector<std::string> exits;
   std::vector<std::pair<std::string, std::string>> progress;
   std::vector<std::string> clipboard;
   std::map<std::string, std::string> files;  // every file of the folder by name
@@ -61,6 +66,7 @@ Result RunJob(const TJobRecord& record, const fs::path& dir) {
   job.Start();
   EXPECT_TRUE(host.WaitEnded(60s));
   job.WaitFor();
+  r.exits = job.ExitStatuses();
   for (const auto& p : host.progress) r.progress.emplace_back(p.label, p.count);
   r.clipboard = host.clipboard;
   EXPECT_TRUE(host.exceptions.empty());
@@ -340,6 +346,65 @@ TEST(ParallelMemory, LargeFileOutputsNeverWaitInMemory) {
   EXPECT_EQ(lineAt(kRun), "second");
   EXPECT_EQ(lineAt(2 * kRun - kLine), "second");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);  // nothing left beside it
+}
+
+// A file system of 12 MB of its own, where outputs of 8 MB leave no room
+// for a second one waiting beside the first. Without the privilege to
+// mount one, the test says so and skips.
+class SmallDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=12m") != 0)
+      GTEST_SKIP() << "cannot mount a tmpfs of 12 MB here: " << std::strerror(errno);
+    mounted = true;
+  }
+  void TearDown() override {
+    if (mounted) ::umount2(disk.c_str(), MNT_DETACH);
+  }
+  // Each run prints megabytes of 1 KB lines naming its input.
+  Result Run(int mode, double megabytes, int inputs, int parallel) {
+    for (const auto& e : fs::directory_iterator(disk)) fs::remove(e.path());
+    TJobRecord r;
+    r.Base = OneLiner("END { s = sprintf(\"%1023s\", FILENAME); for (i = 0; i < " +
+                      std::to_string(static_cast<int>(megabytes * 1024)) + "; i++) print s }");
+    for (int i = 0; i < inputs; ++i) {
+      r.InputList.push_back((disk / ("in" + std::to_string(i) + ".txt")).string());
+      WriteBytes(r.InputList.back(), "x\n");
+    }
+    r.OutputMode = mode;
+    r.OutputName = mode == omFilesNew ? "new_" : (disk / "out.txt").string();
+    r.Parallel = parallel;
+    return RunJob(r, disk);
+  }
+
+  test::TempDir dir;
+  fs::path disk = dir / "disk";
+  bool mounted = false;
+};
+
+// Whatever waited beside the outputs, the job ends as one run at a time
+// ends it: what fits is written whole, what does not fit fails alike.
+TEST_F(SmallDisk, ParallelRunsEndAsOneRunAtATime) {
+  struct Case {
+    int mode;
+    double megabytes;
+    int inputs;
+    bool fits;
+  } cases[] = {
+      {omFileOverwrite, 8, 2, true},  // no room for a waiting file
+      {omFilesNew, 3.5, 3, true},     // waiting files fit, a copy beside one does not
+      {omFileAppend, 8, 2, false},
+  };
+  for (const Case& c : cases) {
+    Result one = Run(c.mode, c.megabytes, c.inputs, 1);
+    Result two = Run(c.mode, c.megabytes, c.inputs, 2);
+    EXPECT_EQ(one, two) << "mode " << c.mode << "\none: " << one.err << "\ntwo: " << two.err;
+    EXPECT_EQ(two.err.empty(), c.fits) << two.err;
+    if (!c.fits) {
+      EXPECT_EQ(two.exits, std::vector<std::string>{"gawk の終了コード 2: " + (disk / "in1.txt").string()});
+    }
+  }
 }
 
 }  // namespace

@@ -33,12 +33,14 @@ struct Job {
   test::RecordingHost host;
   std::string out, err;
   TSharedBytes* screen = nullptr;
+  std::vector<std::string> exits;
 
   void Run(TJobRecord record) {
     TThreadDoJob job(std::move(record), host, out, err, screen);
     job.Start();
     ASSERT_TRUE(host.WaitEnded(60s));
     job.WaitFor();
+    exits = job.ExitStatuses();
     EXPECT_TRUE(job.Finished());
     EXPECT_EQ(host.ended, 1);
   }
@@ -255,6 +257,46 @@ TEST_F(JobThread, ClipboardInputRunsOnTheClipboardFile) {
   r.OutputMode = omClipboard;
   m.Run(r);
   EXPECT_EQ(m.host.clipboard, (std::vector<std::string>{"2\n1\n"}));
+}
+
+// Every run that exits non-zero is named, in input order, and the job goes
+// on: only error text stops it.
+TEST_F(JobThread, RunsThatExitNonZeroAreNamed) {
+  const std::string bOnlySucceeds = "{ print } END { if (FILENAME !~ /b.txt/) exit 3 }";
+  const std::vector<std::string> aAndC = {"gawk の終了コード 3: " + a, "gawk の終了コード 3: " + c};
+  struct Case {
+    const char* what;
+    int input, output;
+    bool single;
+    int parallel;
+    std::string program;
+    std::vector<std::string> exits;
+  } cases[] = {
+      {"one run per input", imFile, omScreen, false, 1, bOnlySucceeds, aAndC},
+      {"new files", imFile, omFilesNew, false, 1, bOnlySucceeds, aAndC},
+      {"appended to one file", imFile, omFileAppend, false, 1, bOnlySucceeds, aAndC},
+      {"several at once", imFile, omScreen, false, 3, bOnlySucceeds, aAndC},
+      {"several at once into files", imFile, omFilesNew, false, 3, bOnlySucceeds, aAndC},
+      {"all inputs in one run", imFile, omScreen, true, 1, bOnlySucceeds, {"gawk の終了コード 3"}},
+      {"no input", imNull, omNull, false, 1, "BEGIN { exit 1 }", {"gawk の終了コード 1"}},
+      {"clipboard", imClipboard, omScreen, false, 1, "{ exit 5 }", {"gawk の終了コード 5: クリップボード"}},
+      // The error text names the signal; there is no exit status.
+      {"killed", imNull, omScreen, false, 1, "BEGIN { system(\"kill -KILL \" PROCINFO[\"pid\"]) }", {}},
+  };
+  for (const Case& cs : cases) {
+    Job j;
+    auto r = Record(cs.output, cs.program);
+    r.InputMode = cs.input;
+    r.SingleCommandLine = cs.single;
+    r.Parallel = cs.parallel;
+    r.ClipboardFile = a;
+    r.OutputName = cs.output == omFilesNew ? "new_" : (dir / "out.txt").string();
+    j.Run(r);
+    EXPECT_EQ(j.exits, cs.exits) << cs.what;
+    if (cs.input == imFile && cs.output == omScreen && !cs.exits.empty()) {
+      EXPECT_EQ(j.out, "a1\na2\nb1\nc1\n") << cs.what;
+    }
+  }
 }
 
 TEST_F(JobThread, NullInputRunsBeginAndEndOnly) {

@@ -341,6 +341,25 @@ class RunTest : public QObject {
     QVERIFY(w->DoneWindow() != nullptr);
   }
 
+  // A run that exits non-zero is named by whichever window ends the job.
+  void runsThatExitNonZeroAreNamedAtTheEnd() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    auto w = env.Open();
+    Child<QComboBox>(w.get(), "cmbInput")->setCurrentIndex(2);
+    auto* out = Child<QComboBox>(w.get(), "cmbOutput");
+    out->setCurrentIndex(5);
+    UseOneLiner(w.get(), "BEGIN{exit 3}");
+    RunAndWait(w.get());
+    QVERIFY(w->DoneWindow() != nullptr);
+    QCOMPARE(w->DoneWindow()->ExitNote(), U("gawk の終了コード 3"));
+    out->setCurrentIndex(3);
+    UseOneLiner(w.get(), "BEGIN{print \"x\"; exit 4}");
+    RunAndWait(w.get());
+    QCOMPARE(w->OutputWindow()->Heading(), QString("STANDARD OUTPUT"));
+    QCOMPARE(w->OutputWindow()->ExitNote(), U("gawk の終了コード 4"));
+  }
+
   void cancelStopsTheJobWithTheMessageOnce() {
     MainWindowEnv env;
     env.WriteSettings();

@@ -2,6 +2,7 @@
 #include "run/batch_run.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -136,6 +137,28 @@ TEST_F(Batch, EachOutputMode) {
   Outcome many = Run({"--one-liner", prog, "--parallel", "2", Q(a), Q(b)});
   EXPECT_EQ(many.code, 0);
   EXPECT_EQ(many.out, screen.out);
+}
+
+// A run that exits non-zero fails the job without stopping it, and is
+// named on standard error after the error text.
+TEST_F(Batch, ARunThatExitsNonZeroFailsTheJob) {
+  Outcome o = Run({"--one-liner", "{ print } END { if (FILENAME ~ /a.txt/) exit 3 }", Q(a), Q(b)});
+  EXPECT_EQ(o.code, 1);
+  EXPECT_EQ(o.out, "a1\na2\nb1\n");
+  EXPECT_EQ(o.err, "gawk の終了コード 3: " + a + "\n");
+  Outcome noInput = Run({"--one-liner", "BEGIN { print \"e\" > \"/dev/stderr\"; exit 7 }", "--input", "null"});
+  EXPECT_EQ(noInput.code, 1);
+  EXPECT_EQ(noInput.err, "e\ngawk の終了コード 7\n");
+  EXPECT_EQ(Run({"--one-liner", "BEGIN { exit 0 }", "--input", "null"}).code, 0);
+}
+
+// Standard output closed early ends the program by SIGPIPE, as it ends a
+// Unix tool: the shell sees 141.
+TEST_F(Batch, StandardOutputClosedEarlyEndsBySigpipe) {
+  EXPECT_EQ(Shell("bash -c './tolvan --run --input null --one-liner \"BEGIN { for (i = 0; i < 200000; i++) print i }\" "
+                  "| head -1 > first.txt; exit ${PIPESTATUS[0]}'"),
+            141);
+  EXPECT_EQ(Read(dir / "first.txt"), "0\n");
 }
 
 TEST_F(Batch, ErrorTextFailsTheJob) {
@@ -281,13 +304,30 @@ TEST_F(Batch, OutputThatCannotBeWrittenFailsTheRun) {
   EXPECT_EQ(Shell("./tolvan --version > /dev/full 2> stderr.txt"), 3);
 }
 
-// The program's own lines of the error text are UTF-8 for the terminal;
-// what gawk wrote keeps its bytes.
+// The program's own lines of the error text are UTF-8 for the terminal,
+// whichever encoding the job has; what gawk wrote keeps its bytes.
 TEST_F(Batch, OwnErrorTextsInTheTerminalsEncoding) {
   const std::string missing = (dir / "no" / "out.txt").string();
-  Outcome o = Run({"--one-liner", "{ print }", "--output", "overwrite", "--out", Q(missing), Q(a)});
-  EXPECT_EQ(o.code, 1);
-  EXPECT_EQ(o.err, "出力ファイルの作成に失敗しました。" + missing + ": ファイルまたはフォルダがありません\r\n");
+  const std::string fifo = (dir / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    QStringList args;
+    std::string err;
+  } cases[] = {
+      {{"--one-liner", "{ print }", "--output", "overwrite", "--out", Q(missing), Q(a)},
+       "出力ファイルの作成に失敗しました。" + missing + ": ファイルまたはフォルダがありません\r\n"},
+      {{"--one-liner", "{ print }", "--output", "append", "--out", Q(fifo), Q(a)},
+       "出力ファイルが通常のファイルではありません: " + fifo + "\r\n"},
+      {{"--one-liner", "BEGIN { system(\"kill -KILL \" PROCINFO[\"pid\"]) }", "--input", "null"},
+       "プログラムがシグナルで終了しました: /usr/bin/gawk: SIGKILL (Killed)\r\n"},
+  };
+  for (const char* encoding : {"CP932", "UTF-8"}) {
+    for (const Case& c : cases) {
+      Outcome o = Run(QStringList{"--encoding", encoding} + c.args);
+      EXPECT_EQ(o.code, 1) << encoding;
+      EXPECT_EQ(o.err, c.err) << encoding;
+    }
+  }
   Put(dir / "in" / "j.txt", Sj("表\n"));
   Outcome g = Run({"--one-liner", "{ print > \"/dev/stderr\" }", Q((dir / "in" / "j.txt").string())});
   EXPECT_EQ(g.code, 1);
@@ -339,6 +379,7 @@ TEST_F(Batch, ASignalCancelsTheJob) {
   if (ec) fs::copy_file(TOLVAN_EXECUTABLE, exe);
   const fs::path pidFile = dir / "gawk.pid";
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const char* encoding = sig == SIGTERM ? "UTF-8" : "CP932";
     fs::remove(pidFile);
     const std::string prog = "BEGIN { print PROCINFO[\"pid\"] > \"" + pidFile.string() + "\"; close(\"" +
                              pidFile.string() + "\"); while (1) { } }";
@@ -346,7 +387,8 @@ TEST_F(Batch, ASignalCancelsTheJob) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       std::freopen((dir / "stderr.txt").c_str(), "w", stderr);
-      ::execl(exe.c_str(), "tolvan", "--run", "--one-liner", prog.c_str(), "--input", "null", static_cast<char*>(nullptr));
+      ::execl(exe.c_str(), "tolvan", "--run", "--encoding", encoding, "--one-liner", prog.c_str(), "--input", "null",
+              static_cast<char*>(nullptr));
       ::_exit(127);
     }
     auto gawkPid = [&] {
@@ -361,7 +403,7 @@ TEST_F(Batch, ASignalCancelsTheJob) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(Read(dir / "stderr.txt"), "\r\nユーザーによって処理は中断されました");
+    EXPECT_EQ(Read(dir / "stderr.txt"), "\r\nユーザーによって処理は中断されました\r\n") << encoding;
     const bool left = ::kill(gawk, 0) == 0;
     EXPECT_FALSE(left) << "gawk " << gawk << " still running";
     if (left) ::kill(gawk, SIGKILL);
