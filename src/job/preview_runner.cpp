@@ -5,6 +5,7 @@
 
 #include "core/codepage.h"
 #include "job/command_line.h"
+#include "job/crlf_input.h"
 #include "job/runners.h"
 #include "job/script_prep.h"
 
@@ -144,7 +145,10 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
     result.Error = Text(composed.Error.c_str(), request.Encoding);
     return result;
   }
-  BaseCommandLine base = std::move(composed.Line);
+  CrLfInputs read;
+  if (request.Sample == PreviewSample::File) read.Files = {request.SamplePath};
+  if (request.Sample == PreviewSample::Text) read.Text = request.SampleText;
+  BaseCommandLine base = WithCrLfRecords(composed.Line, request.CrLf, read);
   // A preview must never write the files a script names, nor start
   // programs: gawk refuses both in sandbox mode.
   base.Argv.insert(base.Argv.begin() + 1, "--sandbox");

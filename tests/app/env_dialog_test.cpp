@@ -292,6 +292,22 @@ class EnvDialogTest : public QObject {
     QCOMPARE(s.NewScriptEncoding, TextEncoding::Utf8);
   }
 
+  // CR LF as a line end: shown as stored, a choice enables Set, only Set stores.
+  void crLfChoiceStoredBySet() {
+    MainSettings s = Sample();
+    s.CrLf = CrLfInput::Never;
+    TfrmEnv d(s, {});
+    auto* box = Child<QComboBox>(d, "cmbCrLf");
+    QCOMPARE(box->currentText(), QString("しない"));
+    box->setCurrentIndex(1);
+    emit box->activated(1);
+    QVERIFY(Child<QPushButton>(d, "btnSet")->isEnabled());
+    QCOMPARE(s.CrLf, CrLfInput::Never);
+    RecordingMessages rec;
+    d.btnSetClick();
+    QCOMPARE(s.CrLf, CrLfInput::Always);
+  }
+
   void executeReportsSetAndCancel() {
     RecordingMessages rec;
     MainSettings s = Sample();

@@ -167,6 +167,33 @@ TEST(MainSettingsTest, EncodingsReadWrittenOnlyWhenNeeded) {
   EXPECT_EQ(back.NewScriptEncoding, TextEncoding::Utf8);
 }
 
+// CrLfInput: the three names in any case, anything else auto; written only
+// once it is not auto or the file already has it.
+TEST(MainSettingsTest, CrLfInputReadWrittenOnlyWhenNeeded) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  struct Case {
+    const char* stored;
+    CrLfInput read;
+  };
+  const Case cases[] = {{"always", CrLfInput::Always}, {"NEVER", CrLfInput::Never}, {"auto", CrLfInput::Auto},
+                        {"", CrLfInput::Auto},          {"nevers", CrLfInput::Auto}, {"1", CrLfInput::Auto}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(ini.WriteString("AWKEXE", "CrLfInput", c.stored));
+    EXPECT_EQ(LoadMainSettings(ini).CrLf, c.read) << c.stored;
+  }
+  IniFile fresh(d / "fresh.INI");
+  MainSettings s;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_FALSE(fresh.KeyExists("AWKEXE", "CrLfInput"));
+  s.CrLf = CrLfInput::Never;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadString("AWKEXE", "CrLfInput", ""), "never");
+  s.CrLf = CrLfInput::Auto;  // back: the key says so
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadString("AWKEXE", "CrLfInput", ""), "auto");
+}
+
 TEST(MainSettingsTest, LocaleFollowsTheJobEncodingUnlessNamed) {
   TempDir d;
   IniFile ini(d / "t.INI");
