@@ -2,7 +2,7 @@
 // holds CR LF line ends, records end at CR LF and the carriage return is
 // not part of the record. gawk gets `-v RS=\r?\n` ahead of the option box's
 // words, so a -v RS of the user's, and RS set in the script, still win.
-// The job, the preview and the debugger decide it here, from their inputs.
+// Every run over input (the job, the preview) decides it here.
 #pragma once
 
 #include <string>
