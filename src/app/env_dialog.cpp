@@ -136,6 +136,18 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   encodingGrid->addWidget(new QLabel(QStringLiteral("新規スクリプト："), GroupBox5), 1, 0);
   encodingGrid->addWidget(cmbNewEncoding, 1, 1);
   encodingGrid->setColumnStretch(2, 1);
+
+  // Item index is the CrLfInput value.
+  auto* GroupBox6 = new QGroupBox(QStringLiteral("CR LF を行末として読む"), this);
+  cmbCrLf = new QComboBox(GroupBox6);
+  cmbCrLf->setObjectName(QStringLiteral("cmbCrLf"));
+  cmbCrLf->addItems({QStringLiteral("自動"), QStringLiteral("常に"), QStringLiteral("しない")});
+  cmbCrLf->setToolTip(QStringLiteral(
+      "自動: 入力に CR LF の行末があれば、Windows と同じく CR LF までを1レコードとして読みます"
+      "(gawk に -v 'RS=\\r?\\n' を渡します)。出力の行末は LF のままです"));
+  auto* crlfRow = new QHBoxLayout(GroupBox6);
+  crlfRow->addWidget(cmbCrLf);
+  crlfRow->addStretch(1);
   lblFolders = new QLabel(this);
   lblFolders->setObjectName(QStringLiteral("lblFolders"));
   lblFolders->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -162,6 +174,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   layout->addWidget(GroupBox3);
   layout->addWidget(GroupBox4);
   layout->addWidget(GroupBox5);
+  layout->addWidget(GroupBox6);
   layout->addWidget(lblFolders);
   layout->addLayout(buttons);
 
@@ -172,6 +185,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   connect(spnParallel, &QSpinBox::valueChanged, this, &TfrmEnv::EnableSetWhenFilled);
   connect(cmbEncoding, &QComboBox::activated, this, &TfrmEnv::EnableSetWhenFilled);
   connect(cmbNewEncoding, &QComboBox::activated, this, &TfrmEnv::EnableSetWhenFilled);
+  connect(cmbCrLf, &QComboBox::activated, this, &TfrmEnv::EnableSetWhenFilled);
   connect(btnDir, &QPushButton::clicked, this, &TfrmEnv::btnDirClick);
   connect(btnSet, &QPushButton::clicked, this, &TfrmEnv::btnSetClick);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -187,6 +201,7 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   spnParallel->setValue(ClampParallel(settings_.Parallel));
   cmbEncoding->setCurrentIndex(static_cast<int>(settings_.Encoding));
   cmbNewEncoding->setCurrentIndex(static_cast<int>(settings_.NewScriptEncoding));
+  cmbCrLf->setCurrentIndex(static_cast<int>(settings_.CrLf));
   btnSet->setEnabled(false);
 }
 
@@ -253,6 +268,7 @@ void TfrmEnv::btnSetClick() {
   settings_.Parallel = spnParallel->value();
   settings_.Encoding = static_cast<TextEncoding>(cmbEncoding->currentIndex());
   settings_.NewScriptEncoding = static_cast<TextEncoding>(cmbNewEncoding->currentIndex());
+  settings_.CrLf = static_cast<CrLfInput>(cmbCrLf->currentIndex());
   set_ = true;
   accept();
 }

@@ -2,7 +2,8 @@
 // click in the script list opens the script, whether scripts open in the
 // desktop's program instead of the built-in editor, how many gawk runs a
 // job over an input list may have going at once, the encoding of one-liners
-// and the option box, and the encoding of new scripts.
+// and the option box, the encoding of new scripts, and whether a job reads
+// CR LF as the end of a record.
 #pragma once
 
 #include <QDialog>
@@ -73,6 +74,7 @@ class TfrmEnv : public QDialog {
   QSpinBox* spnParallel;
   QComboBox* cmbEncoding;     // items in TextEncoding order
   QComboBox* cmbNewEncoding;
+  QComboBox* cmbCrLf;         // items in CrLfInput order
   QLabel* lblFolders;
   QPushButton* btnCancel;
   QPushButton* btnSet;

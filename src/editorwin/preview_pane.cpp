@@ -179,6 +179,7 @@ void TPreviewPane::RunNow() {
   request.Options = *ctx.Options;
   request.Locale = ctx.Locale;
   request.Encoding = ctx.Encoding;
+  request.CrLf = ctx.CrLf;
   request.ScriptText = editor_.Editor().Lines().GetTextStr();
   // Only matched against gawk's messages.
   shownScriptName_ = ctx.Encoding == TextEncoding::Cp932 ? ToCp932Lossy(scriptName_())

@@ -44,6 +44,7 @@ struct TPreviewContext {
   // The script's: the options, the clipboard sample, the output and gawk's
   // messages are in it.
   TextEncoding Encoding = TextEncoding::Cp932;
+  CrLfInput CrLf = CrLfInput::Auto;  // AWKEXE CrLfInput
 };
 
 // The row mark that flags the row gawk's message names.

@@ -6,6 +6,7 @@
 
 #include "core/encoding.h"
 #include "job/command_line.h"
+#include "settings/settings.h"
 
 namespace tolvan {
 
@@ -27,6 +28,9 @@ struct TJobRecord {
   // gawk runs at once in the loops of one run per input; 1 runs them one
   // after another.
   int Parallel = 1;
+  // Whether records end at CR LF (job/crlf_input.h); the job decides it
+  // from its inputs before the first run and shows it in Base.
+  CrLfInput CrLf = CrLfInput::Auto;
 };
 
 }  // namespace tolvan

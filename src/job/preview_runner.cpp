@@ -7,6 +7,7 @@
 #include "core/codepage.h"
 #include "job/command_line.h"
 #include "job/editor_run_options.h"
+#include "job/crlf_input.h"
 #include "job/runners.h"
 #include "job/script_prep.h"
 
@@ -159,7 +160,10 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
     result.Error = Text(composed.Error.c_str(), request.Encoding);
     return result;
   }
-  BaseCommandLine base = std::move(composed.Line);
+  CrLfInputs read;
+  if (request.Sample == PreviewSample::File) read.Files = {request.SamplePath};
+  if (request.Sample == PreviewSample::Text) read.Text = request.SampleText;
+  BaseCommandLine base = WithCrLfRecords(composed.Line, request.CrLf, read);
   result.DroppedOptions = DropEditorRunOptions(base);
   // A preview must never write the files a script names, nor start
   // programs: gawk refuses both in sandbox mode.

@@ -21,6 +21,7 @@
 
 #include "core/encoding.h"
 #include "job/process.h"
+#include "settings/settings.h"
 
 namespace tolvan {
 
@@ -48,6 +49,8 @@ struct PreviewRequest {
   // The encoding of every text here, of the output and of the messages: a
   // CP932 script has its 0x5C trail bytes doubled, a UTF-8 one goes as it is.
   TextEncoding Encoding = TextEncoding::Cp932;
+  // Records end at CR LF as in a Run over the sample (job/crlf_input.h).
+  CrLfInput CrLf = CrLfInput::Auto;
 };
 
 enum class PreviewEnd {

@@ -19,6 +19,7 @@
 
 #include "core/codepage.h"
 #include "core/files.h"
+#include "job/crlf_input.h"
 #include "job/memory_file.h"
 #include "job/job_files.h"
 #include "job/script_prep.h"
@@ -135,6 +136,10 @@ void TThreadDoJob::DoWork() {
     err_ = refused;
     return;
   }
+  CrLfInputs read;
+  if (record_.InputMode == imFile) read.Files = record_.InputList;
+  if (record_.InputMode == imClipboard) read.Files = {record_.ClipboardFile};
+  record_.Base = WithCrLfRecords(record_.Base, record_.CrLf, read);
   TPreparedScript script(record_.Base, record_.Encoding);
   script_ = &script;
   struct Reset {

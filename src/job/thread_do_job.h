@@ -36,6 +36,8 @@ class TThreadDoJob {
   TThreadDoJob& operator=(const TThreadDoJob&) = delete;
 
   // The job as it was started; the window's choices may have changed since.
+  // After the end, Base is the command line that ran (with the record
+  // separator added for CR LF input).
   const TJobRecord& Record() const { return record_; }
   // A line (UTF-8, ExitStatusLine) for every run that exited non-zero, in
   // input order; read once the job has ended. Such a run does not stop the

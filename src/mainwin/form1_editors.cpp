@@ -51,6 +51,7 @@ TPreviewContext TForm1::EditorPreviewContext(TextEncoding e) const {
   c.Options = OptionBytes(e, &c.Refusal);
   if (!c.Options) c.Refusal = QString::fromUtf8("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(c.Refusal);
   c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), e);
+  c.CrLf = settings_.CrLf;
   // The first selected entry in list order, not in the order of selecting.
   for (int i = 0; i < lstInputFiles->count(); ++i) {
     if (lstInputFiles->item(i)->isSelected()) {

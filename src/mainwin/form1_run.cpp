@@ -192,6 +192,7 @@ void TForm1::StartJob() {
   record.Encoding = jobEncoding_;
   record.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), jobEncoding_);
   record.Parallel = settings_.Parallel;
+  record.CrLf = settings_.CrLf;
 
   bridge_->Open();
   job_ = std::make_unique<TThreadDoJob>(std::move(record), *bridge_, outputText_, errorText_, &screenOutput_);
@@ -221,6 +222,7 @@ void TForm1::EndOfJob() {
   const int outputMode = job_->Record().OutputMode;  // not the window's choice now
   const TextEncoding encoding = job_->Record().Encoding;
   const QString exitNote = ExitNote(job_->ExitStatuses());
+  baseCommandLine_ = job_->Record().Base.Text;  // what ran, as the job completed it
   job_.reset();
   RestoreCursor();
   TSharedBytes screen = std::move(screenOutput_);

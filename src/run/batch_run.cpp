@@ -139,6 +139,7 @@ struct BatchOptions {
   bool singleCommandLine = false;
   std::optional<int> parallel;
   std::optional<TextEncoding> encoding;
+  std::optional<CrLfInput> crlf;
   QStringList inputs;
   bool help = false;
 };
@@ -202,6 +203,10 @@ QString ParseOptions(const QStringList& args, BatchOptions& o) {
     } else if (name == "--encoding") {
       o.encoding = ParseEncodingName(value.toStdString());
       if (!o.encoding) return U("--encoding の値は CP932|UTF-8 のどちらかです: %1").arg(value);
+    } else if (name == "--crlf") {
+      QString v;
+      bad = oneOf({"auto", "always", "never"}, v);
+      o.crlf = ParseCrLfInput(v.toStdString());
     }
     if (!bad.isEmpty()) return bad;
   }
@@ -244,6 +249,9 @@ QString BatchUsage() {
       "  --encoding CP932|UTF-8  一行スクリプトとオプションの文字コード(既定は設定ファイルの Encoding)。\n"
       "                          スクリプトファイルはそのファイルの文字コードで実行します\n"
       "  --help                  この使い方を表示します\n"
+      "  --crlf auto|always|never\n"
+      "                          CR LF を行末として読む(既定は設定ファイルの CrLfInput、なければ auto):\n"
+      "                          auto は入力に CR LF があるとき、gawk に -v 'RS=\\r?\\n' を渡します\n"
       "  --                      これより後はすべて入力ファイル\n"
       "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
       "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
@@ -378,6 +386,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.Encoding = encoding;
   record.Locale = LoadAwkLocale(ini, encoding);
   record.Parallel = ClampParallel(o.parallel.value_or(1));
+  record.CrLf = o.crlf.value_or(settings.CrLf);
 
   BatchHost host(::fileno(err.f));
   std::string outText, errText;

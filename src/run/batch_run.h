@@ -34,7 +34,7 @@ inline constexpr BatchOptionName kBatchOptionNames[] = {
     {"--script", true},   {"--one-liner", true}, {"--quote", true},   {"--input", true},
     {"--output", true},   {"--prefix", true},    {"--out", true},     {"--option", true},
     {"--single-command-line", false},            {"--parallel", true}, {"--encoding", true},
-    {"--help", false},
+    {"--crlf", true},     {"--help", false},
 };
 
 // True when the command line asks for batch mode ("--run" first).

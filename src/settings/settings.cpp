@@ -13,6 +13,25 @@ int ClampParallel(int n) {
   return std::clamp(n, 1, cores);
 }
 
+const char* CrLfInputName(CrLfInput v) {
+  switch (v) {
+    case CrLfInput::Always: return "always";
+    case CrLfInput::Never: return "never";
+    case CrLfInput::Auto: break;
+  }
+  return "auto";
+}
+
+std::optional<CrLfInput> ParseCrLfInput(std::string_view name) {
+  for (CrLfInput v : {CrLfInput::Auto, CrLfInput::Always, CrLfInput::Never}) {
+    const std::string_view known = CrLfInputName(v);
+    if (name.size() == known.size() &&
+        std::equal(name.begin(), name.end(), known.begin(), [](char a, char b) { return (a | 0x20) == b; }))
+      return v;
+  }
+  return std::nullopt;
+}
+
 MainSettings LoadMainSettings(const IniFile& ini) {
   MainSettings d;
   MainSettings s;
@@ -25,6 +44,7 @@ MainSettings LoadMainSettings(const IniFile& ini) {
   s.Option = ini.ReadString(kSectionAwkExe, "Option", d.Option);
   s.Parallel = ClampParallel(ini.ReadInteger(kSectionAwkExe, "Parallel", d.Parallel));
   s.Encoding = ReadEncoding(ini, kSectionAwkExe, "Encoding");
+  s.CrLf = ParseCrLfInput(ini.ReadString(kSectionAwkExe, "CrLfInput", "")).value_or(CrLfInput::Auto);
   s.ExEditor = ini.ReadBool(kSectionEditor, "ExEditor", d.ExEditor);
   s.NewScriptEncoding = ReadEncoding(ini, kSectionEditor, "NewEncoding");
   return s;
@@ -46,6 +66,8 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s) {
       ok = ini.WriteString(section, key, EncodingName(e)) && ok;
   };
   writeEncoding(kSectionAwkExe, "Encoding", s.Encoding);
+  if (s.CrLf != CrLfInput::Auto || ini.KeyExists(kSectionAwkExe, "CrLfInput"))
+    ok = ini.WriteString(kSectionAwkExe, "CrLfInput", CrLfInputName(s.CrLf)) && ok;
   ok = ini.WriteBool(kSectionEditor, "ExEditor", s.ExEditor) && ok;
   writeEncoding(kSectionEditor, "NewEncoding", s.NewScriptEncoding);
   return ok;

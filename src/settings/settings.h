@@ -3,7 +3,9 @@
 // Text values are the file's own CP932 bytes.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/encoding.h"
 #include "settings/ini_file.h"
@@ -13,6 +15,14 @@ namespace tolvan {
 inline constexpr const char* kSectionAwkExe = "AWKEXE";
 inline constexpr const char* kSectionEditor = "Editor";
 inline constexpr const char* kSectionProperty = "property";
+
+// When a job's records end at CR LF rather than LF alone (AWKEXE CrLfInput):
+// Auto when an input it reads holds a CR LF, Always, or Never (gawk's own
+// reading). Stored as "auto", "always", "never".
+enum class CrLfInput { Auto, Always, Never };
+const char* CrLfInputName(CrLfInput v);
+// The stored name in any letter case; nothing for anything else.
+std::optional<CrLfInput> ParseCrLfInput(std::string_view name);
 
 // What the main window keeps of the settings file.
 struct MainSettings {
@@ -29,20 +39,23 @@ struct MainSettings {
   TextEncoding Encoding = TextEncoding::Cp932;
   // Encoding of a new script (Editor NewEncoding).
   TextEncoding NewScriptEncoding = TextEncoding::Cp932;
+  CrLfInput CrLf = CrLfInput::Auto;  // AWKEXE CrLfInput
 };
 
 // The number of gawk runs at once, kept between 1 and the number of cores.
 int ClampParallel(int n);
 
 // Reads AWKEXE Path, Ext, Pref, SCmdLn, SClickOpen, ScriptQuote, Option,
-// Parallel (clamped), Encoding, then Editor ExEditor and NewEncoding. An
-// encoding name not understood reads as CP932.
+// Parallel (clamped), Encoding, CrLfInput, then Editor ExEditor and
+// NewEncoding. An encoding name not understood reads as CP932, a CrLfInput
+// value not understood as auto.
 MainSettings LoadMainSettings(const IniFile& ini);
 
 // Writes in the order Path, Pref (only when not empty), Ext, SCmdLn,
 // SClickOpen, ScriptQuote, Option, Parallel (only when not 1 or already in
-// the file), Encoding, then ExEditor, NewEncoding (each encoding only when
-// not CP932 or already in the file). False when a write failed.
+// the file), Encoding, CrLfInput, then ExEditor, NewEncoding (each of the
+// last four only when not its default or already in the file). False when
+// a write failed.
 bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 
 // Until a Path is stored, the gawk found on $PATH (a new user can run at

@@ -292,6 +292,20 @@ class EnvDialogTest : public QObject {
     QCOMPARE(s.NewScriptEncoding, TextEncoding::Utf8);
   }
 
+  // CR LF as a line end: shown as stored, only Set stores the choice.
+  void crLfChoiceStoredBySet() {
+    MainSettings s = Sample();
+    s.CrLf = CrLfInput::Never;
+    TfrmEnv d(s, {});
+    auto* box = Child<QComboBox>(d, "cmbCrLf");
+    QCOMPARE(box->currentText(), QString("しない"));
+    box->setCurrentIndex(1);
+    emit box->activated(1);
+    RecordingMessages rec;
+    d.btnSetClick();
+    QCOMPARE(s.CrLf, CrLfInput::Always);
+  }
+
   void executeReportsSetAndCancel() {
     RecordingMessages rec;
     MainSettings s = Sample();

@@ -80,11 +80,15 @@ TEST(PreviewRunner, SampleKindsReachGawk) {
   struct Case {
     PreviewSample sample;
     std::string path, text, want;
+    CrLfInput crlf = CrLfInput::Auto;
   } cases[] = {
-      {PreviewSample::File, (dir / "-in.txt").string(), "", "2:b\r\n"},
+      // Records end at CR LF, as in a Run over the sample.
+      {PreviewSample::File, (dir / "-in.txt").string(), "", "2:b\n"},
       // A relative name starting with "-" is still a file, not an option.
-      {PreviewSample::File, "-in.txt", "", "2:b\r\n"},
+      {PreviewSample::File, "-in.txt", "", "2:b\n"},
+      {PreviewSample::File, "-in.txt", "", "2:b\r\n", CrLfInput::Never},
       {PreviewSample::Text, "", "x y\nz\n", "2:x y\n"},
+      {PreviewSample::Text, "", "x y\r\nz\r\n", "2:x y\n"},
       // No input: standard input is at its end at once, only BEGIN and END work.
       {PreviewSample::None, "", "", "0:\n"},
   };
@@ -95,6 +99,7 @@ TEST(PreviewRunner, SampleKindsReachGawk) {
     r.Sample = c.sample;
     r.SamplePath = c.path;
     r.SampleText = c.text;
+    r.CrLf = c.crlf;
     const PreviewResult res = RunToEnd(r);
     EXPECT_EQ(res.End, PreviewEnd::Finished) << c.path;
     EXPECT_EQ(res.Output, c.want) << c.path;

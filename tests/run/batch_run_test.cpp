@@ -218,6 +218,19 @@ TEST_F(Batch, EncodingOptionAndSetting) {
   EXPECT_EQ(Run({"--encoding", "UTF-8", "--script", "sj", "--input", "null"}).out, "2\n");
 }
 
+// --crlf, else the setting, else auto decides how CR LF input is read.
+TEST_F(Batch, CrLfOptionAndSetting) {
+  Put(dir / "in" / "crlf.csv", "a,b,120\r\nc,d,80\r\n");
+  const QString data = Q((dir / "in" / "crlf.csv").string());
+  const QStringList job = {"--one-liner", "{ print $3 \"yen\" }", "--option", "-F,", data};
+  EXPECT_EQ(Run(job).out, "120yen\n80yen\n");
+  EXPECT_EQ(Run(QStringList{"--crlf", "never"} + job).out, "120\ryen\n80\ryen\n");
+  Settings("[AWKEXE]\r\nPath=/usr/bin/gawk\r\nCrLfInput=never\r\n");
+  EXPECT_EQ(Run(job).out, "120\ryen\n80\ryen\n");
+  EXPECT_EQ(Run(QStringList{"--crlf=auto"} + job).out, "120yen\n80yen\n");
+  EXPECT_EQ(Run(QStringList{"--crlf", "yes"} + job).code, 2);
+}
+
 // Each refusal of Run, with its message and nothing run.
 TEST_F(Batch, ChecksRefuseInTheirOrder) {
   struct Case {

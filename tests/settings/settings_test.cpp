@@ -167,6 +167,25 @@ TEST(MainSettingsTest, EncodingsReadWrittenOnlyWhenNeeded) {
   EXPECT_EQ(back.NewScriptEncoding, TextEncoding::Utf8);
 }
 
+// CrLfInput: the three names in any case, anything else auto; written only
+// once it is not auto or the file already has it.
+TEST(MainSettingsTest, CrLfInputReadWrittenOnlyWhenNeeded) {
+  TempDir d;
+  IniFile ini(d / "t.INI");
+  for (auto [stored, read] : {std::pair{"NEVER", CrLfInput::Never}, {"always", CrLfInput::Always},
+                              {"nevers", CrLfInput::Auto}, {"", CrLfInput::Auto}}) {
+    ASSERT_TRUE(ini.WriteString("AWKEXE", "CrLfInput", stored));
+    EXPECT_EQ(LoadMainSettings(ini).CrLf, read) << stored;
+  }
+  IniFile fresh(d / "fresh.INI");
+  MainSettings s;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_FALSE(fresh.KeyExists("AWKEXE", "CrLfInput"));
+  s.CrLf = CrLfInput::Never;
+  ASSERT_TRUE(SaveMainSettings(fresh, s));
+  EXPECT_EQ(fresh.ReadString("AWKEXE", "CrLfInput", ""), "never");
+}
+
 TEST(MainSettingsTest, LocaleFollowsTheJobEncodingUnlessNamed) {
   TempDir d;
   IniFile ini(d / "t.INI");
