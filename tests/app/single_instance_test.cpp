@@ -109,7 +109,7 @@ class SingleInstanceTest : public QObject {
     QVERIFY(first.HoldsLock());
     QVERIFY(QFileInfo::exists(own + "/t.lock"));
     QVERIFY(!second.TryLock());
-    QVERIFY(first.Listen([] {}));
+    QVERIFY(first.Listen([](const QStringList&) {}));
     QVERIFY(QFileInfo::exists(own + "/t.sock"));
     first.Release();
     // A runtime folder open to others is not used either.
@@ -151,31 +151,61 @@ class SingleInstanceTest : public QObject {
       SingleInstance instance(QStringLiteral("t"));
       QVERIFY2(instance.TryLock(), c.what);  // the program still starts
       QVERIFY2(!instance.HoldsLock(), c.what);
-      QVERIFY2(!instance.Listen([] {}), c.what);
+      QVERIFY2(!instance.Listen([](const QStringList&) {}), c.what);
       QVERIFY2(!QFileInfo::exists(QString::fromLocal8Bit(elsewhere) + "/t.lock"), c.what);
       QVERIFY2(!QFileInfo::exists(QString::fromLocal8Bit(own) + "/t.lock"), c.what);
     }
   }
 
-  void secondStartRaisesTheFirstAndDropsItsArguments() {
+  void secondStartHandsItsNamesToTheFirstAndRaisesIt() {
     Copy first(exe_, runtime_, {}, "minimized");
     QVERIFY2(first.WaitFor("ready"), qPrintable(first.Err()));
 
     Copy second(exe_, runtime_, {"/etc/hostname", "a file.txt"});
     QVERIFY2(second.EndsWithZero(), qPrintable(second.Err()));
-    QVERIFY2(second.err.contains("activated the running copy"), qPrintable(second.err));
+    QVERIFY2(second.err.contains("activated the running copy with 2 names"), qPrintable(second.err));
     QVERIFY(!second.err.contains("ready"));  // it never became a copy of its own
 
-    // The first copy got a bare raise request, and came back from minimised.
+    // The first copy took the names, and came back from minimised.
     QVERIFY2(first.WaitFor("raised minimized -> normal"), qPrintable(first.Err()));
-    QVERIFY(first.Err().contains("request raise%0A"));
-    QVERIFY(!first.Err().contains("hostname"));
+    QVERIFY(first.Err().contains("request open%0A"));
+    QVERIFY(first.Err().contains("received 2 names"));
     QCOMPARE(first.p.state(), QProcess::Running);
 
-    // Again while it is in front.
+    // With no names it is only raised, again while it is in front.
     Copy third(exe_, runtime_, {});
     QVERIFY(third.EndsWithZero());
+    QVERIFY2(third.err.contains("activated the running copy\n"), qPrintable(third.err));
     QVERIFY2(first.WaitFor("raised normal -> normal"), qPrintable(first.Err()));
+    QVERIFY(first.Err().contains("request raise%0A"));
+  }
+
+  void handedNamesArriveExactlyAndRelativeToTheSecondCopy() {
+    Copy first(TOLVAN_PROBE_EXE, runtime_, {});
+    QVERIFY2(first.WaitFor("ready"), qPrintable(first.Err()));
+    const QString here = QString::fromStdString((*dir_ / "here").string());
+    QDir().mkpath(here);
+    const QStringList names = {"a file.txt", "sub/../b%41.csv", "/abs/line\nbreak", QString::fromUtf8("漢字\u301C.txt"),
+                               QString(3000, 'n')};
+    // Started from its own folder, which the first copy knows nothing of.
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime_);
+    env.insert("TOLVAN_TEST_TRACE", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(here);
+    second.start(TOLVAN_PROBE_EXE, names);
+    QVERIFY(second.waitForFinished(15000));
+    QCOMPARE(second.exitCode(), 0);
+    QStringList expected;
+    for (const QString& n : names)
+      expected << "probe name: " + QString::fromLatin1(QDir(here).absoluteFilePath(n).toUtf8().toPercentEncoding("/"));
+    QVERIFY2(first.WaitFor(expected.last()), qPrintable(first.Err()));
+    QStringList got;
+    for (const QString& l : first.Err().split('\n'))
+      if (l.startsWith("probe name: ")) got << l;
+    QCOMPARE(got, expected);
   }
 
   void secondStartWhileTheFirstIsNotAnsweringEndsQuietly() {

@@ -1,4 +1,5 @@
 #include "core/codepage.h"
+#include "core/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -149,4 +150,43 @@ TEST(CodePageEncode, ReportsTheCharacterItCannotHold) {
   EXPECT_EQ(cp932::EncodeChar(U'\u00A5'), -1);  // yen sign is not 0x5C here
   auto bad = cp932::FromUtf8("\xE3\x81");     // truncated UTF-8
   EXPECT_FALSE(bad.ok);
+}
+
+TEST(CodePageEncode, JisMappedCharactersTakeTheirCodePageCodes) {
+  // What a Linux input method commits, and what the code page itself
+  // decodes those bytes to.
+  struct Case {
+    char32_t jis;
+    int code;
+    char32_t decoded;
+  };
+  const Case cases[] = {
+      {U'\u301C', 0x8160, U'\uFF5E'},  // 〜
+      {U'\u2016', 0x8161, U'\u2225'},  // ‖
+      {U'\u2212', 0x817C, U'\uFF0D'},  // −
+      {U'\u00A2', 0x8191, U'\uFFE0'},  // ¢
+      {U'\u00A3', 0x8192, U'\uFFE1'},  // £
+      {U'\u00AC', 0x81CA, U'\uFFE2'},  // ¬
+      {U'\u2014', 0x815C, U'\u2015'},  // —
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.jis));
+    const std::string bytes = B({'1', c.code >> 8, c.code & 0xFF, '2'});
+    EXPECT_EQ(cp932::EncodeChar(c.jis), c.code);
+    const std::u16string u16 = u"1" + std::u16string(1, static_cast<char16_t>(c.jis)) + u"2";
+    auto r16 = cp932::FromUtf16(u16);
+    EXPECT_TRUE(r16.ok);
+    EXPECT_EQ(r16.bytes, bytes);
+    std::string utf8 = "1";
+    utf8::AppendCodePoint(utf8, c.jis);
+    utf8 += "2";
+    auto r8 = cp932::FromUtf8(utf8);
+    EXPECT_EQ(r8.bytes, bytes);
+    auto converted = Convert(TextEncoding::Utf8, TextEncoding::Cp932, utf8);
+    EXPECT_TRUE(converted.ok);
+    EXPECT_EQ(converted.bytes, bytes);
+    // Decoding is the code page's own, so the bytes still round-trip.
+    EXPECT_EQ(cp932::DecodeChar(bytes, 1), c.decoded);
+    EXPECT_EQ(cp932::FromUtf16(U(bytes)).bytes, bytes);
+  }
 }

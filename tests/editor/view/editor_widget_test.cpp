@@ -392,6 +392,62 @@ class EditorWidgetTest : public QObject {
     QCOMPARE(Text(*w), std::string("hello world\r\nsechello world\r\nond\r\n"));
   }
 
+  void inputMethodTextWithJisMappedCharactersGoesIn() {
+    // What mozc commits for "1~10" in hiragana mode, and a minus typed as text.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("１〜１０"));
+    QApplication::sendEvent(w.get(), &commit);
+    QCOMPARE(Text(*w), std::string("\x82\x50\x81\x60\x82\x50\x82\x4f"));
+    TypeText(w.get(), QStringLiteral("\u2212"));
+    QCOMPARE(Text(*w), std::string("\x82\x50\x81\x60\x82\x50\x82\x4f\x81\x7c"));
+  }
+
+  void inputMethodCommitCp932CannotHoldIsRefusedWhole() {
+    test::RecordingMessages messages;
+    QTest::keyClicks(w.get(), "a");
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("漢😀字"));
+    QApplication::sendEvent(w.get(), &commit);
+    QCOMPARE(Text(*w), std::string("a"));
+    QCOMPARE(messages.Beeps(), 1);
+    QCOMPARE(messages.Texts().size(), 1);
+    QVERIFY(messages.Texts()[0].contains(QStringLiteral("「😀」")));
+    // A UTF-8 document holds it.
+    w->Editor().Lines().SetEncoding(TextEncoding::Utf8);
+    QApplication::sendEvent(w.get(), &commit);
+    QCOMPARE(Text(*w), std::string("a漢😀字"));
+    QCOMPARE(messages.Texts().size(), 1);
+  }
+
+  void redoKeysOfLinuxEditors() {
+    const struct {
+      const char* what;
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+    } keys[] = {{"Ctrl+Shift+Z", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
+                {"Ctrl+Y", Qt::Key_Y, Qt::ControlModifier},
+                {"Ctrl+A", Qt::Key_A, Qt::ControlModifier}};
+    for (const auto& k : keys) {
+      w->Editor().SetReadOnly(false);
+      w->Editor().Lines().SetTextStr("");
+      QTest::keyClicks(w.get(), "ab");
+      QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+      QCOMPARE(Text(*w), std::string("a"));
+      // Taken before a window's menu could take it.
+      QKeyEvent override(QEvent::ShortcutOverride, k.key, k.mods);
+      QApplication::sendEvent(w.get(), &override);
+      QVERIFY2(override.isAccepted(), k.what);
+      QTest::keyClick(w.get(), k.key, k.mods);
+      QVERIFY2(Text(*w) == "ab", k.what);
+      QVERIFY2(w->Editor().SelectionState() == sstNone, k.what);
+      // Not in a read-only control.
+      QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+      w->Editor().SetReadOnly(true);
+      QTest::keyClick(w.get(), k.key, k.mods);
+      QVERIFY2(Text(*w) == "a", k.what);
+    }
+  }
+
   void pasteFromAnotherProgramEndsAfterTheText() {
     // Another program's text has LF line ends; typing after the paste
     // follows the pasted text.
