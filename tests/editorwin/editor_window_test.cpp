@@ -404,6 +404,7 @@ class EditorWindowTest : public QObject {
     QVERIFY(w->mnuEditBoxMode->isCheckable());
 
     // The key redoes once, though the menu shows it too.
+    w->show();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
     TEditorWidget& e = w->Editor1();
