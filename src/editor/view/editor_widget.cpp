@@ -587,11 +587,14 @@ void TEditorWidget::inputMethodEvent(QInputMethodEvent* e) {
     preedit_ = e->preeditString();
     if (!e->commitString().isEmpty()) {
       // A commit goes in whole or not at all, and the user is told which
-      // character stopped it, as a paste does.
+      // character stopped it, as a paste does: once the input method is
+      // done with the commit. The box takes the focus, and an input method
+      // commits what it still holds when the focus leaves (ibus does), which
+      // would bring the same commit back here, box after box.
       QString failed;
       const std::optional<std::string> bytes = Encode(core_->Lines().Encoding(), e->commitString(), &failed);
       if (!bytes)
-        RefuseUnencodable(this, failed);
+        QTimer::singleShot(0, this, [this, failed] { RefuseUnencodable(this, failed); });
       else
         core_->ImeResult(*bytes, false);  // Qt sends no characters after a commit
     }
