@@ -30,13 +30,14 @@ const char* const kProgram = TOLVAN_PROBE_EXE;
 class Copy {
  public:
   Copy(const QString& exe, const QString& runtime, const QStringList& args, const QString& trace = "1",
-       const QString& probe = {}) {
+       const QString& probe = {}, const QString& folder = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", runtime);
     env.insert("TOLVAN_TEST_TRACE", trace);
     env.insert("QT_QPA_PLATFORM", "offscreen");
     if (!probe.isEmpty()) env.insert("TOLVAN_PROBE", probe);
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
     p.start(exe, args);
   }
   ~Copy() {
@@ -187,17 +188,9 @@ class SingleInstanceTest : public QObject {
     QDir().mkpath(here);
     const QStringList names = {"a file.txt", "sub/../b%41.csv", "/abs/line\nbreak", QString::fromUtf8("漢字\u301C.txt"),
                                QString(3000, 'n')};
-    // Started from its own folder, which the first copy knows nothing of.
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime_);
-    env.insert("TOLVAN_TEST_TRACE", "1");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(env);
-    second.setWorkingDirectory(here);
-    second.start(TOLVAN_PROBE_EXE, names);
-    QVERIFY(second.waitForFinished(15000));
-    QCOMPARE(second.exitCode(), 0);
+    // Started from a folder of its own, which the first copy knows nothing of.
+    Copy second(TOLVAN_PROBE_EXE, runtime_, names, "1", {}, here);
+    QVERIFY(second.EndsWithZero());
     QStringList expected;
     for (const QString& n : names)
       expected << "probe name: " + QString::fromLatin1(QDir(here).absoluteFilePath(n).toUtf8().toPercentEncoding("/"));
