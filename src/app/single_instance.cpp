@@ -199,7 +199,10 @@ void SingleInstance::OnNewConnection() {
           request->names << QString::fromUtf8(QByteArray::fromPercentEncoding(line.chopped(1)));
           continue;
         }
-        if (request->open) Trace(QStringLiteral("received %1 names").arg(request->names.size()));
+        if (request->open && TraceEnabled()) {
+          Trace(QStringLiteral("received %1 names").arg(request->names.size()));
+          for (const QString& n : request->names) Trace("name " + QString::fromLatin1(n.toUtf8().toPercentEncoding("/")));
+        }
         if (onRequest_) onRequest_(request->names);
         socket->write(kRaiseAnswer);
         socket->flush();

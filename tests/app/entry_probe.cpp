@@ -29,16 +29,6 @@ class StderrMessages : public tolvan::MessageService {
   }
 };
 
-// Writes the names a later start hands over, one a line, percent-encoded.
-class ProbeWindow : public QWidget, public tolvan::TCommandLineTarget {
- public:
-  void AddCommandLineNames(const QStringList& names) override {
-    for (const QString& n : names)
-      std::fprintf(stderr, "probe name: %s\n", n.toUtf8().toPercentEncoding("/").constData());
-    std::fflush(stderr);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,7 +37,7 @@ int main(int argc, char** argv) {
   return tolvan::RunApplication(argc, argv, [](const tolvan::ProgramPaths&, const QStringList&) {
     const QString mode = qEnvironmentVariable("TOLVAN_PROBE");
     if (mode == "throw-at-start") throw std::runtime_error("start failed");
-    auto w = std::make_unique<ProbeWindow>();
+    auto w = std::make_unique<QWidget>();
     w->setWindowTitle("Tolvan");
     if (mode == "throw-in-loop") {
       QTimer::singleShot(0, w.get(), [] { throw std::runtime_error("handler failed"); });

@@ -393,57 +393,47 @@ class EditorWidgetTest : public QObject {
   }
 
   void inputMethodCommitsGoInWholeOrAreRefusedWithABox() {
-    // As ibus does: the commit is sent while the input method still holds
-    // it, and what it holds is committed again when a box takes the focus.
+    // As ibus does: a commit is sent while the input method still holds it,
+    // and what it holds is committed again when a box takes the focus.
     struct Ibus : test::RecordingMessages {
       QWidget* target = nullptr;
       QString held;
-      int depth = 0, reentered = 0;
+      int depth = 0;
       void Commit(const QString& text) {
-        reentered += depth > 0;
-        if (++depth < 4) {
-          QInputMethodEvent commit;
-          commit.setCommitString(text);
-          QApplication::sendEvent(target, &commit);
-        }
+        QInputMethodEvent e;
+        e.setCommitString(text);
+        if (++depth < 3) QApplication::sendEvent(target, &e);
         --depth;
       }
-      void Show(QWidget* parent, Icon icon, const QString& caption, const QString& text) override {
-        RecordingMessages::Show(parent, icon, caption, text);
+      void Show(QWidget* p, Icon i, const QString& c, const QString& t) override {
+        RecordingMessages::Show(p, i, c, t);
         if (!held.isEmpty()) Commit(held);
       }
     } ibus;
     ibus.target = w.get();
-    // mozc's "1~10" in hiragana mode, JIS-mapped wave dash and all.
-    ibus.Commit(QStringLiteral("１〜１０"));
+    ibus.Commit(QStringLiteral("１〜１０"));  // mozc's "1~10"
     const std::string typed = "\x82\x50\x81\x60\x82\x50\x82\x4f";
     QCOMPARE(Text(*w), typed);
     ibus.held = QStringLiteral("漢😀字");
     ibus.Commit(ibus.held);
     ibus.held.clear();
+    QTRY_COMPARE(ibus.Texts(), QStringList{QStringLiteral("「😀」はShift-JISで表せない文字なので、貼り付けできません")});
     QCOMPARE(Text(*w), typed);
-    QTRY_COMPARE(ibus.Texts().size(), 1);
-    QVERIFY(ibus.Texts()[0].contains(QStringLiteral("「😀」")));
-    QCOMPARE(ibus.Beeps(), 1);
-    QCOMPARE(ibus.reentered, 0);
   }
 
   void redoKeysOfLinuxEditors() {
-    const QKeyCombination keys[] = {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::Key_A};
-    for (const QKeyCombination k : keys) {
+    for (const QKeyCombination k : {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y}) {
       for (const bool readOnly : {false, true}) {
         w->Editor().SetReadOnly(false);
-        w->Editor().Lines().SetTextStr("a");
-        w->Editor().SetRowCol(0, 1);
-        QTest::keyClicks(w.get(), "b");
+        w->Editor().Lines().SetTextStr("");
+        QTest::keyClicks(w.get(), "a");
         QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
         w->Editor().SetReadOnly(readOnly);
-        // Taken before a window's menu could take it.
-        QKeyEvent override(QEvent::ShortcutOverride, k.key(), k.keyboardModifiers());
+        QKeyEvent override(QEvent::ShortcutOverride, k.key(), k.keyboardModifiers());  // before a menu takes it
         QApplication::sendEvent(w.get(), &override);
         QVERIFY(override.isAccepted());
         QTest::keyClick(w.get(), k.key(), k.keyboardModifiers());
-        QCOMPARE(Text(*w), std::string(readOnly ? "a" : "ab"));
+        QCOMPARE(Text(*w), std::string(readOnly ? "" : "a"));
       }
     }
   }
