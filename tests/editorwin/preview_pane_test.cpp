@@ -231,12 +231,10 @@ class PreviewPaneTest : public QObject {
     QCOMPARE(pane->ErrorRow(), 1);
     const TEditor& c = w->Editor1().Editor();
     const QImage img = Rendered(w->Editor1());
-    const int cols = 7 + 30 + 6, bottom = c.TopMargin() + 2 * c.GetRowHeight() - 1;
-    auto under = [&](int from, int to) {
-      return QRect(c.LeftMargin() + from * c.ColWidth(), bottom - 4, (to - from) * c.ColWidth(), 5);
-    };
-    QVERIFY(HasRed(img, under(cols - 3, cols)));
-    QVERIFY(!HasRed(img, under(cols + 1, cols + 20)));
+    // Along the row's bottom edge, to its 43rd column and no further.
+    const int x = c.LeftMargin() + 43 * c.ColWidth(), y = c.TopMargin() + 2 * c.GetRowHeight() - 5;
+    QVERIFY(HasRed(img, QRect(x - 3 * c.ColWidth(), y, 3 * c.ColWidth(), 5)));
+    QVERIFY(!HasRed(img, QRect(x + c.ColWidth(), y, 20 * c.ColWidth(), 5)));
   }
 
   void anErrorRowFollowsLinesAboveIt() {
