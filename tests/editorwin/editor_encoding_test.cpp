@@ -280,7 +280,9 @@ class EditorEncodingTest : public QObject {
         QCOMPARE(row, c.expected);
         // The caret stands after the text, on its columns.
         QCOMPARE(e.Editor().Col(), static_cast<int>(DisplayWidth(w->Encoding(), c.expected)));
-        QCOMPARE(env.messages.Beeps(), c.expected.empty() ? 1 : 0);
+        // A refused commit is told with a box, once the commit is over.
+        QTRY_COMPARE(env.messages.Beeps(), c.expected.empty() ? 1 : 0);
+        QCOMPARE(env.messages.Texts().size(), ime && c.expected.empty() ? 1 : 0);
       }
     }
   }
