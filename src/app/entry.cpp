@@ -18,7 +18,7 @@ int RunApplication(int argc, char** argv, const MainWindowFactory& createMainWin
   // closed: a copy started meanwhile finds it, gets no answer and ends quietly.
   SingleInstance instance;
   if (!instance.TryLock()) {
-    instance.ActivateRunningCopy();  // this copy's own arguments are dropped
+    instance.ActivateRunningCopy(QApplication::arguments().mid(1));
     return 0;
   }
 
@@ -34,9 +34,12 @@ int RunApplication(int argc, char** argv, const MainWindowFactory& createMainWin
     else
       window->show();
     QWidget* w = window.get();
-    instance.Listen([w] {
+    instance.Listen([w](const QStringList& names) {
       // Not once the window has gone (the loop is ending).
-      if (w->isVisible() || w->isMinimized()) RaiseAndRestore(w);
+      if (!w->isVisible() && !w->isMinimized()) return;
+      if (auto* target = dynamic_cast<TCommandLineTarget*>(w); target && !names.isEmpty())
+        target->AddCommandLineNames(names);
+      RaiseAndRestore(w);
     });
     QApplication::exec();
     instance.StopListening();

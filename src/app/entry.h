@@ -13,6 +13,16 @@
 
 namespace tolvan {
 
+// A main window that takes the file and folder names a later start of the
+// program hands over, as it took its own command line.
+class TCommandLineTarget {
+ public:
+  virtual void AddCommandLineNames(const QStringList& names) = 0;
+
+ protected:
+  ~TCommandLineTarget() = default;
+};
+
 // Makes the main window; arguments are the command-line parameters.
 using MainWindowFactory =
     std::function<std::unique_ptr<QWidget>(const ProgramPaths& paths, const QStringList& arguments)>;

@@ -17,12 +17,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace tolvan {
 namespace {
 
+// A bare raise is one line. Names come as "open", one percent-encoded UTF-8
+// name a line, and an empty line; the answer follows once they are in.
 constexpr char kRaiseRequest[] = "raise\n";
+constexpr char kOpenRequest[] = "open\n";
 constexpr char kRaiseAnswer[] = "ok\n";
+// A line longer than any path could make is a client gone wrong.
+constexpr qint64 kMaxLine = 3 * 4096 + 2;
+// Names on the command line of the same user: a bound only against a
+// client that never stops.
+constexpr qsizetype kMaxNamesBytes = 256 * 1024 * 1024;
 
 QString StateText(Qt::WindowStates s) {
   if (s & Qt::WindowMinimized) return QStringLiteral("minimized");
@@ -103,7 +112,7 @@ bool SingleInstance::TryLock() {
   return true;
 }
 
-bool SingleInstance::ActivateRunningCopy(int timeoutMs) {
+bool SingleInstance::ActivateRunningCopy(const QStringList& names, int timeoutMs) {
   if (SocketPath(name_).isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(SocketPath(name_));
@@ -111,20 +120,38 @@ bool SingleInstance::ActivateRunningCopy(int timeoutMs) {
     Trace(QStringLiteral("another copy holds the lock but does not answer"));
     return false;
   }
-  socket.write(kRaiseRequest);
-  socket.waitForBytesWritten(timeoutMs);
+  if (names.isEmpty()) {
+    socket.write(kRaiseRequest);
+  } else {
+    // Relative names mean this copy's folder, not the running copy's.
+    QByteArray request(kOpenRequest);
+    for (const QString& n : names) {
+      if (n.isEmpty()) continue;
+      request += QDir::current().absoluteFilePath(n).toUtf8().toPercentEncoding("/");
+      request += '\n';
+    }
+    request += '\n';
+    socket.write(request);
+  }
+  while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(timeoutMs)) {
+  }
   // Wait for the answer, so that the first copy has acted before this one ends.
   QByteArray answer;
   while (!answer.contains('\n') && socket.waitForReadyRead(timeoutMs)) answer += socket.readAll();
   socket.disconnectFromServer();
   const bool ok = answer == kRaiseAnswer;
-  Trace(ok ? QStringLiteral("activated the running copy") : QStringLiteral("the running copy did not confirm"));
+  if (!ok)
+    Trace(QStringLiteral("the running copy did not confirm"));
+  else if (names.isEmpty())
+    Trace(QStringLiteral("activated the running copy"));
+  else
+    Trace(QStringLiteral("activated the running copy with %1 names").arg(names.size()));
   return ok;
 }
 
-bool SingleInstance::Listen(std::function<void()> onRaise) {
+bool SingleInstance::Listen(std::function<void(const QStringList& names)> onRequest) {
   StopListening();
-  onRaise_ = std::move(onRaise);
+  onRequest_ = std::move(onRequest);
   const QString path = SocketPath(name_);
   if (path.isEmpty()) return false;
   // Only the lock holder gets here, so a socket file found now was left by a
@@ -144,22 +171,47 @@ bool SingleInstance::Listen(std::function<void()> onRaise) {
 }
 
 void SingleInstance::OnNewConnection() {
+  struct Request {
+    bool open = false;  // an "open" line came: names follow
+    QStringList names;
+    qsizetype bytes = 0;
+  };
   while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (!socket->canReadLine()) {
-        // A client that sends endless bytes without a line end is cut off.
-        if (socket->bytesAvailable() > 64) socket->abort();
-        return;
-      }
-      const QByteArray request = socket->readLine(64);
-      Trace(QStringLiteral("request %1").arg(QString::fromLatin1(request.toPercentEncoding())));
-      if (request == kRaiseRequest) {
-        if (onRaise_) onRaise_();
+    auto request = std::make_shared<Request>();
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, request] {
+      while (socket->canReadLine()) {
+        const QByteArray line = socket->readLine(kMaxLine + 2);
+        if (!line.endsWith('\n')) break;  // too long: cut off below
+        if (!request->open) {
+          Trace(QStringLiteral("request %1").arg(QString::fromLatin1(line.toPercentEncoding())));
+          if (line == kOpenRequest) {
+            request->open = true;
+            continue;
+          }
+          if (line != kRaiseRequest) {
+            socket->disconnectFromServer();
+            return;
+          }
+        } else if (line != "\n") {
+          request->bytes += line.size();
+          if (request->bytes > kMaxNamesBytes || line.size() > kMaxLine) break;
+          request->names << QString::fromUtf8(QByteArray::fromPercentEncoding(line.chopped(1)));
+          continue;
+        }
+        if (request->open && TraceEnabled()) {
+          Trace(QStringLiteral("received %1 names").arg(request->names.size()));
+          for (const QString& n : request->names) Trace("name " + QString::fromLatin1(n.toUtf8().toPercentEncoding("/")));
+        }
+        if (onRequest_) onRequest_(request->names);
         socket->write(kRaiseAnswer);
         socket->flush();
+        socket->disconnectFromServer();
+        return;
       }
-      socket->disconnectFromServer();
+      // A client that sends endless bytes without a line end is cut off.
+      if (socket->bytesAvailable() > kMaxLine || request->bytes > kMaxNamesBytes || socket->canReadLine())
+        socket->abort();
     });
   }
 }

@@ -1,13 +1,16 @@
 // One running copy per user. The first copy holds an exclusive flock() on a
 // lock file in the user's runtime folder for its whole life and answers on a
-// local socket beside it; a second copy finds the lock taken, asks the first
-// to raise and restore its main window, and ends. The kernel drops the lock
+// local socket beside it; a second copy finds the lock taken, hands the first
+// the file and folder names it was started with (a file manager's "Open
+// with" starts a copy per choice), asks it to raise and restore its main
+// window, and ends. The kernel drops the lock
 // when a copy dies, so a crashed copy never blocks the next start, and two
 // copies started at the same instant cannot both get it.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -37,13 +40,16 @@ class SingleInstance : public QObject {
   bool TryLock();
   bool HoldsLock() const { return lockFd_ >= 0; }
 
-  // Second copy: asks the running copy to raise its window, sending nothing
-  // else. False when no copy answered (still starting, or closing).
-  bool ActivateRunningCopy(int timeoutMs = 3000);
+  // Second copy: hands the running copy these names (made absolute here,
+  // where they were given) and asks it to raise its window; with no names
+  // it only asks it to raise. False when no copy answered (still starting,
+  // or closing).
+  bool ActivateRunningCopy(const QStringList& names = {}, int timeoutMs = 3000);
 
-  // First copy: answers raise requests by calling onRaise. A socket left by
-  // a copy that crashed is removed first (only the lock holder does this).
-  bool Listen(std::function<void()> onRaise);
+  // First copy: answers requests by calling onRequest with the names handed
+  // over (none for a bare raise). A socket left by a copy that crashed is
+  // removed first (only the lock holder does this).
+  bool Listen(std::function<void(const QStringList& names)> onRequest);
   void StopListening();
   // Stops listening and gives the lock up.
   void Release();
@@ -54,7 +60,7 @@ class SingleInstance : public QObject {
   QString name_;
   int lockFd_ = -1;
   QLocalServer* server_ = nullptr;
-  std::function<void()> onRaise_;
+  std::function<void(const QStringList&)> onRequest_;
 };
 
 // Brings a window to the front; a minimised window comes back to the state

@@ -20,6 +20,24 @@ struct Tables {
   std::unordered_map<char32_t, std::uint16_t> encode;
 };
 
+// Input methods and text from Linux and macOS use the JIS mapping for these;
+// the code page decodes the same bytes to other characters (〜 is U+FF5E
+// there). They encode to those bytes too, as iconv and nkf do, so typed or
+// pasted text keeps them; decoding is left alone, so a file round-trips.
+struct JisVariant {
+  char32_t cp;
+  std::uint16_t code;
+};
+constexpr JisVariant kJisVariants[] = {
+    {U'\u301C', 0x8160},  // wave dash
+    {U'\u2016', 0x8161},  // double vertical line
+    {U'\u2212', 0x817C},  // minus sign
+    {U'\u00A2', 0x8191},  // cent sign
+    {U'\u00A3', 0x8192},  // pound sign
+    {U'\u00AC', 0x81CA},  // not sign
+    {U'\u2014', 0x815C},  // em dash
+};
+
 char32_t IconvDecode(iconv_t cd, const char* in, std::size_t len) {
   char32_t out = 0;
   char* inp = const_cast<char*>(in);
@@ -77,6 +95,7 @@ const Tables& GetTables() {
     };
     for (char32_t cp : t->single) addEncode(cp);
     for (char32_t cp : t->dbl) addEncode(cp);
+    for (const JisVariant& v : kJisVariants) t->encode.emplace(v.cp, v.code);
     iconv_close(dec);
     iconv_close(enc);
     return t;

@@ -487,11 +487,27 @@ void TfrmEditor::BuildMenusAndToolBar() {
   mnuEdit = menuBar()->addMenu(QString::fromUtf8("編集(&E)"));
   mnuEdit->setObjectName("mnuEdit");
   mnuEditUndo = act(mnuEdit, "mnuEditUndo", "元に戻す(&U)", [this] { editor_->Guard([&] { editor_->Editor().Undo(); }); });
+  mnuEditRedo = act(mnuEdit, "mnuEditRedo", "やり直し(&R)", [this] {
+    editor_->Guard([&] {
+      if (!editor_->Editor().ReadOnly()) editor_->Editor().Redo();
+    });
+  });
+  // Shown where Linux users look for it; the control takes Ctrl+Y and Ctrl+A too.
+  mnuEditRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   mnuEditCut = act(mnuEdit, "mnuEditCut", "切り取り(&T)", [this] { editor_->Guard([&] { editor_->Editor().CutToClipboard(); }); });
   mnuEditCopy = act(mnuEdit, "mnuEditCopy", "コピー(&C)", [this] { editor_->Guard([&] { editor_->Editor().CopyToClipboard(); }); });
   mnuEditPaste = act(mnuEdit, "mnuEditPaste", "貼り付け(&P)", [this] { editor_->Guard([&] { editor_->Editor().PasteFromClipboard(); }); });
+  mnuEditBoxPaste = act(mnuEdit, "mnuEditBoxPaste", "Box貼り付け(&B)", [this] { editor_->Guard([&] { editor_->Editor().PasteBoxFromClipboard(); }); });
+  mnuEditBoxPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
   mnuEditDel = act(mnuEdit, "mnuEditDel", "削除", [this] { editor_->Guard([&] { editor_->Editor().ClearSelection(); }); });
   mnuEditSelectAll = act(mnuEdit, "mnuEditSelectAll", "すべて選択(&L)", [this] { editor_->Guard([&] { editor_->Editor().SelectAll(); }); });
+  mnuEdit->addSeparator();
+  mnuEditBoxMode = act(mnuEdit, "mnuEditBoxMode", "Box選択モード(&K)", [this](bool on) {
+    editor_->Guard([&] { editor_->Editor().SetSelectionMode(on ? smBox : smLine); });
+    RefreshCommands();  // a drag in progress keeps the mode
+  });
+  mnuEditBoxMode->setCheckable(true);
+  mnuEditBoxMode->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
   (void)c;
   connect(mnuEdit, &QMenu::aboutToShow, this, &TfrmEditor::RefreshCommands);
 
@@ -586,6 +602,10 @@ void TfrmEditor::RefreshCommands() {
   mnuEditCopy->setEnabled(selected);
   mnuEditDel->setEnabled(selected);
   mnuEditPaste->setEnabled(clip);
+  const bool writable = !c.ReadOnly();
+  mnuEditRedo->setEnabled(c.CanRedo() && writable);
+  mnuEditBoxPaste->setEnabled(clip && writable);
+  mnuEditBoxMode->setChecked(c.SelectionMode() == smBox);
 }
 
 void TfrmEditor::ShowAndRaise() {

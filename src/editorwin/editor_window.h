@@ -187,6 +187,9 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QAction* mnuFileSaveAs = nullptr;
   QAction* mnuFileClose = nullptr;
   QAction* mnuEditUndo = nullptr;
+  QAction* mnuEditRedo = nullptr;
+  QAction* mnuEditBoxPaste = nullptr;
+  QAction* mnuEditBoxMode = nullptr;
   QAction* mnuEditCut = nullptr;
   QAction* mnuEditCopy = nullptr;
   QAction* mnuEditPaste = nullptr;

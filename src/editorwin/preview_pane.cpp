@@ -364,7 +364,9 @@ void TPreviewPane::DrawErrorMark(QPainter& painter, const TDrawLineInfo& info, c
   if (!(editor.Editor().List().GetListRowMarks(info.Index) & RowMarkBit(kPreviewErrorMark))) return;
   const int w = editor.Editor().ColWidth();
   const int x0 = info.X;
-  const int x1 = std::max(info.X + static_cast<int>(info.LineStr.size()) * w, info.X + 2 * w);
+  // Under the columns the row shows: a UTF-8 kanji is 3 bytes but 2 columns.
+  const int cols = editor.Editor().ExpandListLength(info.Index);
+  const int x1 = std::max(info.X + cols * w, info.X + 2 * w);
   const int y = info.Rect.bottom() - 1;
   QPolygon wave;
   for (int x = x0, k = 0; x <= x1; x += 2, ++k) wave << QPoint(x, y - (k % 2) * 2);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/entry.h"
 #include "core/program_paths.h"
 #include "core/shared_bytes.h"
 #include "editorwin/preview_pane.h"
@@ -47,7 +48,7 @@ class TInputList;
 class TElidedLabel;
 class TEditorWindowHost;
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public TCommandLineTarget {
   Q_OBJECT
  public:
   // arguments: the command-line parameters (files and folders for the input list).
@@ -79,6 +80,8 @@ class TForm1 : public QMainWindow {
   void SaveSettings();        // writes the settings file in its fixed order
   void RefreshScriptLists();  // "スクリプト一覧更新"
   void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
+  // Names handed over by a later start of the program.
+  void AddCommandLineNames(const QStringList& names) override;
   // Waits (processing events) until the running job, if any, has ended.
   void WaitForJob();
   // What an editor window's preview runs with: read only, nothing stored.

@@ -33,6 +33,13 @@ void TForm1::AddInputFiles(const QStringList& paths) {
   }
 }
 
+void TForm1::AddCommandLineNames(const QStringList& names) {
+  QStringList leftOut;
+  for (const QString& name : names) AddInputFiles(ExpandCommandLineParameter(name, &leftOut));
+  // Told once the copy that handed them over has its answer.
+  QTimer::singleShot(0, this, [this, leftOut] { TellLeftOut(leftOut, false); });
+}
+
 void TForm1::SelectInputFiles() { AddInputFiles(Desktop().ChooseInputFiles(this)); }
 
 void TForm1::SelectFolder() {

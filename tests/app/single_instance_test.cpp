@@ -30,13 +30,14 @@ const char* const kProgram = TOLVAN_PROBE_EXE;
 class Copy {
  public:
   Copy(const QString& exe, const QString& runtime, const QStringList& args, const QString& trace = "1",
-       const QString& probe = {}) {
+       const QString& probe = {}, const QString& folder = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", runtime);
     env.insert("TOLVAN_TEST_TRACE", trace);
     env.insert("QT_QPA_PLATFORM", "offscreen");
     if (!probe.isEmpty()) env.insert("TOLVAN_PROBE", probe);
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
     p.start(exe, args);
   }
   ~Copy() {
@@ -109,7 +110,7 @@ class SingleInstanceTest : public QObject {
     QVERIFY(first.HoldsLock());
     QVERIFY(QFileInfo::exists(own + "/t.lock"));
     QVERIFY(!second.TryLock());
-    QVERIFY(first.Listen([] {}));
+    QVERIFY(first.Listen([](const QStringList&) {}));
     QVERIFY(QFileInfo::exists(own + "/t.sock"));
     first.Release();
     // A runtime folder open to others is not used either.
@@ -151,31 +152,34 @@ class SingleInstanceTest : public QObject {
       SingleInstance instance(QStringLiteral("t"));
       QVERIFY2(instance.TryLock(), c.what);  // the program still starts
       QVERIFY2(!instance.HoldsLock(), c.what);
-      QVERIFY2(!instance.Listen([] {}), c.what);
+      QVERIFY2(!instance.Listen([](const QStringList&) {}), c.what);
       QVERIFY2(!QFileInfo::exists(QString::fromLocal8Bit(elsewhere) + "/t.lock"), c.what);
       QVERIFY2(!QFileInfo::exists(QString::fromLocal8Bit(own) + "/t.lock"), c.what);
     }
   }
 
-  void secondStartRaisesTheFirstAndDropsItsArguments() {
+  void secondStartHandsItsNamesToTheFirstAndRaisesIt() {
     Copy first(exe_, runtime_, {}, "minimized");
     QVERIFY2(first.WaitFor("ready"), qPrintable(first.Err()));
-
-    Copy second(exe_, runtime_, {"/etc/hostname", "a file.txt"});
+    // From a folder of its own, which the first copy knows nothing of.
+    const QString here = QString::fromStdString((*dir_ / "here").string());
+    QDir().mkpath(here);
+    const QStringList names = {"/etc/hostname", "a file.txt", "../line\nbreak%41", QString::fromUtf8("漢〜")};
+    Copy second(exe_, runtime_, names, "1", {}, here);
     QVERIFY2(second.EndsWithZero(), qPrintable(second.Err()));
-    QVERIFY2(second.err.contains("activated the running copy"), qPrintable(second.err));
     QVERIFY(!second.err.contains("ready"));  // it never became a copy of its own
-
-    // The first copy got a bare raise request, and came back from minimised.
     QVERIFY2(first.WaitFor("raised minimized -> normal"), qPrintable(first.Err()));
-    QVERIFY(first.Err().contains("request raise%0A"));
-    QVERIFY(!first.Err().contains("hostname"));
-    QCOMPARE(first.p.state(), QProcess::Running);
-
-    // Again while it is in front.
+    QStringList got;
+    for (const QString& l : first.Err().split('\n'))
+      if (l.contains(": name ")) got << l.section(": name ", 1);
+    QStringList expected;
+    for (const QString& n : names) expected << QDir(here).absoluteFilePath(n).toUtf8().toPercentEncoding("/");
+    QCOMPARE(got, expected);
+    // With no names it is only raised, again while it is in front.
     Copy third(exe_, runtime_, {});
     QVERIFY(third.EndsWithZero());
     QVERIFY2(first.WaitFor("raised normal -> normal"), qPrintable(first.Err()));
+    QVERIFY(first.Err().contains("request raise%0A"));
   }
 
   void secondStartWhileTheFirstIsNotAnsweringEndsQuietly() {

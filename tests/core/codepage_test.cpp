@@ -1,4 +1,5 @@
 #include "core/codepage.h"
+#include "core/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -149,4 +150,23 @@ TEST(CodePageEncode, ReportsTheCharacterItCannotHold) {
   EXPECT_EQ(cp932::EncodeChar(U'\u00A5'), -1);  // yen sign is not 0x5C here
   auto bad = cp932::FromUtf8("\xE3\x81");     // truncated UTF-8
   EXPECT_FALSE(bad.ok);
+}
+
+TEST(CodePageEncode, JisMappedCharactersTakeTheirCodePageCodes) {
+  // What Linux input methods give, against what the code page decodes the
+  // same bytes to: encoding takes both, decoding stays, bytes round-trip.
+  const struct { char16_t jis; int code; char16_t decoded; } cases[] = {
+      {u'\u301C', 0x8160, u'\uFF5E'}, {u'\u2016', 0x8161, u'\u2225'}, {u'\u2212', 0x817C, u'\uFF0D'},
+      {u'\u00A2', 0x8191, u'\uFFE0'}, {u'\u00A3', 0x8192, u'\uFFE1'}, {u'\u00AC', 0x81CA, u'\uFFE2'},
+      {u'\u2014', 0x815C, u'\u2015'}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.jis));
+    const std::string bytes = B({'1', c.code >> 8, c.code & 0xFF});
+    EXPECT_EQ(cp932::FromUtf16(u"1" + std::u16string(1, c.jis)).bytes, bytes);
+    std::string utf8 = "1";
+    utf8::AppendCodePoint(utf8, c.jis);
+    EXPECT_EQ(Convert(TextEncoding::Utf8, TextEncoding::Cp932, utf8).bytes, bytes);  // a script converted
+    EXPECT_EQ(U(bytes), u"1" + std::u16string(1, c.decoded));
+    EXPECT_EQ(cp932::FromUtf16(U(bytes)).bytes, bytes);
+  }
 }

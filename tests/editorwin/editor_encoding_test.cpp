@@ -59,15 +59,15 @@ class EditorEncodingTest : public QObject {
     const Case cases[] = {
         {"utf8 LF", comment + "\nBEGIN { print \"\xE3\x81\x82\\n\" }\n", "", TextEncoding::Utf8, "UTF-8 LF",
          comment + "\r\nBEGIN { print \"\xE3\x81\x82\\n\" }\r\n"},
-        {"utf8 BOM CRLF", std::string(kUtf8Bom) + comment + "\r\n{ print }\r\n", "", TextEncoding::Utf8,
-         "UTF-8 (BOM) CRLF", comment + "\r\n{ print }\r\n"},
+        {"utf8 BOM CR LF", std::string(kUtf8Bom) + comment + "\r\n{ print }\r\n", "", TextEncoding::Utf8,
+         "UTF-8 (BOM) CR LF", comment + "\r\n{ print }\r\n"},
         {"utf8 CR, no last break", comment + "\rx", "", TextEncoding::Utf8, "UTF-8 CR", comment + "\r\nx"},
         {"cp932 CRLF, NEC code and 0xFF", "BEGIN{\r\n  s = \"" + Sj("表") + "\xED\x40\xFF\"\r\n}\r\n", "",
-         TextEncoding::Cp932, "CP932 CRLF", "BEGIN{\r\n  s = \"" + Sj("表") + "\xED\x40\xFF\"\r\n}\r\n"},
+         TextEncoding::Cp932, "CP932 CR LF", "BEGIN{\r\n  s = \"" + Sj("表") + "\xED\x40\xFF\"\r\n}\r\n"},
         {"ascii, no setting", "{ print $1 }\n", "", TextEncoding::Cp932, "CP932 LF", "{ print $1 }\r\n"},
         {"ascii, setting UTF-8", "{ print $1 }\n", kNewEncodingUtf8, TextEncoding::Utf8, "UTF-8 LF",
          "{ print $1 }\r\n"},
-        {"cp932 beats the setting", Sj("# 表") + "\r\n", kNewEncodingUtf8, TextEncoding::Cp932, "CP932 CRLF",
+        {"cp932 beats the setting", Sj("# 表") + "\r\n", kNewEncodingUtf8, TextEncoding::Cp932, "CP932 CR LF",
          Sj("# 表") + "\r\n"},
     };
     for (const Case& c : cases) {
@@ -207,14 +207,14 @@ class EditorEncodingTest : public QObject {
     // As CP932 the mark's bytes are text, and are written back as read.
     w->mnuEncodingReopen->trigger();
     QCOMPARE(w->Encoding(), TextEncoding::Cp932);
-    QCOMPARE(StatusText(w), QStringLiteral("CP932 CRLF"));
+    QCOMPARE(StatusText(w), QStringLiteral("CP932 CR LF"));
     QCOMPARE(Text(w), bytes);
     QVERIFY(!w->Modified());
     QVERIFY(w->Save());
     QCOMPARE(FileBytes(path), bytes);
     // And back: the mark is a mark again.
     QVERIFY(w->ReopenAsOtherEncoding());
-    QCOMPARE(StatusText(w), QStringLiteral("UTF-8 (BOM) CRLF"));
+    QCOMPARE(StatusText(w), QStringLiteral("UTF-8 (BOM) CR LF"));
     QCOMPARE(Text(w), U8("# 日本\r\n"));
   }
 
@@ -280,7 +280,9 @@ class EditorEncodingTest : public QObject {
         QCOMPARE(row, c.expected);
         // The caret stands after the text, on its columns.
         QCOMPARE(e.Editor().Col(), static_cast<int>(DisplayWidth(w->Encoding(), c.expected)));
-        QCOMPARE(env.messages.Beeps(), c.expected.empty() ? 1 : 0);
+        // A refused commit is told with a box, once the commit is over.
+        QTRY_COMPARE(env.messages.Beeps(), c.expected.empty() ? 1 : 0);
+        QCOMPARE(env.messages.Texts().size(), ime && c.expected.empty() ? 1 : 0);
       }
     }
   }

@@ -391,6 +391,25 @@ class EditorWindowTest : public QObject {
     QCOMPARE(w->btnComment->toolTip(), QString::fromUtf8("コメント化/コード化"));
   }
 
+  void redoAndTheBoxCommandsInTheEditMenu() {
+    EditorEnv env;
+    TfrmEditor* w = env.host.Open(env.Write("e.awk", "abc\r\ndef\r\n"));
+    const QList<QAction*> items = w->mnuEdit->actions();
+    QCOMPARE(items.indexOf(w->mnuEditRedo), items.indexOf(w->mnuEditUndo) + 1);
+    QCOMPARE(w->mnuEditRedo->shortcut(), QKeySequence("Ctrl+Shift+Z"));
+    TEditor& c = w->Editor1().Editor();
+    c.CharBytes("x");
+    w->mnuEditUndo->trigger();
+    w->mnuEditRedo->trigger();
+    QCOMPARE(Text(w), std::string("xabc\r\ndef\r\n"));
+    c.SetSelectionMode(smBox);  // the check mark shows the mode however it was set
+    emit w->mnuEdit->aboutToShow();
+    QVERIFY(w->mnuEditBoxMode->isChecked());
+    w->mnuEditBoxMode->trigger();
+    QCOMPARE(c.SelectionMode(), smLine);
+    QCOMPARE(w->mnuEditBoxPaste->shortcut(), QKeySequence("Ctrl+B"));
+  }
+
   void wheelScrollsOneLineUnlessShift() {
     EditorEnv env;
     std::string text;

@@ -220,6 +220,23 @@ class PreviewPaneTest : public QObject {
     QCOMPARE(pane->OutputBytes(), std::string("2\r\n"));
   }
 
+  void theErrorMarkRunsUnderTheColumnsOfAUtf8Row() {
+    std::string kanji;  // 45 bytes, 30 columns
+    for (int i = 0; i < 15; ++i) kanji += "漢";
+    PreviewEnv env;
+    TfrmEditor* w = env.Window("BEGIN {\n  y = \"" + kanji + "\" +* 2\n}\n", 1200);
+    QVERIFY(w);
+    TPreviewPane* pane = OpenPreview(w);
+    QVERIFY(WaitShown(pane));
+    QCOMPARE(pane->ErrorRow(), 1);
+    const TEditor& c = w->Editor1().Editor();
+    const QImage img = Rendered(w->Editor1());
+    // Along the row's bottom edge, to its 43rd column and no further.
+    const int x = c.LeftMargin() + 43 * c.ColWidth(), y = c.TopMargin() + 2 * c.GetRowHeight() - 5;
+    QVERIFY(HasRed(img, QRect(x - 3 * c.ColWidth(), y, 3 * c.ColWidth(), 5)));
+    QVERIFY(!HasRed(img, QRect(x + c.ColWidth(), y, 20 * c.ColWidth(), 5)));
+  }
+
   void anErrorRowFollowsLinesAboveIt() {
     // Word wrap is off, but the mark lives on the row, so a line added
     // above before the next run moves it along.

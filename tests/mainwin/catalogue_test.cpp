@@ -203,6 +203,17 @@ class CatalogueTest : public QObject {
     QCOMPARE(items, (QStringList{env.Folder() + "/in/.h.txt", a, a}));
   }
 
+  void namesHandedOverByALaterStartJoinTheListAsTheCommandLineWould() {
+    MainWindowEnv env;
+    env.WriteSettings();
+    const QString a = env.WriteInput("a.txt", ""), b = env.WriteInput("b.txt", "");
+    auto w = env.Open({b});
+    static_cast<TCommandLineTarget&>(*w).AddCommandLineNames({env.Folder() + "/in", env.Folder() + "/missing.txt"});
+    auto* list = Child<QListWidget>(w.get(), "lstInputFiles");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text() + list->item(1)->text() + list->item(2)->text(), a + b + b);
+  }
+
   void droppedFoldersGivePlainFilesOnly() {
     MainWindowEnv env;
     QString a = env.WriteInput("a.txt", "");

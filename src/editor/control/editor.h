@@ -385,6 +385,7 @@ class TEditor : public TEditorClient {
   TSelectedPosition selDraw_;
   TEditorSelDragState dragState_ = sdNone;
   bool buttonDown_ = false;
+  bool altBox_ = false;  // box mode taken by an Alt press, for that one selection
   TPoint pressPoint_;
   bool pressSelecting_ = false;
   bool rowSelecting_ = false;

@@ -109,10 +109,14 @@ void TEditor::CleanSelection() {
     }
     if (OnSelectionChange) OnSelectionChange(selState_);
   }
+  // A box made by an Alt press ends with its selection.
+  if (altBox_ && was != sstNone) SetSelectionMode(smLine);
 }
 
 void TEditor::SetSelectionMode(TEditorSelectionMode Mode) {
-  if (dragState_ != sdNone || Mode == selMode_) return;
+  if (dragState_ != sdNone) return;
+  altBox_ = false;  // a mode chosen on purpose stays
+  if (Mode == selMode_) return;
   selMode_ = Mode;
   if (HasSelectionData()) {
     const TSelectedPosition old = selDraw_;
@@ -526,6 +530,18 @@ void TEditor::MouseDown(TMouseButton Button, TShiftState Shift, TPoint P) {
     return;
   }
   pressPoint_ = P;
+  if ((Shift & kAlt) && P.X >= LeftMargin()) {
+    // Alt and a drag select a box, as in other Linux editors, by columns
+    // as the box mode does.
+    CleanSelection();
+    if (selMode_ != smBox) {
+      SetSelectionMode(smBox);
+      altBox_ = true;
+    }
+    SetRowCol(row, col);
+    InitSelection();
+    return;
+  }
   int exactCol = 0, exactRow = 0;
   PosToRowCol(P.X, P.Y, exactCol, exactRow, false);
   if (CanSelDrag() && P.X >= LeftMargin() && IsSelectedArea(exactRow, exactCol)) {

@@ -334,6 +334,13 @@ void TEditorWidget::AfterCaretMoved() {
 
 void TEditorWidget::Beep() { Messages().Beep(); }
 
+namespace {
+// Text from outside that the document cannot hold: the whole of it is refused.
+void RefuseUnencodable(QWidget* parent, const QString& failed) {
+  Messages().BeepError(parent, QString::fromUtf8("「%1」はShift-JISで表せない文字なので、貼り付けできません").arg(failed));
+}
+}  // namespace
+
 QString ClipboardPlainText(std::string_view bytes) { return ClipboardPlainText(TextEncoding::Cp932, bytes); }
 
 QString ClipboardPlainText(TextEncoding encoding, std::string_view bytes) {
@@ -380,7 +387,7 @@ bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
   QString failed;
   std::optional<std::string> encoded = Encode(encoding, shown, &failed);
   if (!encoded) {
-    Messages().BeepError(this, QString::fromUtf8("「%1」はShift-JISで表せない文字なので、貼り付けできません").arg(failed));
+    RefuseUnencodable(this, failed);
     return false;
   }
   text = std::move(*encoded);
@@ -513,7 +520,10 @@ bool TEditorWidget::ControlShortcut(QKeyEvent* e, bool perform) {
   if (mods == Qt::ControlModifier) {
     switch (key) {
       case Qt::Key_Z: if (perform) c.Perform(EM_UNDO); return true;
-      case Qt::Key_A: if (perform && !c.ReadOnly()) c.Redo(); return true;
+      case Qt::Key_A:
+      case Qt::Key_Y:  // where other Linux editors redo
+        if (perform && !c.ReadOnly()) c.Redo();
+        return true;
       case Qt::Key_X: if (perform) c.CutToClipboard(); return true;
       case Qt::Key_C: if (perform) c.CopyToClipboard(); return true;
       case Qt::Key_V: if (perform) c.PasteFromClipboard(); return true;
@@ -529,6 +539,10 @@ bool TEditorWidget::ControlShortcut(QKeyEvent* e, bool perform) {
     }
   }
   if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+    if (key == Qt::Key_Z) {
+      if (perform && !c.ReadOnly()) c.Redo();
+      return true;
+    }
     if (const int digit = DigitKey(e); digit >= 0) {
       if (perform) {
         const TRowMark m = static_cast<TRowMark>(digit);
@@ -572,9 +586,15 @@ void TEditorWidget::inputMethodEvent(QInputMethodEvent* e) {
   Guard([&] {
     preedit_ = e->preeditString();
     if (!e->commitString().isEmpty()) {
-      const std::optional<std::string> bytes = Encode(core_->Lines().Encoding(), e->commitString());
+      // A commit goes in whole or not at all, and the user is told which
+      // character stopped it, as a paste does: once the input method is
+      // done with the commit. The box takes the focus, and an input method
+      // commits what it still holds when the focus leaves (ibus does), which
+      // would bring the same commit back here, box after box.
+      QString failed;
+      const std::optional<std::string> bytes = Encode(core_->Lines().Encoding(), e->commitString(), &failed);
       if (!bytes)
-        Beep();
+        QTimer::singleShot(0, this, [this, failed] { RefuseUnencodable(this, failed); });
       else
         core_->ImeResult(*bytes, false);  // Qt sends no characters after a commit
     }

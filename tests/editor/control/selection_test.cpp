@@ -189,6 +189,25 @@ TEST(Mouse, BoxSelectionIsNotDragged) {
   EXPECT_EQ(ed.e.SelectionState(), sstInit);
 }
 
+TEST(Mouse, AltDragSelectsABoxForThatSelectionOnly) {
+  Ed ed(std::string("a") + kKanji + "bcd\r\nabc" + kKanji + "e\r\nxy");
+  auto drag = [&](TShiftState s, TPoint from, TPoint to) {
+    ed.e.MouseDown(mbLeft, s, from);
+    ed.e.MouseMove(s, to, true);
+    ed.e.MouseUp(mbLeft, s, to);
+  };
+  drag(kAlt, ed.At(2, 2), ed.At(0, 4));  // by columns over the kanji
+  EXPECT_EQ(ed.e.GetSelText(), std::string("b\r\nc") + kKanji + "\r\n\r\n");
+  drag(0, ed.At(0, 1), ed.At(1, 1));  // a plain drag selects a stream again
+  EXPECT_EQ(ed.e.GetSelText(), std::string(kKanji) + "bcd\r\na");
+  drag(kAlt, ed.At(0, 3), ed.At(1, 5));  // inside a stream selection: a box, not a move
+  EXPECT_EQ(ed.e.GetSelText(), std::string("bc\r\n") + kKanji + "\r\n");
+  ed.e.SetSelectionMode(smBox);  // chosen on purpose: it stays
+  drag(kAlt, ed.At(0, 0), ed.At(1, 1));
+  drag(0, ed.At(0, 1), ed.At(1, 1));
+  EXPECT_EQ(ed.e.SelectionMode(), smBox);
+}
+
 TEST(Mouse, RowSelectionFromTheLeftMargin) {
   Ed ed("ab\r\ncd\r\n");
   TPoint margin = ed.At(1, 0);

@@ -392,6 +392,48 @@ class EditorWidgetTest : public QObject {
     QCOMPARE(Text(*w), std::string("hello world\r\nsechello world\r\nond\r\n"));
   }
 
+  void inputMethodCommitsGoInWholeOrAreRefusedWithABox() {
+    // As ibus does: a commit is sent while the input method still holds it,
+    // and what it holds is committed again when a box takes the focus.
+    struct Ibus : test::RecordingMessages {
+      QWidget* target = nullptr;
+      QString held;
+      int depth = 0;
+      void Commit(const QString& text) {
+        QInputMethodEvent e;
+        e.setCommitString(text);
+        if (++depth < 3) QApplication::sendEvent(target, &e);
+        --depth;
+      }
+      void Show(QWidget* p, Icon i, const QString& c, const QString& t) override {
+        RecordingMessages::Show(p, i, c, t);
+        if (!held.isEmpty()) Commit(held);
+      }
+    } ibus;
+    ibus.target = w.get();
+    ibus.Commit(QStringLiteral("１〜１０"));  // mozc's "1~10"
+    const std::string typed = "\x82\x50\x81\x60\x82\x50\x82\x4f";
+    QCOMPARE(Text(*w), typed);
+    ibus.held = QStringLiteral("漢😀字");
+    ibus.Commit(ibus.held);
+    ibus.held.clear();
+    QTRY_COMPARE(ibus.Texts(), QStringList{QStringLiteral("「😀」はShift-JISで表せない文字なので、貼り付けできません")});
+    QCOMPARE(Text(*w), typed);
+  }
+
+  void redoKeysOfLinuxEditors() {
+    for (const QKeyCombination k : {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y}) {
+      w->Editor().Lines().SetTextStr("");
+      QTest::keyClicks(w.get(), "a");
+      QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+      QKeyEvent override(QEvent::ShortcutOverride, k.key(), k.keyboardModifiers());  // before a menu takes it
+      QApplication::sendEvent(w.get(), &override);
+      QVERIFY(override.isAccepted());
+      QTest::keyClick(w.get(), k.key(), k.keyboardModifiers());
+      QCOMPARE(Text(*w), std::string("a"));
+    }
+  }
+
   void pasteFromAnotherProgramEndsAfterTheText() {
     // Another program's text has LF line ends; typing after the paste
     // follows the pasted text.
