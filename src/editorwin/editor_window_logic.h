@@ -20,7 +20,8 @@ namespace tolvan {
 // line end.
 std::string WithLineEnd(std::string crlfText, LineEnd e);
 
-// What a file is, by DetectEncoding over its bytes, and its first line end
+// What a file is, by DetectEncoding over its bytes (EncodingDetector over
+// the pieces, so it agrees with a run), and its first line end
 // (DetectLineEnd over its first 64 KiB). The file is read a piece at a time
 // and no further than a piece that decides CP932, so the usual CP932 file
 // costs one piece. A file that cannot be read reads as empty: the caller's
