@@ -16,8 +16,8 @@
 namespace tolvan {
 
 // The text as the control gives it (rows ending in CR LF) with its line
-// ends made e: rows never hold a CR or LF of their own, so every CR LF is a
-// line end.
+// ends made e. Rows may hold a lone CR or LF of their own (a line end the
+// file does not use) but never a CR LF, so every CR LF is a line end.
 std::string WithLineEnd(std::string crlfText, LineEnd e);
 
 // What a file is, by DetectEncoding over its bytes (EncodingDetector over

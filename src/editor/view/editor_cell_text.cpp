@@ -71,6 +71,10 @@ std::uint32_t TCellText::Lookup(Face& f, char32_t cp, std::uint32_t& slot) {
     return idx[0];
   };
   std::uint32_t g = kNoInk;
+  // A CR or LF kept in a row (a line end the file does not use) shows as
+  // its control picture, in its one column.
+  if (cp == '\r') cp = 0x240D;
+  if (cp == '\n') cp = 0x240A;
   if (cp == cp932::kReplacement) {
     slot = kBadBytes;
     return slot;
