@@ -91,7 +91,9 @@ bool CopyAclAndAttributes(const std::filesystem::path& from, int fd) {
     if (errno != ENOTSUP) return false;
     extended = 0;  // no ACLs on this file system
   }
-  if (extended > 0) {
+  // Also when only the copy has one: the folder's default ACL gave it
+  // entries the file never had.
+  if (extended > 0 || ::acl_extended_fd(fd) > 0) {
     acl_t acl = ::acl_get_file(from.c_str(), ACL_TYPE_ACCESS);
     if (!acl) return false;
     const int set = ::acl_set_fd(fd, acl);

@@ -259,6 +259,12 @@ TEST(SaveFile, AReplacedFileKeepsWhatItCarried) {
          EXPECT_EQ(Stat(p).st_mode & 070, 060u);  // the mask, not the group's own rights
          EXPECT_NE(Attribute(p, "system.posix_acl_access"), "<none>");
        }},
+      {"no ACL in a folder with a default ACL",
+       [](const fs::path& p) { return Shell("setfacl -d -m u:nobody:rw " + Quoted(p.parent_path())); },
+       [](const fs::path& p) {
+         EXPECT_EQ(Attribute(p, "system.posix_acl_access"), "<none>");
+         EXPECT_EQ(Stat(p).st_mode & 07777, 0644u);
+       }},
       {"user attributes", [](const fs::path& p) { return Shell("setfattr -n user.origin -v lab " + Quoted(p)); },
        [](const fs::path& p) { EXPECT_EQ(Attribute(p, "user.origin"), "lab"); }},
   };

@@ -89,31 +89,6 @@ class EditorWindowLogicTest : public QObject {
       QVERIFY2(whole.encoding == c.encoding && whole.bom == c.bom && whole.ascii == c.ascii, c.name);
     }
   }
-  // Random files whose bytes near the piece ends are marks, characters of
-  // either encoding or their halves: the editor decides as a run does.
-  void randomFilesAreDetectedAsWholeFiles() {
-    const std::string fragments[] = {"\xEF\xBB\xBF", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\x95\x5C", "\xE6", "\xB1", "\n"};
-    std::uint32_t seed = 2024;
-    const auto next = [&](std::uint32_t n) {
-      seed = seed * 1103515245u + 12345u;
-      return (seed >> 8) % n;
-    };
-    QTemporaryDir dir;
-    const std::string path = (dir.path() + "/r.awk").toStdString();
-    for (int round = 0; round < 60; ++round) {
-      std::string text(65536 - next(6), 'a');
-      for (std::uint32_t k = next(4); k > 0; --k) text += fragments[next(7)];
-      if (next(2)) text.resize(std::max(text.size(), (text.size() / 65536 + 1) * 65536 - next(6)), 'b');
-      for (std::uint32_t k = next(3); k > 0; --k) text += fragments[next(7)];
-      QFile f(QString::fromStdString(path));
-      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      f.write(text.data(), static_cast<qint64>(text.size()));
-      f.close();
-      const DetectedText got = DetectFileText(path).Text, want = DetectEncoding(text);
-      QVERIFY2(got.encoding == want.encoding && got.bom == want.bom && got.ascii == want.ascii,
-               qPrintable(QString("round %1").arg(round)));
-    }
-  }
   void commentToggleLineByLine() {
     // Two lines without a final break get one at the end.
     QCOMPARE(ToggleComment("a\r\nb"), std::string("#a\r\n#b\r\n"));
