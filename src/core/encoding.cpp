@@ -1,8 +1,11 @@
 #include "core/encoding.h"
 
+#include "core/encoding_detector.h"
+
 #include <locale.h>
 #include <wchar.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <map>
@@ -423,28 +426,81 @@ std::string_view LineEndBytes(LineEnd e) {
   }
 }
 
-DetectedText DetectEncoding(std::string_view bytes) {
-  DetectedText d;
-  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-    d.encoding = TextEncoding::Utf8;
-    d.bom = true;
-    return d;
+namespace {
+// The length a UTF-8 lead byte announces; 0 for a byte no sequence starts with.
+std::size_t AnnouncedLength(unsigned char b) {
+  if (b >= 0xC2 && b <= 0xDF) return 2;
+  if (b >= 0xE0 && b <= 0xEF) return 3;
+  if (b >= 0xF0 && b <= 0xF4) return 4;
+  return 0;
+}
+}  // namespace
+
+void EncodingDetector::Feed(std::string_view piece) {
+  if (Decided()) return;
+  if (!started_) {
+    const std::size_t take = std::min(piece.size(), kUtf8Bom.size() - head_.size());
+    head_.append(piece.substr(0, take));
+    piece.remove_prefix(take);
+    if (head_ == kUtf8Bom) {
+      bom_ = true;
+      return;
+    }
+    if (head_.size() < kUtf8Bom.size() && kUtf8Bom.starts_with(head_)) return;  // wait for more
+    started_ = true;
+    const std::string head = std::move(head_);
+    head_.clear();
+    Scan(head);
   }
-  bool multiByte = false;
+  Scan(piece);
+}
+
+void EncodingDetector::Scan(std::string_view s) {
   std::size_t i = 0;
-  while (i < bytes.size()) {
-    if (At(bytes, i) < 0x80) {
+  if (!pending_.empty()) {
+    const std::size_t want = AnnouncedLength(static_cast<unsigned char>(pending_[0]));
+    i = std::min(want - pending_.size(), s.size());
+    pending_.append(s.substr(0, i));
+    if (pending_.size() < want) return;
+    if (utf8::SequenceLength(pending_, 0) != want) {
+      invalid_ = true;
+      return;
+    }
+    multiByte_ = true;
+    pending_.clear();
+  }
+  while (i < s.size()) {
+    const unsigned char b = At(s, i);
+    if (b < 0x80) {
       ++i;
       continue;
     }
-    const std::size_t n = utf8::SequenceLength(bytes, i);
-    if (n == 0) return d;
-    multiByte = true;
-    i += n;
+    const std::size_t want = AnnouncedLength(b);
+    if (want != 0 && i + want > s.size()) {
+      pending_.assign(s.substr(i));
+      return;
+    }
+    if (want == 0 || utf8::SequenceLength(s, i) != want) {
+      invalid_ = true;
+      return;
+    }
+    multiByte_ = true;
+    i += want;
   }
-  if (multiByte) d.encoding = TextEncoding::Utf8;
-  d.ascii = !multiByte;
-  return d;
+}
+
+DetectedText EncodingDetector::Result() const {
+  if (bom_) return DetectedText{TextEncoding::Utf8, true, false};
+  // A sequence or a byte-order mark cut by the end is not UTF-8.
+  if (invalid_ || !pending_.empty() || !head_.empty()) return DetectedText{TextEncoding::Cp932, false, false};
+  if (multiByte_) return DetectedText{TextEncoding::Utf8, false, false};
+  return DetectedText{TextEncoding::Cp932, false, true};
+}
+
+DetectedText DetectEncoding(std::string_view bytes) {
+  EncodingDetector d;
+  d.Feed(bytes);
+  return d.Result();
 }
 
 LineEnd DetectLineEnd(std::string_view bytes) {

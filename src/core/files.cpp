@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <acl/libacl.h>
+#include <sys/acl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -44,25 +47,87 @@ bool FollowLinks(std::filesystem::path& path) {
   return false;
 }
 
-// A temporary file beside path, created with O_EXCL. The kernel applies the
-// umask to mode, so nobody has to read it by changing it, which would race
-// with other threads creating files.
+void (*g_temporaryHook)(const std::string&) = nullptr;
+
+// A temporary file beside path, created with O_EXCL. mode is what it is
+// created with (the kernel applies the umask), so nobody gets at it between
+// the open and a chmod. A name too long for the folder with the suffix is
+// cut short first: any name the folder takes can be saved.
 int CreateTemporary(const std::filesystem::path& path, mode_t mode, std::string& name) {
   static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  constexpr std::size_t kSuffix = 9;  // "." and eight digits
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  std::string base = path.filename().string();
+  const long nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t limit = nameMax > static_cast<long>(kSuffix) ? static_cast<std::size_t>(nameMax) : 255;
+  if (base.size() > limit) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  if (base.size() + kSuffix > limit) base.resize(limit - kSuffix);
+  const std::string stem = (folder / base).string() + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::uint64_t r = 0;
     if (::getrandom(&r, sizeof r, GRND_NONBLOCK) != sizeof r)
       r ^= static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(attempt);
-    name = path.string() + ".";
+    name = stem;
     for (int i = 0; i < 8; ++i) {
       name += kDigits[r % 62];
       r /= 62;
     }
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0 && g_temporaryHook) g_temporaryHook(name);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
   return -1;
+}
+
+// The ACL and the user's extended attributes of from, given to the open
+// file fd. False when one of them cannot be carried over.
+bool CopyAclAndAttributes(const std::filesystem::path& from, int fd) {
+  int extended = ::acl_extended_file(from.c_str());
+  if (extended < 0) {
+    if (errno != ENOTSUP) return false;
+    extended = 0;  // no ACLs on this file system
+  }
+  // Also when only the copy has one: the folder's default ACL gave it
+  // entries the file never had.
+  if (extended > 0 || ::acl_extended_fd(fd) > 0) {
+    acl_t acl = ::acl_get_file(from.c_str(), ACL_TYPE_ACCESS);
+    if (!acl) return false;
+    const int set = ::acl_set_fd(fd, acl);
+    ::acl_free(acl);
+    if (set != 0) return false;
+  }
+  ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+  if (size < 0) return errno == ENOTSUP;
+  std::string names(static_cast<std::size_t>(size), '\0');
+  size = ::listxattr(from.c_str(), names.data(), names.size());
+  if (size < 0) return false;
+  names.resize(static_cast<std::size_t>(size));
+  std::string value;
+  for (std::size_t at = 0; at < names.size();) {
+    const std::string key = names.c_str() + at;
+    at += key.size() + 1;
+    if (!key.starts_with("user.")) continue;
+    const ssize_t n = ::getxattr(from.c_str(), key.c_str(), nullptr, 0);
+    if (n < 0) return false;
+    value.resize(static_cast<std::size_t>(n));
+    const ssize_t got = ::getxattr(from.c_str(), key.c_str(), value.data(), value.size());
+    if (got < 0 || ::fsetxattr(fd, key.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0) return false;
+  }
+  return true;
+}
+
+// After a rename the folder is flushed too, or a power cut may bring the
+// old name back. A file system that cannot flush folders says EINVAL.
+bool SyncFolder(const std::filesystem::path& file) {
+  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;  // a folder we may enter but not read
+  FdCloser closer{fd};
+  return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
 }
 
 bool WriteAll(int fd, std::string_view bytes, off_t at = -1) {
@@ -96,8 +161,13 @@ bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes, S
   }
   const off_t size = static_cast<off_t>(bytes.size());
   if (size > st.st_size) {
-    int e = ::posix_fallocate(fd, 0, size);
-    if (e != 0 && e != EOPNOTSUPP && e != EINVAL) {
+    // fallocate itself: where the file system cannot reserve, glibc's
+    // posix_fallocate emulation reads the write-only file and fails. No
+    // reservation then; a write failing part way is reported as such.
+    int e;
+    do e = ::fallocate(fd, 0, 0, size) == 0 ? 0 : errno;
+    while (e == EINTR);
+    if (e != 0 && e != EOPNOTSUPP && e != ENOSYS && e != EINVAL) {
       ::ftruncate(fd, st.st_size);  // give back what was reserved
       errno = e;
       return false;
@@ -144,8 +214,8 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
 }
 
 namespace {
-// Closes a complete temporary file and renames it over the target; the
-// temporary file goes on any failure.
+// Closes a complete temporary file, renames it over the target and flushes
+// the folder; the temporary file goes on any failure before the rename.
 bool CloseAndRename(int fd, const std::string& name, const std::filesystem::path& target) {
   if (::close(fd) != 0 || ::rename(name.c_str(), target.c_str()) != 0) {
     int e = errno;
@@ -153,16 +223,23 @@ bool CloseAndRename(int fd, const std::string& name, const std::filesystem::path
     errno = e;
     return false;
   }
-  return true;
+  return SyncFolder(target);
 }
 }  // namespace
+
+void SetTemporaryFileHook(void (*hook)(const std::string& name)) { g_temporaryHook = hook; }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, FileAccess access) {
   std::filesystem::path target = path;
   if (!FollowLinks(target)) return false;
-  std::string name;
   const bool isPrivate = access == FileAccess::Private;
-  int fd = CreateTemporary(target, isPrivate ? 0600 : 0666, name);
+  // A file being replaced keeps its permissions, unless it is to be private;
+  // the copy is narrower than both until its text is in. A new file is
+  // created with the mode it keeps, which lets nobody in early.
+  struct stat st {};
+  const bool replacing = !isPrivate && ::stat(target.c_str(), &st) == 0;
+  std::string name;
+  int fd = CreateTemporary(target, isPrivate ? 0600 : replacing ? (st.st_mode & 0600) : 0666, name);
   if (fd < 0) return false;
   auto fail = [&] {
     int e = errno;
@@ -171,10 +248,11 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     errno = e;
     return false;
   };
-  // A file being replaced keeps its permissions, unless it is to be private.
-  struct stat st {};
-  if (!isPrivate && ::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
   if (!WriteAll(fd, bytes)) return fail();
+  if (replacing) {
+    CopyAclAndAttributes(target, fd);
+    ::fchmod(fd, st.st_mode & 07777);
+  }
   if (::fsync(fd) != 0) return fail();
   return CloseAndRename(fd, name, target);
 }
@@ -204,8 +282,10 @@ bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveRep
   }
   if (st.st_nlink > 1 || st.st_uid != ::geteuid()) return WriteInPlace(target, bytes, r);
 
+  // Readable by the owner alone (or less, as the file is) until the text,
+  // the group, the ACL and the attributes are right; only then widened.
   std::string name;
-  int fd = CreateTemporary(target, 0666, name);
+  int fd = CreateTemporary(target, st.st_mode & 0600, name);
   if (fd < 0) return WriteInPlace(target, bytes, r);
   auto dropTemporary = [&] {
     int e = errno;
@@ -213,17 +293,25 @@ bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveRep
     ::unlink(name.c_str());
     errno = e;
   };
-  ::fchmod(fd, st.st_mode & 07777);
-  struct stat made {};
-  // The group must stay too; when it cannot, the file is written in place.
-  if (::fstat(fd, &made) != 0 || (made.st_gid != st.st_gid && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0)) {
-    dropTemporary();
-    return WriteInPlace(target, bytes, r);
-  }
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+  if (!WriteAll(fd, bytes)) {
     const int e = errno;
     dropTemporary();
     // No room for a second copy: the file itself may still take the text.
+    if (e == ENOSPC || e == EDQUOT) return WriteInPlace(target, bytes, r);
+    errno = e;
+    return false;
+  }
+  // The group first: changing it clears the set-id bits that the mode then
+  // puts back. What cannot be carried over is kept by writing in place.
+  struct stat made {};
+  if (::fstat(fd, &made) != 0 || (made.st_gid != st.st_gid && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) ||
+      !CopyAclAndAttributes(target, fd) || ::fchmod(fd, st.st_mode & 07777) != 0) {
+    dropTemporary();
+    return WriteInPlace(target, bytes, r);
+  }
+  if (::fsync(fd) != 0) {
+    const int e = errno;
+    dropTemporary();
     if (e == ENOSPC || e == EDQUOT) return WriteInPlace(target, bytes, r);
     errno = e;
     return false;

@@ -20,9 +20,11 @@ enum class FileAccess {
   Private,  // readable by the user alone, whatever the file was before
 };
 
-// Writes bytes to a temporary file beside path and renames it over path.
-// A symbolic link is followed: the file it names is replaced and the link
-// stays. False (errno set) on failure; the file is then unchanged.
+// Writes bytes to a temporary file beside path and renames it over path,
+// then flushes the folder. A symbolic link is followed: the file it names is
+// replaced and the link stays. A replaced file keeps its mode, ACL and user
+// attributes; the temporary file is never readable by anyone the result
+// would not let in. False (errno set) on failure; the file is then unchanged.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          FileAccess access = FileAccess::Shared);
 
@@ -37,11 +39,16 @@ struct SaveReport {
 // not write (or that has no write permission for anyone), or that is not a
 // regular file, is refused and left alone. A
 // target with more than one link or another owner, or whose folder cannot
-// take the temporary file, is written in place (so the links, the owner and
-// the permissions stay); otherwise a temporary file is renamed over it, as
+// take the temporary file, or whose group, ACL or user attributes cannot be
+// given to a new file, is written in place (so the links, the owner and the
+// permissions stay); otherwise a temporary file is renamed over it, as
 // WriteFileAtomically does. False (errno set) on failure; report says when
 // an in-place write failed part way.
 bool SaveFile(const std::filesystem::path& path, std::string_view bytes, SaveReport* report = nullptr);
+
+// For tests: called with the temporary file's name as soon as it exists,
+// before anything is written to it. nullptr for none.
+void SetTemporaryFileHook(void (*hook)(const std::string& name));
 
 // What tells two paths of one file apart from two files: the device and
 // inode of a file that exists, else the path with its folder's links, "."

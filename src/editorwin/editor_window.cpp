@@ -133,6 +133,7 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   setCentralWidget(split_);
   editor_ = new TEditorWidget(split_);
   editor_->setObjectName("Editor1");
+  editor_->Editor().List().SetOwnLineEnd(lineEnd_);
   split_->addWidget(editor_);
   BuildMenusAndToolBar();
 
@@ -351,10 +352,16 @@ bool TfrmEditor::ReadFileIntoControl(std::optional<TextEncoding> forced) {
   // CP932, its bytes are text and stay as they are.
   const bool bom = e == TextEncoding::Utf8 && found.Text.bom;
   TEditorStrings& lines = editor_->Editor().Lines();
+  // Only the file's own line end makes rows: other CR and LF bytes stay
+  // where they are and are written back as read.
+  TEditorScreenStrings& store = editor_->Editor().List();
+  const std::optional<LineEnd> ownBefore = store.OwnLineEnd();
+  store.SetOwnLineEnd(found.End);
   if (bom) {
     auto text = std::make_shared<std::string>();
     if (!ReadWholeFile(path, *text)) {
       const int err = errno;
+      store.SetOwnLineEnd(ownBefore);
       Messages().Exception(parent, QString::fromUtf8("ファイル %1 を開けません。%2")
                                        .arg(filePath_, QString::fromStdString(FileErrorReason(err))));
       return false;
@@ -373,12 +380,14 @@ bool TfrmEditor::ReadFileIntoControl(std::optional<TextEncoding> forced) {
       lines.LoadFromFile(path);
     } catch (const std::exception& ex) {
       SetDocumentEncoding(before);
+      store.SetOwnLineEnd(ownBefore);
       Messages().Exception(parent, QFile::decodeName(ex.what()));
       return false;
     }
   }
   bom_ = bom;
   lineEnd_ = found.End;
+  mixedLineEnds_ = store.MixedLineEnds();
   ShowEncoding();
   return true;
 }
@@ -395,7 +404,8 @@ void TfrmEditor::ShowEncoding() {
   if (!lblEncoding) return;
   const TextEncoding e = Encoding();
   lblEncoding->setText(EncodingText(e) + (e == TextEncoding::Utf8 && bom_ ? QStringLiteral(" (BOM)") : QString()));
-  lblLineEnd->setText(QString::fromLatin1(LineEndName(lineEnd_)));
+  lblLineEnd->setText(QString::fromLatin1(LineEndName(lineEnd_)) +
+                      (mixedLineEnds_ ? QString::fromUtf8(" (混在)") : QString()));
   const QString other = EncodingText(OtherEncoding(e));
   mnuEncodingReopen->setText(QString::fromUtf8("%1 として開き直す(&R)").arg(other));
   mnuEncodingReopen->setEnabled(!filePath_.isEmpty());
@@ -456,9 +466,24 @@ bool TfrmEditor::ConvertToOtherEncoding() {
 }
 
 void TfrmEditor::SetFileLineEnd(LineEnd e) {
-  if (e != lineEnd_) {
+  TEditor& c = editor_->Editor();
+  // Every line end of the file becomes e: the CR and LF bytes kept in rows
+  // become line breaks too, as one edit that can be undone.
+  const std::string text = c.Lines().GetTextStr();
+  const std::string unified = CrLfBreaks(WithLineEnd(text, lineEnd_));
+  if (unified != text) {
+    editor_->Guard([&] {
+      const int row = c.Row();
+      c.SelectAll();
+      c.SetSelTextBuf(unified);
+      c.SetRowCol(std::min(row, c.List().Count()), 0);
+    });
+  }
+  mixedLineEnds_ = false;
+  c.List().SetOwnLineEnd(e);
+  if (e != lineEnd_ || unified != text) {
     lineEnd_ = e;
-    editor_->Editor().SetModified(true);
+    c.SetModified(true);
     RefreshCommands();
   }
   ShowEncoding();

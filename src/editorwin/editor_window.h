@@ -162,6 +162,7 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QString filePath_;
   LineEnd lineEnd_ = LineEnd::CrLf;  // of the file as opened; new scripts CR LF
   bool bom_ = false;                 // written before UTF-8 text
+  bool mixedLineEnds_ = false;       // the file had other line ends than lineEnd_ too
   QString scriptExt_;
   int fontSize_ = 12;
   // Asked of the clipboard only when it changes: on X11 every question is a

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "core/codepage.h"
+#include "core/encoding_detector.h"
 
 
 namespace tolvan {
@@ -39,65 +40,34 @@ TFileText DetectFileText(const std::filesystem::path& path) {
     return out;
   }
   constexpr std::size_t kPiece = 64 * 1024;
-  std::string piece;
-  bool first = true, utf8 = false, decided = false, endKnown = false, pendingCr = false;
+  EncodingDetector detector;
+  std::string piece(kPiece, '\0');
+  bool endKnown = false, pendingCr = false;
   for (;;) {
-    const std::size_t kept = piece.size();
-    piece.resize(kept + kPiece);
     ssize_t n;
-    do n = ::read(fd, piece.data() + kept, kPiece);
+    do n = ::read(fd, piece.data(), kPiece);
     while (n < 0 && errno == EINTR);
-    piece.resize(kept + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    const std::string_view got(piece.data(), static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
     const bool last = n <= 0;
     // The first line end, which may lie past the first piece.
     if (!endKnown) {
       if (pendingCr) {
-        out.End = !piece.empty() && piece[0] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+        out.End = got.starts_with('\n') ? LineEnd::CrLf : LineEnd::Cr;
         endKnown = true;
-      } else if (const std::size_t k = piece.find_first_of("\r\n"); k != std::string::npos) {
-        if (piece[k] == '\r' && k + 1 == piece.size() && !last) {
+      } else if (const std::size_t k = got.find_first_of("\r\n"); k != std::string_view::npos) {
+        if (got[k] == '\r' && k + 1 == got.size()) {
           pendingCr = true;
         } else {
-          out.End = DetectLineEnd(std::string_view(piece).substr(k));
+          out.End = DetectLineEnd(got.substr(k));
           endKnown = true;
         }
       }
     }
-    if (first && !decided) {
-      first = false;
-      if (std::string_view(piece).starts_with(kUtf8Bom)) {
-        out.Text = DetectedText{TextEncoding::Utf8, true, false};
-        decided = true;
-      }
-    }
-    // A UTF-8 sequence cut at the piece's end goes on with the next piece.
-    std::size_t cut = piece.size();
-    if (!decided) {
-      if (!last) {
-        for (std::size_t j = piece.size(); j > 0 && j + 3 > piece.size(); --j) {
-          const auto b = static_cast<unsigned char>(piece[j - 1]);
-          if (b < 0x80) break;
-          if (b >= 0xC0) {
-            cut = j - 1;
-            break;
-          }
-        }
-      }
-      const DetectedText d = DetectEncoding(std::string_view(piece).substr(0, cut));
-      if (!d.ascii) {
-        if (d.encoding == TextEncoding::Cp932) {
-          out.Text = DetectedText{TextEncoding::Cp932, false, false};
-          decided = true;
-        } else {
-          utf8 = true;
-        }
-      }
-    }
-    piece.erase(0, cut);
-    if (last || (decided && endKnown)) break;
+    detector.Feed(got);
+    if (last || (detector.Decided() && endKnown)) break;
   }
   ::close(fd);
-  if (!decided && utf8) out.Text = DetectedText{TextEncoding::Utf8, false, false};
+  out.Text = detector.Result();
   return out;
 }
 

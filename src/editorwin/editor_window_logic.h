@@ -16,11 +16,12 @@
 namespace tolvan {
 
 // The text as the control gives it (rows ending in CR LF) with its line
-// ends made e: rows never hold a CR or LF of their own, so every CR LF is a
-// line end.
+// ends made e. Rows may hold a lone CR or LF of their own (a line end the
+// file does not use) but never a CR LF, so every CR LF is a line end.
 std::string WithLineEnd(std::string crlfText, LineEnd e);
 
-// What a file is, by DetectEncoding over its bytes, and its first line end
+// What a file is, by DetectEncoding over its bytes (EncodingDetector over
+// the pieces, so it agrees with a run), and its first line end
 // (DetectLineEnd over its first 64 KiB). The file is read a piece at a time
 // and no further than a piece that decides CP932, so the usual CP932 file
 // costs one piece. A file that cannot be read reads as empty: the caller's

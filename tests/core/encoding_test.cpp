@@ -1,4 +1,5 @@
 #include "core/encoding.h"
+#include "core/encoding_detector.h"
 
 #include <gtest/gtest.h>
 
@@ -282,6 +283,72 @@ TEST(EncodingDetection, BomValidUtf8OrCp932) {
     EXPECT_EQ(d.encoding, c.encoding);
     EXPECT_EQ(d.bom, c.bom);
     EXPECT_EQ(d.ascii, c.ascii);
+  }
+}
+
+// Fed in pieces, the detector answers as DetectEncoding of the whole text,
+// wherever the pieces are cut: every cut into three pieces of each case.
+TEST(EncodingDetection, PiecesDecideAsTheWholeText) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    TextEncoding encoding;
+    bool bom, ascii = false;
+  };
+  const std::string bom(kUtf8Bom);
+  const Case cases[] = {
+      {"a mark", bom + "ab", U8, true},
+      {"a mark alone, cut", bom.substr(0, 2), SJ, false},
+      {"mark bytes inside, then CP932", "ab" + bom + B({0x95, 0x5C}), SJ, false},
+      {"mark bytes inside, then ASCII", "ab" + bom + "c", U8, false},
+      {"three-byte UTF-8", "a日b", U8, false},
+      {"four-byte UTF-8", "\xF0\x9F\x98\x80x", U8, false},
+      {"CP932 pairs", B({'a', 0x82, 0xA0, 0x95, 0x5C}), SJ, false},
+      {"UTF-8 cut at the end", "a" + B({0xE6, 0x97}), SJ, false},
+      {"a lead byte then ASCII", B({'a', 0xE6, 'b', 'c', 'd'}), SJ, false},
+      {"ASCII", "abc\r\n", SJ, false, true},
+      {"nothing", "", SJ, false, true},
+  };
+  const auto expectSame = [](const DetectedText& got, const DetectedText& want) {
+    EXPECT_EQ(got.encoding, want.encoding);
+    EXPECT_EQ(got.bom, want.bom);
+    EXPECT_EQ(got.ascii, want.ascii);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DetectedText whole = DetectEncoding(c.bytes);
+    expectSame(whole, DetectedText{c.encoding, c.bom, c.ascii});
+    const std::string_view v(c.bytes);
+    for (std::size_t i = 0; i <= v.size(); ++i) {
+      for (std::size_t j = i; j <= v.size(); ++j) {
+        SCOPED_TRACE(std::to_string(i) + "," + std::to_string(j));
+        EncodingDetector d;
+        d.Feed(v.substr(0, i));
+        d.Feed(v.substr(i, j - i));
+        d.Feed(v.substr(j));
+        expectSame(d.Result(), whole);
+      }
+    }
+  }
+  // Random texts of such fragments, cut at random.
+  const std::string fragments[] = {bom, "a", "\n", "日", "\xF0\x9F\x98\x80", B({0x82, 0xA0}), B({0xE6}), B({0x97}), B({0xB1})};
+  std::uint32_t seed = 12345;
+  const auto next = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::uint32_t parts = next(12);
+    for (std::uint32_t k = 0; k < parts; ++k) text += fragments[next(9)];
+    EncodingDetector d;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t n = std::min<std::size_t>(text.size() - at, next(5));
+      d.Feed(std::string_view(text).substr(at, n));
+      at += n;
+    }
+    SCOPED_TRACE(testing::PrintToString(text));
+    expectSame(d.Result(), DetectEncoding(text));
   }
 }
 

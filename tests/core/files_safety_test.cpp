@@ -26,6 +26,7 @@ using tolvan::test::TempDir;
 namespace {
 std::atomic<int> g_maskChanges{0};
 std::atomic<int> g_syncs{0};
+std::atomic<int> g_folderSyncs{0};
 std::atomic<int> g_syncsWithoutCloexec{0};
 std::atomic<unsigned> g_lastSyncMode{0};
 }  // namespace
@@ -37,11 +38,15 @@ extern "C" mode_t umask(mode_t mask) noexcept {
 }
 
 extern "C" int fsync(int fd) {
-  ++g_syncs;
   int flags = ::fcntl(fd, F_GETFD);
   if (flags < 0 || !(flags & FD_CLOEXEC)) ++g_syncsWithoutCloexec;
   struct stat st {};
-  if (::fstat(fd, &st) == 0) g_lastSyncMode = st.st_mode & 07777;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ++g_folderSyncs;
+  } else {
+    ++g_syncs;
+    g_lastSyncMode = st.st_mode & 07777;
+  }
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
@@ -115,6 +120,7 @@ TEST(AtomicWrite, PrivateFilesAreTheUsersAloneAndNoDescriptorLeaks) {
   TempDir d;
   MaskScope mask(022);
   g_syncs = 0;
+  g_folderSyncs = 0;
   g_syncsWithoutCloexec = 0;
   ASSERT_TRUE(WriteFileAtomically(d / "TEMPCLIP.txt", "secret", FileAccess::Private));
   EXPECT_EQ(Mode(d / "TEMPCLIP.txt"), 0600u);
@@ -127,6 +133,8 @@ TEST(AtomicWrite, PrivateFilesAreTheUsersAloneAndNoDescriptorLeaks) {
   EXPECT_EQ(Mode(d / "shared.txt"), 0644u);
   // A child started by another thread meanwhile must not inherit the file.
   EXPECT_EQ(g_syncs.load(), 3);
+  // The folder is flushed after each rename too, so the new name lasts.
+  EXPECT_EQ(g_folderSyncs.load(), 3);
   EXPECT_EQ(g_syncsWithoutCloexec.load(), 0);
 }
 

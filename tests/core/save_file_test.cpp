@@ -6,12 +6,16 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <iostream>
+#include <vector>
 
 #include "core/file_errors.h"
 #include "core/files.h"
@@ -206,4 +210,168 @@ TEST(FileErrors, TheSaveSaysWhyItFailed) {
   errno = 0;
   EXPECT_FALSE(SaveFile(dir / std::string(300, 'n'), "x"));
   EXPECT_EQ(FileErrorReason(errno), "ファイル名が長すぎます");
+}
+
+namespace {
+
+bool Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+std::string Attribute(const fs::path& p, const char* key) {
+  char buf[256];
+  const ssize_t n = ::getxattr(p.c_str(), key, buf, sizeof buf);
+  return n < 0 ? "<none>" : std::string(buf, static_cast<std::size_t>(n));
+}
+
+// What the other user may do with p: 0 when the open succeeds, else errno.
+int OtherUserOpens(const fs::path& p, int flags) {
+  return AsOtherUser([&] {
+    const int fd = ::open(p.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return errno;
+    ::close(fd);
+    return 0;
+  });
+}
+
+}  // namespace
+
+// A replaced file keeps what it carried: one case per thing a file carries.
+TEST(SaveFile, AReplacedFileKeepsWhatItCarried) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  struct Case {
+    const char* what;
+    std::function<bool(const fs::path&)> prepare;  // false: the file system cannot carry it
+    std::function<void(const fs::path&)> check;
+  };
+  const Case cases[] = {
+      {"mode with the set-group-id bit", [](const fs::path& p) { return ::chmod(p.c_str(), 02640) == 0; },
+       [](const fs::path& p) { EXPECT_EQ(Stat(p).st_mode & 07777, 02640u); }},
+      {"group", [](const fs::path& p) { return ::chown(p.c_str(), static_cast<uid_t>(-1), kOther) == 0; },
+       [](const fs::path& p) {
+         EXPECT_EQ(Stat(p).st_gid, kOther);
+         EXPECT_EQ(Stat(p).st_mode & 07777, 0644u);
+       }},
+      {"ACL letting another user write",
+       [](const fs::path& p) { return ::chmod(p.c_str(), 0600) == 0 && Shell("setfacl -m u:nobody:rw " + Quoted(p)); },
+       [](const fs::path& p) {
+         EXPECT_EQ(OtherUserOpens(p, O_WRONLY), 0);
+         EXPECT_EQ(Stat(p).st_mode & 070, 060u);  // the mask, not the group's own rights
+         EXPECT_NE(Attribute(p, "system.posix_acl_access"), "<none>");
+       }},
+      {"no ACL in a folder with a default ACL",
+       [](const fs::path& p) { return Shell("setfacl -d -m u:nobody:rw " + Quoted(p.parent_path())); },
+       [](const fs::path& p) {
+         EXPECT_EQ(Attribute(p, "system.posix_acl_access"), "<none>");
+         EXPECT_EQ(Stat(p).st_mode & 07777, 0644u);
+       }},
+      {"user attributes", [](const fs::path& p) { return Shell("setfattr -n user.origin -v lab " + Quoted(p)); },
+       [](const fs::path& p) { EXPECT_EQ(Attribute(p, "user.origin"), "lab"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const fs::path p = dir / "kept.awk";
+    Put(p, "old\n");
+    if (!c.prepare(p)) {
+      std::cout << "[  SKIPPED ] " << c.what << ": the test folder's file system refuses it\n";
+      continue;
+    }
+    SaveReport report;
+    ASSERT_TRUE(SaveFile(p, "new text\n", &report));
+    EXPECT_EQ(Read(p), "new text\n");
+    c.check(p);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  }
+}
+
+// Names up to the file system's limit save, new or replaced, though the
+// temporary file's name would not fit beside them.
+TEST(SaveFile, TheLongestNamesSave) {
+  TempDir dir;
+  for (std::size_t length : {246u, 247u, 255u}) {
+    SCOPED_TRACE(length);
+    const fs::path p = dir / (std::string(length - 4, 'n') + ".awk");
+    ASSERT_TRUE(SaveFile(p, "first\n"));
+    SaveReport report;
+    ASSERT_TRUE(SaveFile(p, "second\n", &report));
+    EXPECT_FALSE(report.inPlace);
+    EXPECT_EQ(Read(p), "second\n");
+    ASSERT_TRUE(tolvan::WriteFileAtomically(p, "third\n"));
+    EXPECT_EQ(Read(p), "third\n");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+}
+
+namespace {
+// Filled by the hook: what the other user got when it opened the temporary
+// file while the save was held there.
+std::vector<int> g_otherOpens;
+void TryTemporaryAsOther(const std::string& name) { g_otherOpens.push_back(OtherUserOpens(name, O_RDONLY)); }
+}  // namespace
+
+// The temporary file is opened by another user while a save is held just
+// after creating it: it must not get in where the saved file keeps it out.
+TEST(SaveFile, TheTemporaryFileLetsNobodyInEarly) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  struct Case {
+    const char* what;
+    mode_t mode;
+    std::function<bool(const fs::path&)> save;
+  };
+  const Case cases[] = {
+      {"a private script", 0600, [](const fs::path& p) { return SaveFile(p, "secret\n"); }},
+      {"a script for its group", 0640, [](const fs::path& p) { return SaveFile(p, "secret\n"); }},
+      {"a private file written whole", 0644,
+       [](const fs::path& p) { return tolvan::WriteFileAtomically(p, "secret\n", tolvan::FileAccess::Private); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);  // the other user may enter the folder
+    const fs::path p = dir / "private.awk";
+    Put(p, "old\n", c.mode);
+    g_otherOpens.clear();
+    tolvan::SetTemporaryFileHook(TryTemporaryAsOther);
+    const bool saved = c.save(p);
+    tolvan::SetTemporaryFileHook(nullptr);
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(g_otherOpens.size(), 1u);
+    EXPECT_EQ(g_otherOpens[0], EACCES);
+    EXPECT_EQ(Read(p), "secret\n");
+  }
+}
+
+// A file system without fallocate (ext3 here): files written in place still
+// save, and a longer text still fits.
+TEST(SaveFile, InPlaceSavesNeedNoFallocate) {
+  TempDir dir;
+  const fs::path image = dir / "ext3.img", mnt = dir / "mnt";
+  fs::create_directory(mnt);
+  {
+    std::ofstream(image, std::ios::binary);
+  }
+  fs::resize_file(image, 8 << 20);
+  if (!Shell("mkfs.ext3 -q -F " + Quoted(image)) || !Shell("mount -o loop " + Quoted(image) + " " + Quoted(mnt)))
+    GTEST_SKIP() << "cannot make and loop-mount an ext3 image here (needs root, e2fsprogs and loop devices)";
+  struct Unmount {
+    fs::path at;
+    ~Unmount() { Shell("umount " + Quoted(at)); }
+  } unmount{mnt};
+  // The old text spans blocks, so an emulated reservation would read it.
+  const std::string old(9000, 'o'), longer(20000, 'x');
+  const fs::path a = mnt / "a.awk";
+  Put(a, old);
+  fs::create_hard_link(a, mnt / "b.awk");
+  SaveReport report;
+  ASSERT_TRUE(SaveFile(a, longer, &report)) << FileErrorReason(errno);
+  EXPECT_TRUE(report.inPlace);
+  EXPECT_EQ(Read(mnt / "b.awk"), longer);
+
+  const fs::path theirs = mnt / "theirs.awk";
+  Put(theirs, old);
+  ASSERT_EQ(::chown(theirs.c_str(), kOther, kOther), 0);
+  ASSERT_TRUE(SaveFile(theirs, longer)) << FileErrorReason(errno);
+  EXPECT_EQ(Read(theirs), longer);
+  EXPECT_EQ(Stat(theirs).st_uid, kOther);
 }

@@ -247,6 +247,50 @@ class EditorEncodingTest : public QObject {
     }
   }
 
+  // A file with line ends of several kinds: only its own (the first) makes
+  // rows, the others stay in their rows and go back as read; the status bar
+  // says so, and the line-end menu unifies them as one edit.
+  void mixedLineEndsAreKeptUntilUnified() {
+    struct Case {
+      const char* name;
+      std::string bytes;
+      const char* status;
+      QAction* TfrmEditor::*action;
+      std::string edited;   // "z" typed at the start of the second row
+      std::string unified;  // then every line end made the file's own
+    };
+    const Case cases[] = {
+        {"CR LF with a CR in a string and an LF", "BEGIN {\r\n  s = \"a\rb\"\r\n  print\n}\r\n", "CP932 CRLF (混在)",
+         &TfrmEditor::mnuLineEndCrLf, "BEGIN {\r\nz  s = \"a\rb\"\r\n  print\n}\r\n",
+         "BEGIN {\r\nz  s = \"a\r\nb\"\r\n  print\r\n}\r\n"},
+        {"LF with a CR LF line", Sj("# 表\n") + "b\r\nc\n", "CP932 LF (混在)", &TfrmEditor::mnuLineEndLf,
+         Sj("# 表\n") + "zb\r\nc\n", Sj("# 表\n") + "zb\nc\n"},
+        {"CR with an LF", "a\rb\nc\r", "CP932 CR (混在)", &TfrmEditor::mnuLineEndCr, "a\rzb\nc\r", "a\rzb\rc\r"},
+        {"LF alone", "a\nb\n", "CP932 LF", &TfrmEditor::mnuLineEndLf, "a\nzb\n", "a\nzb\n"},
+    };
+    for (const Case& c : cases) {
+      EditorEnv env;
+      const QString path = env.Write("s.awk", c.bytes);
+      TfrmEditor* w = env.host.Open(path);
+      QVERIFY2(w, c.name);
+      QCOMPARE(StatusText(w), QString::fromUtf8(c.status));
+      QVERIFY(w->Save());
+      QCOMPARE(FileBytes(path), c.bytes);
+      InsertAtRowStart(w, 1, "z");
+      QVERIFY(w->Save());
+      QCOMPARE(FileBytes(path), c.edited);
+      (w->*c.action)->trigger();
+      QVERIFY2(!w->lblLineEnd->text().contains(QString::fromUtf8("混在")), c.name);
+      QVERIFY(w->Save());
+      QCOMPARE(FileBytes(path), c.unified);
+      if (c.unified != c.edited) {
+        w->Editor1().Editor().Undo();
+        QVERIFY(w->Save());
+        QCOMPARE(FileBytes(path), c.edited);
+      }
+    }
+  }
+
   // Text from Qt is encoded once into the document's encoding: UTF-8 never
   // refuses, CP932 refuses what it lacks with a beep.
   void keysAndInputMethodInTheDocumentsEncoding() {

@@ -68,6 +68,12 @@ class EditorWindowLogicTest : public QObject {
         {"lone CR at the piece end", std::string(65535, 'a') + "\rb\n", TextEncoding::Cp932, false, true, LineEnd::Cr},
         {"line end after cp932 decided", "\x95\x5C" + std::string(70000, 'a') + "\n", TextEncoding::Cp932, false, false, LineEnd::Lf},
         {"empty", "", TextEncoding::Cp932, false, true, LineEnd::CrLf},
+        {"mark bytes opening the second piece, then cp932", std::string(65536, 'a') + "\xEF\xBB\xBF\x95\x5C",
+         TextEncoding::Cp932, false, false, LineEnd::CrLf},
+        {"mark bytes across the piece end", std::string(65535, 'a') + "\xEF\xBB\xBF" + kanji, TextEncoding::Utf8, false,
+         false, LineEnd::CrLf},
+        {"cp932 pair cut by the piece end", std::string(65535, 'a') + "\x95\x5C", TextEncoding::Cp932, false, false,
+         LineEnd::CrLf},
     };
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/f.awk").toStdString();

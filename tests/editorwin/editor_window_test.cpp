@@ -253,7 +253,8 @@ class EditorWindowTest : public QObject {
     EditorEnv env;
     for (auto [name, text, saved] : {std::tuple{"lf.awk", "# 日本\nBEGIN {\n}\n", "new# 日本\nBEGIN {\n}\n"},
                                      std::tuple{"cr.awk", "a\rb\r", "newa\rb\r"},
-                                     std::tuple{"crlf.awk", "a\r\nb\n", "newa\r\nb\r\n"}}) {
+                                     // The LF of a line nobody touched stays.
+                                     std::tuple{"crlf.awk", "a\r\nb\n", "newa\r\nb\n"}}) {
       const QString path = env.Write(name, text);
       TfrmEditor* w = env.host.Open(path);
       Type(w, "new");

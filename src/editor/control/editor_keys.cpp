@@ -431,7 +431,7 @@ void TEditor::PutStringToLine(std::string_view S) {
   const std::string text(list_->ListStr(row_));
   const std::size_t b = static_cast<std::size_t>(ColToByte(row_, col_));
   const int from = RowIndex(row_);
-  const std::int64_t index = GetSelIndex(from, row_, 0) + static_cast<std::int64_t>(b) + StoredIndexLength(S);
+  const std::int64_t index = GetSelIndex(from, row_, 0) + static_cast<std::int64_t>(b) + StoredIndexLength(S, list_->OwnLineEnd().has_value());
   std::string s;
   int rows = row_ < count ? 1 : 0;
   if (b >= text.size()) {

@@ -244,7 +244,7 @@ void TEditor::ReplaceSelection(std::string_view S) {
   first.insert(static_cast<std::size_t>(at), S);
   rows.Put(0, first);
   const int from = RowIndex(sr);
-  const std::int64_t index = GetSelIndex(from, sr, 0) + at + StoredIndexLength(S);
+  const std::int64_t index = GetSelIndex(from, sr, 0) + at + StoredIndexLength(S, list_->OwnLineEnd().has_value());
   CleanSelection();
   list_->UpdateList(sr, er - sr + 1, JoinRows(rows));
   SetSelIndex(from, index);

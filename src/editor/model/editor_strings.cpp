@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "core/file_errors.h"
 
@@ -55,22 +56,59 @@ std::size_t ReadBlock(int fd, char* buf, std::size_t n, const std::filesystem::p
   return got;
 }
 
+// Which bytes end a row while text is cut: every CR, LF and CR LF, or only
+// a file's own line end (the other CR and LF bytes stay in the rows).
+enum class Cut { Any, CrLf, Lf, Cr };
+
+Cut CutFor(std::optional<LineEnd> e) {
+  if (!e) return Cut::Any;
+  return *e == LineEnd::CrLf ? Cut::CrLf : *e == LineEnd::Lf ? Cut::Lf : Cut::Cr;
+}
+
 // Cuts s[from, n) into lines: each line ended in it goes into spans[count]
 // (offset from blockStart) until count reaches kBlockRows. lineStart is
 // where the current line starts. Returns where it stopped: n, or where the
 // line after the one that filled spans starts. s[from - 1] must not be a
-// CR; s[n] must be readable and not an LF. Sixty-four bytes are tested at
-// once, the LF of each CR LF is masked out, and the work per line has no
-// branch that depends on the text: line lengths are random.
+// CR that ended a line; s[n] must be readable and not an LF. Sixty-four
+// bytes are tested at once, the LF of each CR LF is masked out, and the work
+// per line has no branch that depends on the text: line lengths are random.
+// Outside Cut::Any, others counts the CR and LF bytes kept in rows.
+template <Cut kCut>
 std::size_t CutLines(const char* s, std::size_t from, std::size_t n, std::size_t blockStart,
-                     std::size_t& lineStartRef, TRowSpan* spans, int& countRef) {
+                     std::size_t& lineStartRef, TRowSpan* spans, int& countRef, std::size_t& others) {
   std::size_t lineStart = lineStartRef;
   int count = countRef;
   std::size_t i = from;
   bool prevCr = false;  // s[i - 1] is a CR
   const auto endAt = [&](std::size_t pos) {
-    const std::size_t next = pos + 1 + static_cast<std::size_t>((s[pos] == '\r') & (s[pos + 1] == '\n'));
-    spans[count++] = {static_cast<std::uint32_t>(lineStart - blockStart), static_cast<std::uint32_t>(pos - lineStart)};
+    const bool crLf = (s[pos] == '\r') & (s[pos + 1] == '\n');
+    std::size_t end = pos;
+    if constexpr (kCut == Cut::CrLf) {
+      if (s[pos] == '\n' && pos > lineStart && s[pos - 1] == '\r') {
+        // A CR LF whose CR ended the previous read, counted then as kept.
+        --others;
+        end = pos - 1;
+      } else if (!crLf) {
+        ++others;
+        return true;
+      }
+    } else if constexpr (kCut == Cut::Lf) {
+      if (s[pos] == '\r') {
+        ++others;
+        if (!crLf) return true;
+        ++pos;  // the line ends at the LF and keeps the CR
+        end = pos;
+      }
+    } else if constexpr (kCut == Cut::Cr) {
+      if (s[pos] == '\n') {
+        ++others;
+        return true;
+      }
+      if (crLf) ++others;  // the LF starts the next row
+    }
+    const std::size_t next =
+        kCut == Cut::Any ? pos + 1 + static_cast<std::size_t>(crLf) : kCut == Cut::CrLf && end == pos ? pos + 2 : pos + 1;
+    spans[count++] = {static_cast<std::uint32_t>(lineStart - blockStart), static_cast<std::uint32_t>(end - lineStart)};
     lineStart = next;
     return count < TRowBlocks::kBlockRows;
   };
@@ -112,6 +150,18 @@ std::size_t CutLines(const char* s, std::size_t from, std::size_t n, std::size_t
   lineStartRef = lineStart;
   countRef = count;
   return n;
+}
+
+using Cutter = std::size_t (*)(const char*, std::size_t, std::size_t, std::size_t, std::size_t&, TRowSpan*, int&,
+                               std::size_t&);
+
+Cutter CutterFor(Cut c) {
+  switch (c) {
+    case Cut::CrLf: return &CutLines<Cut::CrLf>;
+    case Cut::Lf: return &CutLines<Cut::Lf>;
+    case Cut::Cr: return &CutLines<Cut::Cr>;
+    default: return &CutLines<Cut::Any>;
+  }
 }
 
 // Load buffers are large and asked to be backed by huge pages: faulting in
@@ -230,11 +280,12 @@ void TEditorStrings::SetTextStr(std::string_view S) {
   TEditorStringList rows;
   bool wrap = s.WordWrap();
   // Split without wrapping; the whole store is wrapped once afterwards.
+  const bool onlyCrLf = s.OwnLineEnd().has_value();
   std::size_t start = 0;
   std::size_t i = 0;
   while (i < S.size()) {
     char ch = S[i];
-    if (ch == '\r' || ch == '\n') {
+    if (onlyCrLf ? ch == '\r' && i + 1 < S.size() && S[i + 1] == '\n' : ch == '\r' || ch == '\n') {
       rows.AddRow(S.substr(start, i - start), raCrlf);
       i += (ch == '\r' && i + 1 < S.size() && S[i + 1] == '\n') ? 2 : 1;
       start = i;
@@ -302,6 +353,9 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
   std::size_t carry = 0;
   std::size_t left = length;  // bytes not read yet
   bool crAtEnd = false;  // the last read ended with a CR that ended a line
+  const Cut cut = CutFor(s.OwnLineEnd());
+  const Cutter cutLines = CutterFor(cut);
+  std::size_t others = 0;
   while (left > 0) {
     // No larger than what is left: a small file takes no huge page.
     const std::size_t bufSize = std::max(std::min(kLoadBuffer, carry + left), 2 * carry);
@@ -339,10 +393,11 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
       }
       used += got;
       while (from < used) {
-        from = CutLines(text, from, used, blockStart, lineStart, spans.data(), count);
+        from = cutLines(text, from, used, blockStart, lineStart, spans.data(), count, others);
         if (count == TRowBlocks::kBlockRows) flush(lineStart);
       }
-      crAtEnd = lineStart == used && text[used - 1] == '\r';
+      // Only where any CR ends a line is the LF after it part of that end.
+      crAtEnd = cut == Cut::Any && lineStart == used && text[used - 1] == '\r';
       scanned = used;
     }
     flush(lineStart);
@@ -359,6 +414,7 @@ void TEditorStrings::LoadFromFile(const std::filesystem::path& Name, std::size_t
     rest = text + lineStart;
   }
   s.TakeFreshList(scratch);
+  s.SetMixedLineEnds(others > 0);
   if (s.WordWrap()) s.WrapLines();
   s.InitBrackets();
   s.ClientsInitView();
@@ -373,6 +429,7 @@ void TEditorStrings::LoadFromText(const TSharedBytes& Text) {
   UpdateScope scope(*this);
   s.Clear();
   TEditorStringList scratch;
+  bool mixed = false;
   if (Text.Data && Text.Size > 0) {
     // The zero byte after the text is the readable byte that the line
     // cutter needs.
@@ -381,7 +438,8 @@ void TEditorStrings::LoadFromText(const TSharedBytes& Text) {
     const std::shared_ptr<const char>& owner = Text.Data;
     TRowBlocks& rows = scratch.Blocks();
     std::vector<TRowSpan> spans(TRowBlocks::kBlockRows);
-    std::size_t lineStart = 0, blockStart = 0, from = 0;
+    std::size_t lineStart = 0, blockStart = 0, from = 0, others = 0;
+    const Cutter cutLines = CutterFor(CutFor(s.OwnLineEnd()));
     int count = 0;
     const auto flush = [&](std::size_t end) {
       if (count == 0) return;
@@ -391,7 +449,7 @@ void TEditorStrings::LoadFromText(const TSharedBytes& Text) {
       blockStart = end;
     };
     while (from < n) {
-      from = CutLines(text, from, n, blockStart, lineStart, spans.data(), count);
+      from = cutLines(text, from, n, blockStart, lineStart, spans.data(), count, others);
       if (count == TRowBlocks::kBlockRows) flush(lineStart);
     }
     flush(lineStart);
@@ -401,8 +459,10 @@ void TEditorStrings::LoadFromText(const TSharedBytes& Text) {
       flush(n);
       rows.At(rows.Count() - 1).Item = raEof;
     }
+    mixed = others > 0;
   }
   s.TakeFreshList(scratch);
+  s.SetMixedLineEnds(mixed);
   if (s.WordWrap()) s.WrapLines();
   s.InitBrackets();
   s.ClientsInitView();

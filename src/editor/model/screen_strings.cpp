@@ -259,13 +259,14 @@ void TEditorScreenStrings::StrToWrapList(std::string_view Str, TEditorStringList
   if (Str.empty()) {
     List.AddRow(std::string_view(), raCrlf);
   } else {
-    // CR LF, a lone CR and a lone LF each end a line; a final line break
-    // opens no empty line.
+    // CR LF, a lone CR and a lone LF each end a line (only CR LF in a store
+    // with its own line end); a final line break opens no empty line.
+    const bool onlyCrLf = ownLineEnd_.has_value();
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < Str.size()) {
       char ch = Str[i];
-      if (ch == '\r' || ch == '\n') {
+      if (onlyCrLf ? ch == '\r' && i + 1 < Str.size() && Str[i + 1] == '\n' : ch == '\r' || ch == '\n') {
         addLine(Str.substr(start, i - start));
         i += (ch == '\r' && i + 1 < Str.size() && Str[i + 1] == '\n') ? 2 : 1;
         start = i;
@@ -326,7 +327,8 @@ void TEditorScreenStrings::UpdateList(int Index, int Cnt, std::string_view Str) 
     E = Rows(Last);
   } else {
     char tail = Str.empty() ? '\0' : Str.back();
-    E = (tail == '\n' || tail == '\r') ? raCrlf : raEof;
+    const bool lineBreak = ownLineEnd_ ? Str.ends_with("\r\n") : tail == '\n' || tail == '\r';
+    E = lineBreak ? raCrlf : raEof;
   }
 
   TUndoData& u = UndoObj().Add();
@@ -628,8 +630,9 @@ void TEditorScreenStrings::SetSelIndex(TEditorClient* Client, int FromRow, std::
   Client->SetRowCol(row, col);
 }
 
-std::int64_t StoredIndexLength(std::string_view S) {
+std::int64_t StoredIndexLength(std::string_view S, bool onlyCrLf) {
   std::int64_t n = static_cast<std::int64_t>(S.size());
+  if (onlyCrLf) return n;
   for (std::size_t i = 0; i < S.size(); ++i) {
     if (S[i] == '\r' && i + 1 < S.size() && S[i + 1] == '\n')
       ++i;
@@ -637,6 +640,20 @@ std::int64_t StoredIndexLength(std::string_view S) {
       ++n;
   }
   return n;
+}
+
+std::string CrLfBreaks(std::string_view S) {
+  std::string out;
+  out.reserve(S.size() + S.size() / 16);
+  for (std::size_t i = 0; i < S.size(); ++i) {
+    if (S[i] == '\r' || S[i] == '\n') {
+      out += "\r\n";
+      if (S[i] == '\r' && i + 1 < S.size() && S[i + 1] == '\n') ++i;
+    } else {
+      out += S[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace tolvan

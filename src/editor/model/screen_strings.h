@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,17 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   // The bytes stay as they are; rows are rewrapped and clients told, as
   // characters and columns change.
   void SetEncoding(TextEncoding e);
+
+  // Which line ends make rows. None (the default): CR LF, a lone CR and a
+  // lone LF alike. A file's own line end: a load cuts rows only there, and an
+  // edit only at CR LF (the rows' separator), so every other CR or LF byte
+  // stays in its row as a character of one column and a file's bytes are
+  // written back as they were read.
+  void SetOwnLineEnd(std::optional<LineEnd> e) { ownLineEnd_ = e; }
+  std::optional<LineEnd> OwnLineEnd() const { return ownLineEnd_; }
+  // The last load kept other CR or LF bytes in rows.
+  bool MixedLineEnds() const { return mixedLineEnds_; }
+  void SetMixedLineEnds(bool Mixed) { mixedLineEnds_ = Mixed; }
 
   // ---- editing ----
   // Replaces rows Index..Index+Count-1 by Str (which may hold line breaks);
@@ -174,10 +186,17 @@ class TEditorScreenStrings : public TEditorStringList, public TRowSource {
   bool wordWrap_ = false;
   std::unique_ptr<TEditorWrapOption> wrapOption_;
   int uncomputedFrom_ = 0;
+  std::optional<LineEnd> ownLineEnd_;
+  bool mixedLineEnds_ = false;
 };
 
 // Characters that S takes once stored: every line break (CR LF, or a CR
-// or LF alone, each of which the store turns into CR LF) counts 2.
-std::int64_t StoredIndexLength(std::string_view S);
+// or LF alone, each of which the store turns into CR LF) counts 2. In a
+// store with its own line end only CR LF breaks a line: onlyCrLf.
+std::int64_t StoredIndexLength(std::string_view S, bool onlyCrLf = false);
+
+// S with every CR LF, lone CR and lone LF made CR LF: text from elsewhere
+// breaks its lines where it did in a store with its own line end.
+std::string CrLfBreaks(std::string_view S);
 
 }  // namespace tolvan

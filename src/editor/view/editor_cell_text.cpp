@@ -71,6 +71,10 @@ std::uint32_t TCellText::Lookup(Face& f, char32_t cp, std::uint32_t& slot) {
     return idx[0];
   };
   std::uint32_t g = kNoInk;
+  if (cp == '\r' || cp == '\n') {
+    slot = cp == '\r' ? kCrMark : kLfMark;
+    return slot;
+  }
   if (cp == cp932::kReplacement) {
     slot = kBadBytes;
     return slot;
@@ -97,6 +101,7 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
   for (auto& v : glyphs_) v.clear();
   for (auto& v : points_) v.clear();
   badCells_.clear();
+  breakCells_.clear();
   const qreal base = y + ascent_;
   // One column of slack on each side for glyphs that reach over their cell.
   const int lo = clipLeft - colWidth, hi = clipRight + colWidth;
@@ -122,6 +127,8 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
         const std::uint32_t g = slot == kUnknown ? Lookup(f, cp932::DecodeChar(s, i), slot) : slot;
         if (g == kBadBytes) {
           for (std::size_t k = 0; k < n; ++k) badCells_.push_back(cx + static_cast<int>(k) * colWidth);
+        } else if (g == kCrMark || g == kLfMark) {
+          breakCells_.emplace_back(cx, g == kCrMark);
         } else if (g != kNoInk) {
           const int k = (g & kFallbackBit) ? 1 : 0;
           glyphs_[k].push_back(g & ~kFallbackBit);
@@ -168,6 +175,27 @@ void TCellText::Draw(QPainter& p, int x, int y, std::string_view s, std::size_t 
       p.fillRect(QRect(left + w - 1, top, 1, bottom - top + 1), fg);
     }
   }
+  if (!breakCells_.empty()) {
+    // An arrow inside the cell, from the height of a capital to the
+    // baseline: ← for a CR, ↓ for an LF.
+    const int top = y + std::max(1, ascent_ / 4);
+    const int bottom = static_cast<int>(base) - 1;
+    const int mid = (top + bottom) / 2;
+    const int head = std::max(1, std::min(colWidth, bottom - top) / 3);
+    for (const auto& [bx, cr] : breakCells_) {
+      const int left = bx + (colWidth > 2 ? 1 : 0), right = bx + std::max(1, colWidth - 2);
+      if (cr) {
+        p.drawLine(left, mid, right, mid);
+        p.drawLine(left, mid, left + head, mid - head);
+        p.drawLine(left, mid, left + head, mid + head);
+      } else {
+        const int cx = (left + right) / 2;
+        p.drawLine(cx, top, cx, bottom);
+        p.drawLine(cx, bottom, cx - head, bottom - head);
+        p.drawLine(cx, bottom, cx + head, bottom - head);
+      }
+    }
+  }
   if ((style & FontStyleBit(fsStrikeOut)) && firstX >= 0)
     p.fillRect(QRect(firstX, static_cast<int>(base) - strikeOut_, lastX - firstX, 1), fg);
 }
@@ -194,6 +222,8 @@ void TCellText::CollectUtf8(Face& f, int x, qreal base, std::string_view s, std:
         const std::uint32_t g = slot == kUnknown ? Lookup(f, cp, slot) : slot;
         if (g == kBadBytes) {
           badCells_.push_back(static_cast<int>(cx));
+        } else if (g == kCrMark || g == kLfMark) {
+          breakCells_.emplace_back(static_cast<int>(cx), g == kCrMark);
         } else if (g != kNoInk) {
           const int kk = (g & kFallbackBit) ? 1 : 0;
           glyphs_[kk].push_back(g & ~kFallbackBit);

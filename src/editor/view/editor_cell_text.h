@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "colouring/persistent.h"
@@ -60,6 +61,11 @@ class TCellText {
   // Not valid CP932: a box drawn inside each of its cells instead of the
   // font's replacement glyph, which is wider than one column.
   static constexpr std::uint32_t kBadBytes = 0xFFFFFFFDu;
+  // A CR or LF kept in a row (a line end the file does not use): a small
+  // arrow inside its one column (← for CR, ↓ for LF), as no font's glyph
+  // for it fits there.
+  static constexpr std::uint32_t kCrMark = 0xFFFFFFFCu;
+  static constexpr std::uint32_t kLfMark = 0xFFFFFFFBu;
   static constexpr std::uint32_t kFallbackBit = 0x80000000u;
 
   Face& FaceFor(TFontStyles style);
@@ -75,6 +81,7 @@ class TCellText {
   QList<quint32> glyphs_[2];
   QList<QPointF> points_[2];
   std::vector<int> badCells_;  // x of each cell that gets the box
+  std::vector<std::pair<int, bool>> breakCells_;  // x of each kept CR (true) or LF
 };
 
 }  // namespace tolvan

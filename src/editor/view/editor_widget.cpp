@@ -390,7 +390,9 @@ bool TEditorWidget::ReadClipboard(std::string& text, bool& box) {
     RefuseUnencodable(this, failed);
     return false;
   }
-  text = std::move(*encoded);
+  // A document that keeps lone CR and LF bytes in its rows breaks pasted
+  // lines at CR LF only: text from elsewhere has its line ends made so.
+  text = core_->List().OwnLineEnd() ? CrLfBreaks(*encoded) : std::move(*encoded);
   return true;
 }
 

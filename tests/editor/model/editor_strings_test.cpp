@@ -265,6 +265,75 @@ TEST_F(Lines, ALoneCrEndsALineAndKeepsTheByteAfterIt) {
   }
 }
 
+// With the file's own line end, only it makes rows: every other CR and LF
+// stays in its row, and the rows joined by CR LF give the bytes back once
+// each CR LF is made the file's end again.
+TEST_F(Lines, OwnLineEndKeepsOtherBreaksInRows) {
+  struct Case {
+    LineEnd own;
+    const char* text;
+    V rows;
+    bool mixed;
+  };
+  const Case cases[] = {
+      {LineEnd::CrLf, "a\r\nb\rc\nd\r\n", {"a|c", "b\rc\nd|c"}, true},
+      {LineEnd::CrLf, "a\r\r\nb\r", {"a\r|c", "b\r|e"}, true},
+      {LineEnd::CrLf, "a\r\nb\r\n", {"a|c", "b|c"}, false},
+      {LineEnd::Lf, "a\r\nb\nc\r", {"a\r|c", "b|c", "c\r|e"}, true},
+      {LineEnd::Lf, "a\n\nb", {"a|c", "|c", "b|e"}, false},
+      {LineEnd::Cr, "a\r\nb\rc", {"a|c", "\nb|c", "c|e"}, true},
+      {LineEnd::Cr, "a\rb\r", {"a|c", "b|c"}, false},
+  };
+  const std::string tail(70, 'q');
+  for (const Case& c : cases) {
+    f.store->SetOwnLineEnd(c.own);
+    for (int pad : {0, 61, 62, 63, 64}) {
+      std::string text = std::string(static_cast<std::size_t>(pad), 'p') + c.text;
+      V rows = c.rows;
+      rows[0].insert(0, static_cast<std::size_t>(pad), 'p');
+      if (pad > 0) {
+        text += tail;
+        if (rows.back().ends_with("|e")) rows.back().insert(rows.back().size() - 2, tail);
+        else rows.push_back(tail + "|e");
+      }
+      // Reads of one, two and three bytes cut every CR LF somewhere.
+      for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, TEditorStrings::kLoadBlock}) {
+        SCOPED_TRACE(testing::PrintToString(text) + ", reads of " + std::to_string(block));
+        Load(text, block);
+        EXPECT_EQ(f.Rows(), rows);
+        EXPECT_EQ(f.store->MixedLineEnds(), c.mixed);
+      }
+      lines.LoadFromText(std::make_shared<const std::string>(text));
+      EXPECT_EQ(f.Rows(), rows) << "from text: " << testing::PrintToString(text);
+      EXPECT_EQ(f.store->MixedLineEnds(), c.mixed);
+    }
+  }
+}
+
+// Edits in such a store cut only at CR LF: rows nobody touched keep their CR
+// and LF bytes, a line typed in gets a CR LF, and undo gives the bytes back.
+TEST_F(Lines, EditsKeepTheBreaksRowsHold) {
+  f.store->SetOwnLineEnd(LineEnd::Lf);
+  Load("a\r\nb\nc\rd\n");
+  ASSERT_EQ(f.Rows(), V({"a\r|c", "b|c", "c\rd|c"}));
+  lines.Put(1, "B");
+  lines.Insert(1, "new");
+  EXPECT_EQ(lines.GetTextStr(), "a\r\r\nnew\r\nB\r\nc\rd\r\n");
+  // Text holding a lone CR stays one row.
+  f.store->UpdateList(0, 1, "x\ry\r\n");
+  EXPECT_EQ(f.Rows(), V({"x\ry|c", "new|c", "B|c", "c\rd|c"}));
+  f.store->Undo();
+  f.store->Undo();
+  f.store->Undo();
+  EXPECT_EQ(lines.GetTextStr(), "a\r\r\nb\r\nc\rd\r\n");
+  lines.SetTextStr("p\rq\nr\r\ns");
+  EXPECT_EQ(f.Rows(), V({"p\rq\nr|c", "s|e"}));
+  // A lone CR or LF typed is one character there, a line break elsewhere.
+  EXPECT_EQ(StoredIndexLength("a\rb\r\n", true), 5);
+  EXPECT_EQ(StoredIndexLength("a\rb\r\n", false), 6);
+  EXPECT_EQ(CrLfBreaks("a\rb\nc\r\n\r"), "a\r\nb\r\nc\r\n\r\n");
+}
+
 TEST_F(Lines, PutInsertAddDelete) {
   lines.SetTextStr("one\r\ntwo\r\n");
   lines.Put(1, "TWO");

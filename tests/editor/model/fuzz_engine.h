@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,7 +30,10 @@ struct FuzzResult {
 
 class FuzzRun {
  public:
-  explicit FuzzRun(std::uint32_t seed, TextEncoding encoding = TextEncoding::Cp932) : rng_(seed) {
+  explicit FuzzRun(std::uint32_t seed, TextEncoding encoding = TextEncoding::Cp932,
+                   std::optional<LineEnd> ownLineEnd = std::nullopt)
+      : rng_(seed) {
+    f_.store->SetOwnLineEnd(ownLineEnd);
     f_.client.scheme = &scheme_;
     f_.client.screenHeight = 4 * 16;
     f_.store->UndoObj().SetListMax(1 << 20);

@@ -50,5 +50,16 @@ TEST_P(RandomUtf8Edits, InvariantsUndoAllAndRedoAllHold) {
 
 INSTANTIATE_TEST_SUITE_P(SeedGroups, RandomUtf8Edits, ::testing::Range(0, 2));
 
+// A script editor's store: lone CR and LF bytes stay in rows through edits,
+// wraps, undo and redo.
+TEST(RandomEditsKeepingLineEnds, InvariantsUndoAllAndRedoAllHold) {
+  for (int k = 0; k < kSeedsPerGroup; ++k) {
+    const auto seed = static_cast<std::uint32_t>(9000 + k);
+    test::FuzzRun run(seed, TextEncoding::Cp932, LineEnd::Lf);
+    const test::FuzzResult res = run.Run(kSteps);
+    EXPECT_TRUE(res.failure.empty()) << "seed " << seed << " (own line end): " << res.failure;
+  }
+}
+
 }  // namespace
 }  // namespace tolvan

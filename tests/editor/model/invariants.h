@@ -19,7 +19,9 @@ inline std::string CheckInvariants(const TEditorScreenStrings& s) {
     const std::string_view t = s.Get(r);
     TRowAttribute a = s.Rows(r);
     std::string where = "row " + std::to_string(r) + ": ";
-    if (t.find('\r') != std::string::npos || t.find('\n') != std::string::npos)
+    // A store with its own line end keeps lone CR and LF bytes, never a CR LF.
+    if (s.OwnLineEnd() ? t.find("\r\n") != std::string::npos
+                       : t.find('\r') != std::string::npos || t.find('\n') != std::string::npos)
       return where + "holds a line break";
     if (a == raInvalid) return where + "raInvalid";
     if (a == raEof && r != n - 1) return where + "raEof before the last row";

@@ -152,6 +152,7 @@ class RendererTest : public QObject {
   void reservedWordTakesItsSchemeColour();
   void charactersSitAtTheirColumns();
   void invalidBytesFitOneCellEach();
+  void keptLineEndsFitOneCellEach();
   void defaultColouredTokensAreNotDrawnAgain();
   void underlinedTokensGetADottedLine();
   void streamSelectionCoversExactlyItsCells();
@@ -307,6 +308,24 @@ void RendererTest::invalidBytesFitOneCellEach() {
   // Every mark is the same mark.
   QCOMPARE(Crop(img, v.Cell(0, 0)), Crop(img, v.Cell(1, 2)));
   QVERIFY(cw >= 4);
+}
+
+void RendererTest::keptLineEndsFitOneCellEach() {
+  // A CR or LF kept in a row is a mark inside its one column, the CR's
+  // unlike the LF's, and the characters around it look as they do elsewhere.
+  View v("");
+  v.e->List().SetOwnLineEnd(LineEnd::CrLf);
+  v.e->Lines().SetTextStr("a\rb\nc\r\na b c\r\n");
+  QCOMPARE(v.e->List().Count(), 2);
+  const QImage img = v.Paint();
+  for (int col : {1, 3}) {
+    const QRect c = v.Cell(0, col);
+    QVERIFY(Count(img, c, IsInk) > 3);
+    QCOMPARE(Count(img, QRect(c.left(), c.top(), 1, c.height()), IsInk), 0);
+    QCOMPARE(Count(img, QRect(c.right(), c.top(), 1, c.height()), IsInk), 0);
+  }
+  QVERIFY(Crop(img, v.Cell(0, 1)) != Crop(img, v.Cell(0, 3)));
+  for (int col : {0, 2, 4}) QCOMPARE(Crop(img, v.Cell(0, col)), Crop(img, v.Cell(1, col)));
 }
 
 void RendererTest::defaultColouredTokensAreNotDrawnAgain() {
