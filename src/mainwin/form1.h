@@ -78,7 +78,7 @@ class TForm1 : public QMainWindow {
   void ShowAwkOptions();      // "AwkOptions"
   void SaveSettings();        // writes the settings file in its fixed order
   void RefreshScriptLists();  // "スクリプト一覧更新"
-  void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
+  void AddInputFiles(const QStringList& paths);  // each at its sorted place, duplicates kept
   // Waits (processing events) until the running job, if any, has ended.
   void WaitForJob();
   // What an editor window's preview runs with: read only, nothing stored.
@@ -143,6 +143,7 @@ class TForm1 : public QMainWindow {
   void SelectInputFiles();
   void SelectFolder();
   void MoveUp();
+  void MoveInput(int from, int to);
   void MoveDown();
   void RemoveSelected();
   void OpenInputEntry();

@@ -52,12 +52,8 @@ TPreviewContext TForm1::EditorPreviewContext(TextEncoding e) const {
   if (!c.Options) c.Refusal = QString::fromUtf8("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(c.Refusal);
   c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), e);
   // The first selected entry in list order, not in the order of selecting.
-  for (int i = 0; i < lstInputFiles->count(); ++i) {
-    if (lstInputFiles->item(i)->isSelected()) {
-      c.FirstSelectedInput = lstInputFiles->item(i)->text();
-      break;
-    }
-  }
+  const int first = lstInputFiles->FirstSelectedRow();
+  if (first >= 0) c.FirstSelectedInput = lstInputFiles->item(first)->text();
   return c;
 }
 
