@@ -2,7 +2,7 @@
 // all reaches the end, and a copy is refused whole rather than cut short.
 // Nothing here holds the text twice: a copy as large as the clipboard takes
 // is built once, a drag-move edits only the rows it takes from and drops
-// on (about 2.5 times the text at the peak, not six).
+// on (about twice the text at the peak, not seven times).
 #include <gtest/gtest.h>
 
 #include <cstdint>
