@@ -14,8 +14,9 @@ namespace tolvan {
 std::string CaseKey(const QString& name) {
   // What QString::compare does per UTF-16 unit: the unit folded, except
   // that a low surrogate after a high one stands for the folded pair. Each
-  // value is written in three bytes, high first, so bytes compare as the
-  // values do.
+  // value is written so that bytes compare as the values do: below 0x80 in
+  // one byte, below 0x4000 in two (0x80-0xBF first), the rest in three
+  // (0xC0 first); paths are mostly ASCII, so keys stay short.
   std::string key(static_cast<std::size_t>(name.size()) * 3, '\0');
   char* out = key.data();
   char32_t last = 0;
@@ -23,11 +24,19 @@ std::string CaseKey(const QString& name) {
     char32_t c = unit.unicode();
     if (QChar::isLowSurrogate(c) && QChar::isHighSurrogate(last)) c = QChar::surrogateToUcs4(last, c);
     last = unit.unicode();
-    const char32_t f = c < 0x41 ? c : QChar::toCaseFolded(c);
-    *out++ = static_cast<char>(f >> 16);
-    *out++ = static_cast<char>((f >> 8) & 0xFF);
-    *out++ = static_cast<char>(f & 0xFF);
+    const char32_t f = c < 0x80 ? (c >= 'A' && c <= 'Z' ? c + 32 : c) : QChar::toCaseFolded(c);
+    if (f < 0x80) {
+      *out++ = static_cast<char>(f);
+    } else if (f < 0x4000) {
+      *out++ = static_cast<char>(0x80 | (f >> 8));
+      *out++ = static_cast<char>(f & 0xFF);
+    } else {
+      *out++ = static_cast<char>(0xC0 | (f >> 16));
+      *out++ = static_cast<char>((f >> 8) & 0xFF);
+      *out++ = static_cast<char>(f & 0xFF);
+    }
   }
+  key.resize(static_cast<std::size_t>(out - key.data()));
   return key;
 }
 

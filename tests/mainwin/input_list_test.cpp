@@ -84,7 +84,8 @@ class InputListTest : public QObject {
     const QStringList names = {"", "a", "A", "ab", "aB", "b", U("ß"), "ss", "SS", U("ẞ"), U("İ"), "i", "I",
                                U("ı"), U("Σ"), U("σ"), U("ς"), U("ǅ"), U("ǆ"), U("Ａ"), U("ａ"), "a" + deseret,
                                "a" + deseretSmall, "a" + QString(QChar(0xD801)), "a" + QString(QChar(0xDC00)),
-                               U("ｱ"), U("ア"), U("\uFFFF")};
+                               U("ｱ"), U("ア"), U("\uFFFF"), U("é"), U("É"), U("漢"), U("\u007F"), U("\u0080"),
+                               U("\u3FFF"), U("\u4000"), "a" + QString(QChar(0x7F)), U("aé")};
     for (const QString& a : names)
       for (const QString& b : names)
         QVERIFY2(Sign(CaseKey(a).compare(CaseKey(b))) == Sign(QString::compare(a, b, Qt::CaseInsensitive)),
