@@ -82,8 +82,10 @@ TForm1::TForm1(const ProgramPaths& paths, const QStringList& arguments, QWidget*
   // Files dropped from the file browser.
   setAcceptDrops(true);
 
-  QStringList leftOut;
-  for (const QString& parameter : arguments) AddInputFiles(ExpandCommandLineParameter(parameter, &leftOut));
+  // Added as one batch: a shell pattern can name tens of thousands of files.
+  QStringList leftOut, inputs;
+  for (const QString& parameter : arguments) inputs << ExpandCommandLineParameter(parameter, &leftOut);
+  AddInputFiles(inputs);
 
   bool settingsFileExisted = IniFile(paths_.SettingsFile()).Exists();
   SetUpCatalogue();

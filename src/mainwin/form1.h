@@ -79,7 +79,7 @@ class TForm1 : public QMainWindow, public TCommandLineTarget {
   void ShowAwkOptions();      // "AwkOptions"
   void SaveSettings();        // writes the settings file in its fixed order
   void RefreshScriptLists();  // "スクリプト一覧更新"
-  void AddInputFiles(const QStringList& paths);  // sorted insert, duplicates kept
+  void AddInputFiles(const QStringList& paths);  // each at its sorted place, duplicates kept
   // Names handed over by a later start of the program.
   void AddCommandLineNames(const QStringList& names) override;
   // Waits (processing events) until the running job, if any, has ended.
@@ -146,6 +146,7 @@ class TForm1 : public QMainWindow, public TCommandLineTarget {
   void SelectInputFiles();
   void SelectFolder();
   void MoveUp();
+  void MoveInput(int from, int to);
   void MoveDown();
   void RemoveSelected();
   void OpenInputEntry();

@@ -53,12 +53,8 @@ TPreviewContext TForm1::EditorPreviewContext(TextEncoding e) const {
   c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), e);
   c.CrLf = settings_.CrLf;
   // The first selected entry in list order, not in the order of selecting.
-  for (int i = 0; i < lstInputFiles->count(); ++i) {
-    if (lstInputFiles->item(i)->isSelected()) {
-      c.FirstSelectedInput = lstInputFiles->item(i)->text();
-      break;
-    }
-  }
+  const int first = lstInputFiles->FirstSelectedRow();
+  if (first >= 0) c.FirstSelectedInput = lstInputFiles->item(first)->text();
   return c;
 }
 

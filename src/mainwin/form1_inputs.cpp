@@ -25,17 +25,13 @@
 
 namespace tolvan {
 
-void TForm1::AddInputFiles(const QStringList& paths) {
-  for (const QString& p : paths) {
-    QStringList items;
-    for (int i = 0; i < lstInputFiles->count(); ++i) items << lstInputFiles->item(i)->text();
-    lstInputFiles->insertItem(SortedInsertIndex(items, p), p);
-  }
-}
+void TForm1::AddInputFiles(const QStringList& paths) { lstInputFiles->AddSorted(paths); }
 
 void TForm1::AddCommandLineNames(const QStringList& names) {
-  QStringList leftOut;
-  for (const QString& name : names) AddInputFiles(ExpandCommandLineParameter(name, &leftOut));
+  // One batch, as at start-up.
+  QStringList leftOut, inputs;
+  for (const QString& name : names) inputs << ExpandCommandLineParameter(name, &leftOut);
+  AddInputFiles(inputs);
   // Told once the copy that handed them over has its answer.
   QTimer::singleShot(0, this, [this, leftOut] { TellLeftOut(leftOut, false); });
 }
@@ -74,29 +70,27 @@ void TForm1::dropEvent(QDropEvent* event) {
 void TForm1::MoveUp() {
   int i = lstInputFiles->currentRow();
   if (i <= 0) return;
-  QListWidgetItem* item = lstInputFiles->takeItem(i);
-  lstInputFiles->insertItem(i - 1, item);
-  lstInputFiles->clearSelection();
-  lstInputFiles->setCurrentRow(i - 1);
-  item->setSelected(true);
-  lstInputFiles->setFocus();
+  MoveInput(i, i - 1);
 }
 
 void TForm1::MoveDown() {
   int i = lstInputFiles->currentRow();
   if (i < 0 || i >= lstInputFiles->count() - 1) return;
-  QListWidgetItem* item = lstInputFiles->takeItem(i);
-  lstInputFiles->insertItem(i + 1, item);
-  lstInputFiles->clearSelection();
-  lstInputFiles->setCurrentRow(i + 1);
-  item->setSelected(true);
+  MoveInput(i, i + 1);
+}
+
+void TForm1::MoveInput(int from, int to) {
+  // Cleared first: the move then has no selection of thousands to carry.
+  lstInputFiles->ClearSelectionAtOnce();
+  lstInputFiles->MoveEntry(from, to);
+  lstInputFiles->setCurrentRow(to);
+  lstInputFiles->item(to)->setSelected(true);
   lstInputFiles->setFocus();
 }
 
 void TForm1::RemoveSelected() {
   int current = lstInputFiles->currentRow();
-  for (int i = lstInputFiles->count() - 1; i >= 0; --i)
-    if (lstInputFiles->item(i)->isSelected()) delete lstInputFiles->takeItem(i);
+  lstInputFiles->RemoveSelectedEntries();
   int n = lstInputFiles->count();
   if (n > 0) {
     int next = current < 0 ? 0 : (current < n ? current : n - 1);

@@ -16,12 +16,12 @@ namespace tolvan {
 
 const char kScriptTemplate[] = "BEGIN{\r\n\r\n}\r\n{\r\n\r\n}\r\nEND{\r\n\r\n}\r\n";
 
-namespace {
-
 bool CaseLess(const QString& a, const QString& b) {
   int c = QString::compare(a, b, Qt::CaseInsensitive);
   return c != 0 ? c < 0 : a < b;
 }
+
+namespace {
 
 QStringList Sorted(QStringList list) {
   std::sort(list.begin(), list.end(), CaseLess);

@@ -39,6 +39,9 @@ extern const char kScriptTemplate[];
 // replaced; false on a write failure.
 bool CreateScriptFromTemplate(const QString& path, bool* exists = nullptr);
 
+// The order of the lists: without regard to case, then by the exact text.
+bool CaseLess(const QString& a, const QString& b);
+
 // Index at which text goes into a list kept sorted without regard to case.
 int SortedInsertIndex(const QStringList& items, const QString& text);
 

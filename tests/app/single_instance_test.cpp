@@ -113,10 +113,14 @@ class SingleInstanceTest : public QObject {
     QVERIFY(first.Listen([](const QStringList&) {}));
     QVERIFY(QFileInfo::exists(own + "/t.sock"));
     first.Release();
-    // A runtime folder open to others is not used either.
-    ::chmod(runtime_.toLocal8Bit().constData(), 0755);
+    // A runtime folder that others or the user's group can open is not
+    // used either.
     qputenv("XDG_RUNTIME_DIR", runtime_.toLocal8Bit());
-    QCOMPARE(SingleInstance::Folder(), own);
+    for (mode_t mode : {0755, 0750, 0770}) {
+      ::chmod(runtime_.toLocal8Bit().constData(), mode);
+      QVERIFY2(SingleInstance::Folder() == own, qPrintable(QString::number(mode, 8)));
+      QVERIFY2(SingleInstance::LockFilePath("t") == own + "/t.lock", qPrintable(QString::number(mode, 8)));
+    }
   }
 
   void aFolderSomeoneElseCouldReachIsNeverUsed() {

@@ -260,7 +260,7 @@ class EditorEncodingTest : public QObject {
       std::string unified;  // then every line end made the file's own
     };
     const Case cases[] = {
-        {"CR LF with a CR in a string and an LF", "BEGIN {\r\n  s = \"a\rb\"\r\n  print\n}\r\n", "CP932 CRLF (混在)",
+        {"CR LF with a CR in a string and an LF", "BEGIN {\r\n  s = \"a\rb\"\r\n  print\n}\r\n", "CP932 CR LF (混在)",
          &TfrmEditor::mnuLineEndCrLf, "BEGIN {\r\nz  s = \"a\rb\"\r\n  print\n}\r\n",
          "BEGIN {\r\nz  s = \"a\r\nb\"\r\n  print\r\n}\r\n"},
         {"LF with a CR LF line", Sj("# 表\n") + "b\r\nc\n", "CP932 LF (混在)", &TfrmEditor::mnuLineEndLf,

@@ -337,6 +337,7 @@ class TEditor : public TEditorClient {
   void BoxEdges(int Row, int& Left, int& Right) const;
   void EndSelDrag(TShiftState Shift, TPoint P);
   void MoveSelection(int Row, int Col);
+  void MoveSelectionApart(int Row, int Col);
   void CopySelection(int Row, int Col);
   void SetCursorState(TEditorMouseCursorState s);
   void BlockCommand(int Kind);

@@ -156,6 +156,8 @@ void TEditor::SelectionText(std::string& out) const {
     }
     return;
   }
+  // Sized once: growing by doubling would hold a huge selection twice.
+  out.reserve(static_cast<std::size_t>(std::max<std::int64_t>(SelLength(), 0)));
   for (int r = selStr_.Sr; r <= selStr_.Er && r < count; ++r) {
     const std::string_view s = list_->ListStr(r);
     const int from = r == selStr_.Sr ? selStr_.Sc : 0;
@@ -646,6 +648,11 @@ void TEditor::MoveSelection(int Row, int Col) {
   CaretScope scope(*this);
   UnderlineScope underline(*this);
   const int count = list_->Count();
+  if (Row < count && selStr_.Er < count &&
+      (list_->RowStart(Row) < list_->RowStart(selStr_.Sr) || list_->RowStart(Row) > list_->RowStart(selStr_.Er))) {
+    MoveSelectionApart(Row, Col);
+    return;
+  }
   const int first = std::min(selStr_.Sr, Row);
   const int last = std::min(count - 1, std::max(selStr_.Er, Row));
   std::string text;
@@ -688,6 +695,58 @@ void TEditor::MoveSelection(int Row, int Col) {
   CleanSelection();
   list_->UpdateList(first, last - first + 1, result);
   SetSelIndex(from, base + static_cast<std::int64_t>(caret));
+}
+
+// The drop lies in another line than the selection: the selection's rows
+// and the drop row are edited apart, the later first so the earlier rows
+// keep their places, and the two edits are one undo step. The rows
+// between stay as they are (a move across a huge text holds only the
+// moved bytes twice).
+void TEditor::MoveSelectionApart(int Row, int Col) {
+  auto rowsText = [&](int from, int to) {
+    std::string text;
+    for (int r = from; r <= to; ++r) {
+      text += list_->ListStr(r);
+      list_->CheckCrlf(r, text);
+    }
+    return text;
+  };
+  std::string source = rowsText(selStr_.Sr, selStr_.Er);
+  std::size_t selEnd = static_cast<std::size_t>(selStr_.Ec + 1);
+  for (int r = selStr_.Sr; r < selStr_.Er; ++r)
+    selEnd += static_cast<std::size_t>(RowByteLength(r)) + (list_->Rows(r) == raCrlf ? 2 : 0);
+  selEnd = std::min(selEnd, source.size());
+  const std::size_t selStart = static_cast<std::size_t>(selStr_.Sc);
+  const std::string moved = source.substr(selStart, selEnd - selStart);
+  source.erase(selStart, selEnd - selStart);
+
+  int dropByte = ColToByte(Row, Col);
+  std::string pad;
+  if (dropByte > RowByteLength(Row)) {
+    pad.assign(static_cast<std::size_t>(dropByte - RowByteLength(Row)), ' ');
+    dropByte = RowByteLength(Row);
+  }
+  std::string target = rowsText(Row, Row);
+  target.insert(static_cast<std::size_t>(dropByte), pad + moved);
+
+  const bool after = Row > selStr_.Er;
+  const int first = after ? selStr_.Sr : Row;
+  const int from = RowIndex(first);
+  // The caret ends after the moved bytes; counted from a row neither edit
+  // moves.
+  std::int64_t caret = GetSelIndex(from, Row, 0) + dropByte + static_cast<std::int64_t>(pad.size());
+  if (!after) caret += static_cast<std::int64_t>(moved.size());
+  const int sr = selStr_.Sr, rows = selStr_.Er - selStr_.Sr + 1;
+  CleanSelection();
+  if (after) {
+    list_->UpdateList(Row, 1, target);
+    list_->UpdateList(sr, rows, source);
+  } else {
+    list_->UpdateList(sr, rows, source);
+    list_->UpdateList(Row, 1, target);
+  }
+  list_->UndoObj().JoinLast();
+  SetSelIndex(from, caret);
 }
 
 void TEditor::StartRowSelection(int Row) {

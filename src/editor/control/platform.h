@@ -65,7 +65,9 @@ class TEditorPlatform {
   // Plain text as CP932 bytes; false when the clipboard holds no text.
   virtual bool ReadClipboard(std::string& text, bool& box) = 0;
   virtual bool ClipboardHasText() = 0;
-  virtual void WriteClipboard(std::string_view text, bool box) = 0;
+  // Given the text to keep: a copy as large as the clipboard takes is
+  // built once.
+  virtual void WriteClipboard(std::string text, bool box) = 0;
 };
 
 }  // namespace tolvan

@@ -45,7 +45,7 @@ class StoreScope {
 
 void TEditorUndoObj::SetListMax(int v) {
   listMax_ = std::max(v, kMinListMax);
-  while (static_cast<int>(undo_.size()) > listMax_) undo_.pop_front();
+  TrimUndo();
 }
 
 TUndoData& TEditorUndoObj::Add() {
@@ -55,9 +55,21 @@ TUndoData& TEditorUndoObj::Add() {
     rec->CaretCol = c->CaretCol();
   }
   undo_.push_back(std::move(rec));
-  if (static_cast<int>(undo_.size()) > listMax_) undo_.pop_front();
+  TrimUndo();
   if (!redoing_) redo_.clear();
   return *undo_.back();
+}
+
+void TEditorUndoObj::TrimUndo() {
+  while (static_cast<int>(undo_.size()) > listMax_) {
+    undo_.pop_front();
+    // Never half a step: the rest of a joined step goes with its start.
+    while (!undo_.empty() && undo_.front()->Joined) undo_.pop_front();
+  }
+}
+
+void TEditorUndoObj::JoinLast() {
+  if (undo_.size() >= 2) undo_.back()->Joined = true;
 }
 
 void TEditorUndoObj::UndoToRedo(const TUndoData& record) {
@@ -108,32 +120,48 @@ TUndoData TEditorUndoObj::Restore(const TUndoData& rec) {
 
 void TEditorUndoObj::Undo() {
   if (undo_.empty()) return;
-  std::unique_ptr<TUndoData> u = std::move(undo_.back());
-  undo_.pop_back();
   TEditorClient* client = list_.GetActiveClient();
   CaretScope caret(client);
   StoreScope store(list_);
-  UndoToRedo(Restore(*u));
+  // A joined step goes back newest first; on the redo list its records
+  // stand the other way round, joined to the one undone before them.
+  bool first = true, more = true;
+  std::unique_ptr<TUndoData> u;
+  while (more && !undo_.empty()) {
+    u = std::move(undo_.back());
+    undo_.pop_back();
+    UndoToRedo(Restore(*u));
+    redo_.back()->Joined = !first;
+    first = false;
+    more = u->Joined;
+  }
   store.End();
   if (client) client->SetRowCol(u->CaretRow, u->CaretCol);
 }
 
 void TEditorUndoObj::Redo() {
   if (redo_.empty()) return;
-  std::unique_ptr<TUndoData> r = std::move(redo_.back());
-  redo_.pop_back();
   TEditorClient* client = list_.GetActiveClient();
   CaretScope caret(client);
   StoreScope store(list_);
-  TUndoData inverse = Restore(*r);
-  redoing_ = true;
-  TUndoData& u = Add();
-  redoing_ = false;
-  u.FirstRow = inverse.FirstRow;
-  u.RowCount = inverse.RowCount;
-  u.RowAttribute = inverse.RowAttribute;
-  u.Str = std::move(inverse.Str);
-  u.SavedRows = std::move(inverse.SavedRows);
+  bool first = true, more = true;
+  std::unique_ptr<TUndoData> r;
+  while (more && !redo_.empty()) {
+    r = std::move(redo_.back());
+    redo_.pop_back();
+    TUndoData inverse = Restore(*r);
+    redoing_ = true;
+    TUndoData& u = Add();
+    redoing_ = false;
+    u.FirstRow = inverse.FirstRow;
+    u.RowCount = inverse.RowCount;
+    u.RowAttribute = inverse.RowAttribute;
+    u.Str = std::move(inverse.Str);
+    u.SavedRows = std::move(inverse.SavedRows);
+    u.Joined = !first;
+    first = false;
+    more = r->Joined;
+  }
   store.End();
   if (client) client->SetRowCol(r->CaretRow, r->CaretCol);
 }

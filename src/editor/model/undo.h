@@ -30,6 +30,9 @@ struct TUndoData {
     TRowAttribute Rows;
   };
   std::vector<TSavedRow> SavedRows;
+  // Undone and redone together with the record before it in its list: one
+  // step of the user's made of edits of rows far apart.
+  bool Joined = false;
 };
 
 using TUndoDataList = std::deque<std::unique_ptr<TUndoData>>;
@@ -52,11 +55,15 @@ class TEditorUndoObj {
   virtual void Undo();
   virtual void UndoToRedo(const TUndoData& record);
   virtual void Clear();
+  // Makes the newest record one step with the record before it.
+  void JoinLast();
 
   const TUndoDataList& UndoList() const { return undo_; }
   const TUndoDataList& RedoList() const { return redo_; }
 
  private:
+  // Drops the oldest records beyond the limit, whole steps at a time.
+  void TrimUndo();
   // Puts rec's rows back; returns what was there (as an inverse record
   // without caret) and the new row count.
   TUndoData Restore(const TUndoData& rec);

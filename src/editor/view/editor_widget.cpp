@@ -401,7 +401,7 @@ bool TEditorWidget::ClipboardHasText() {
   return data && data->hasText();
 }
 
-void TEditorWidget::WriteClipboard(std::string_view text, bool box) {
+void TEditorWidget::WriteClipboard(std::string text, bool box) {
   QGuiApplication::clipboard()->setMimeData(ClipboardData(text, box));
 }
 

@@ -117,7 +117,7 @@ class TEditorWidget : public QAbstractScrollArea, public TEditorPlatform {
   void Refuse(TEditorRefusal what) override;
   bool ReadClipboard(std::string& text, bool& box) override;
   bool ClipboardHasText() override;
-  void WriteClipboard(std::string_view text, bool box) override;
+  void WriteClipboard(std::string text, bool box) override;
 
   // The caret as drawn now (for tests): its rectangle and whether it shows.
   QRect CaretRect() const { return QRect(caretPos_, caretSize_); }

@@ -1,5 +1,8 @@
 // A text larger than 2 GiB: lengths and indexes are counted in 64 bits, select
 // all reaches the end, and a copy is refused whole rather than cut short.
+// Nothing here holds the text twice: a copy as large as the clipboard takes
+// is built once, a drag-move edits only the rows it takes from and drops
+// on (about twice the text at the peak, not seven times).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -87,6 +90,11 @@ TEST(HugeText, IndexesSelectAllAndCopy) {
   EXPECT_EQ(ed.e.List().ListStr(kRows), "endxxx");
   EXPECT_EQ(ed.e.List().ListStr(0).size(), static_cast<std::size_t>(kRow - 5));
   EXPECT_EQ(ed.e.SelStart(), total);
+  // One undo step puts the three bytes back.
+  ed.e.Undo();
+  EXPECT_EQ(ed.e.List().ListStr(kRows), "end");
+  EXPECT_EQ(ed.e.List().ListStr(0).size(), static_cast<std::size_t>(kRow - 2));
+  EXPECT_FALSE(ed.e.CanUndo());
 }
 
 TEST(HugeText, SelectAllOnALastRowWiderThanTheColumnLimit) {

@@ -49,8 +49,8 @@ class RecordingPlatform : public TEditorPlatform {
   }
   bool ClipboardHasText() override { return clipHasText; }
   void Refuse(TEditorRefusal r) override { refusals.push_back(r); }
-  void WriteClipboard(std::string_view text, bool box) override {
-    clip = std::string(text);
+  void WriteClipboard(std::string text, bool box) override {
+    clip = std::move(text);
     clipBox = box;
     clipHasText = true;
   }

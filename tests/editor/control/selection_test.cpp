@@ -141,18 +141,46 @@ TEST(Mouse, ClickAndDragSelects) {
   EXPECT_EQ(ed.e.GetSelText(), "bcdef\r\nghijk");
 }
 
+// A drag-move is one undo step and one redo step, in one line or between
+// lines (where the rows between are left as they are); the caret ends
+// after the moved text.
 TEST(Mouse, DragMovesAsOneUndoStep) {
-  Ed ed("one two three");
-  ed.Select(0, 0, 0, 4);  // "one "
-  ed.e.MouseDown(mbLeft, 0, ed.At(0, 1));
-  EXPECT_EQ(ed.e.SelDragState(), sdInit);
-  ed.e.MouseMove(0, ed.At(0, 8), true);
-  EXPECT_EQ(ed.e.SelDragState(), sdDragging);
-  ed.e.MouseMove(0, ed.At(0, 13), true);
-  ed.e.MouseUp(mbLeft, 0, ed.At(0, 13));
-  EXPECT_EQ(ed.Text(), "two threeone ");
-  ed.e.Undo();
-  EXPECT_EQ(ed.Text(), "one two three");
+  struct Case {
+    const char* what;
+    const char* text;
+    int r1, c1, r2, c2;  // the selection
+    int row, col;        // the drop
+    const char* moved;
+    int caretRow, caretCol;
+  };
+  const Case cases[] = {
+      {"within a line", "one two three", 0, 0, 0, 4, 0, 13, "two threeone ", 0, 13},
+      {"to a later line", "abc\r\ndef\r\nghi", 0, 1, 0, 2, 2, 1, "ac\r\ndef\r\ngbhi", 2, 2},
+      {"to an earlier line", "abc\r\ndef\r\nghi", 2, 0, 2, 2, 0, 1, "aghbc\r\ndef\r\ni", 0, 3},
+      {"a line break along", "abc\r\ndef\r\nghi\r\njkl", 0, 2, 1, 1, 3, 1, "abef\r\nghi\r\njc\r\ndkl", 3, 1},
+      {"onto the last row", "abc\r\nde", 0, 0, 0, 1, 1, 2, "bc\r\ndea", 1, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Ed ed(c.text);
+    ed.Select(c.r1, c.c1, c.r2, c.c2);
+    ed.e.MouseDown(mbLeft, 0, ed.At(c.r1, c.c1));
+    EXPECT_EQ(ed.e.SelDragState(), sdInit);
+    ed.e.MouseMove(0, ed.At(c.row, c.col), true);
+    EXPECT_EQ(ed.e.SelDragState(), sdDragging);
+    ed.e.MouseUp(mbLeft, 0, ed.At(c.row, c.col));
+    EXPECT_EQ(ed.Text(), c.moved);
+    EXPECT_EQ(ed.e.Row(), c.caretRow);
+    EXPECT_EQ(ed.e.Col(), c.caretCol);
+    ed.e.Undo();
+    EXPECT_EQ(ed.Text(), c.text);
+    EXPECT_FALSE(ed.e.CanUndo());
+    ed.e.Redo();
+    EXPECT_EQ(ed.Text(), c.moved);
+    EXPECT_FALSE(ed.e.CanRedo());
+    ed.e.Undo();
+    EXPECT_EQ(ed.Text(), c.text);
+  }
 }
 
 TEST(Mouse, DropInsideTheSelectionOrCopy) {

@@ -2,6 +2,10 @@
 // search step over characters of 1-4 bytes and the marks that ride on them.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "colouring/gawk_fountain.h"
 #include "recording_platform.h"
 
 namespace tolvan::test {
@@ -96,18 +100,38 @@ TEST(Utf8Selection, ChangingTheEncodingDropsTheSelection) {
 }
 
 // Word steps stop where CP932 stops: between kana, katakana and kanji runs,
-// and on columns, never inside a character.
+// and on columns, never inside a character; with stops at word ends, at
+// the column a word's last character ends.
 TEST(Utf8Caret, WordStepsStopBetweenRunsOfOneKind) {
-  U8 ed("\xE3\x81\xB2\xE3\x82\x89\xE3\x82\xAB\xE3\x82\xBF\xE3\x83\xBC\xE6\xBC\xA2\xE5\xAD\x97 x");
-  const int stops[] = {4, 10, 15, 16};  // ひら|カター|漢字 |x|end
-  for (int col : stops) {
-    ed.Key(ekRight, kCtrl);
-    EXPECT_EQ(ed.e.Col(), col);
-  }
-  const int back[] = {15, 10, 4, 0};
-  for (int col : back) {
-    ed.Key(ekLeft, kCtrl);
-    EXPECT_EQ(ed.e.Col(), col);
+  struct Case {
+    const char* what;
+    std::string text;
+    bool endStop;
+    int from;
+    std::vector<int> right, left;  // Ctrl+Right stops from `from`, then Ctrl+Left stops back
+  };
+  const Case cases[] = {
+      {"runs of one kind", "\xE3\x81\xB2\xE3\x82\x89\xE3\x82\xAB\xE3\x82\xBF\xE3\x83\xBC\xE6\xBC\xA2\xE5\xAD\x97 x",
+       false, 0, {4, 10, 15, 16}, {15, 10, 4, 0}},  // ひら|カター|漢字 |x|end
+      {"word ends after wide characters", kKan + "\xE5\xAD\x97 abc def", true, 5, {8, 9, 12},
+       {9, 8, 5, 4, 0}},  // 漢字 abc def
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    U8 ed(c.text);
+    ed.e.Caret().SetTokenEndStop(c.endStop);
+    ed.e.SetRowCol(0, c.from);
+    std::vector<int> right, left;
+    for (std::size_t i = 0; i < c.right.size(); ++i) {
+      ed.Key(ekRight, kCtrl);
+      right.push_back(ed.e.Col());
+    }
+    for (std::size_t i = 0; i < c.left.size(); ++i) {
+      ed.Key(ekLeft, kCtrl);
+      left.push_back(ed.e.Col());
+    }
+    EXPECT_EQ(right, c.right);
+    EXPECT_EQ(left, c.left);
   }
 }
 
@@ -169,6 +193,62 @@ TEST(Utf8Wrap, RowsAreCutByColumnsAndRewrappedWhenTheEncodingChanges) {
   ed.Key(ekRight);
   EXPECT_EQ(ed.e.Row(), 1);
   EXPECT_EQ(ed.e.Col(), 2);
+}
+
+// Row states after an edit are walked in the document's encoding: read as
+// CP932, あ's last byte would take the byte after it (a brace, a quote) as
+// its second byte. The rows below carry exactly what a fresh open of the
+// same text gives.
+TEST(Utf8Colouring, RowStatesAfterTypingMatchAFreshOpen) {
+  const std::string a = "\xE3\x81\x82";  // あ
+  struct Case {
+    const char* what;
+    std::string text;
+    bool wrap;
+    int row, col;
+    std::string typed;
+  };
+  const Case cases[] = {
+      {"a bracket pair opened right after あ", "x = 1\r\ny = 2\r\nz = 3 -}\r\nw = 4", false, 0, 5, a + "{- c"},
+      {"a string closed right after あ ends before a wrap break",
+       "x = 1\r\nprint \"x\" " + std::string(60, 'y') + "\r\nz = 3", true, 1, 8, a},
+  };
+  struct AwkDoc {
+    TGawkFountain gawk;  // outlives the control that shows it
+    Ed ed;
+    AwkDoc(bool wrap) {
+      TFountainBracketItem* comment = gawk.Brackets().Add();
+      comment->SetLeftBracket("{-");
+      comment->SetRightBracket("-}");
+      ed.e.SetFountain(&gawk);
+      ed.e.Lines().SetEncoding(TextEncoding::Utf8);
+      if (wrap) {
+        ed.e.SetWordWrap(true);
+        ed.e.WrapOption().SetWrapByte(20);
+      }
+    }
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    AwkDoc edited(c.wrap);
+    edited.ed.Set(c.text);
+    edited.ed.e.SetRowCol(c.row, c.col);
+    edited.ed.Type(c.typed);
+    AwkDoc fresh(c.wrap);
+    fresh.ed.Set(edited.ed.Text());
+    const auto& rows = edited.ed.e.List();
+    ASSERT_EQ(rows.Count(), fresh.ed.e.List().Count());
+    ASSERT_GT(rows.Count(), c.row + 2);
+    for (int r = 0; r < rows.Count(); ++r) {
+      SCOPED_TRACE(r);
+      EXPECT_EQ(rows.GetListData(r), fresh.ed.e.List().GetListData(r));
+    }
+    // The row after the typing is inside the comment; the wrapped rows
+    // after the closed string are not inside it.
+    const TRowAttributeData after = rows.GetListData(c.row + 1);
+    if (c.wrap) EXPECT_NE(after.Tokens, toDoubleQuotation);
+    else EXPECT_EQ(after.Brackets, 0);
+  }
 }
 
 TEST(Utf8Search, FindsWholeCharactersAcrossChunks) {

@@ -41,6 +41,23 @@ TEST(Undo, ListMaxIsAtLeast64AndDropsTheOldest) {
   EXPECT_EQ(u.ListMax(), 100);
 }
 
+// Records joined into one step leave the list together: the oldest step
+// dropped for the limit takes its joined records with it.
+TEST(Undo, TheLimitDropsWholeJoinedSteps) {
+  Fixture f;
+  TEditorUndoObj& u = f.store->UndoObj();
+  Type(f, 'a');
+  Type(f, 'b');
+  u.JoinLast();  // "ab" is one step
+  for (int i = 0; i < 62; ++i) Type(f, 'c');
+  EXPECT_EQ(u.UndoList().size(), 64u);
+  Type(f, 'd');  // the limit takes "a", and "b" with it
+  EXPECT_EQ(u.UndoList().size(), 63u);
+  for (int i = 0; i < 63; ++i) f.store->Undo();
+  EXPECT_FALSE(u.CanUndo());
+  EXPECT_EQ(f.store->ListToStr(), "ab");
+}
+
 TEST(Undo, ThreeCharactersBackToEmptyWithTheCaret) {
   Fixture f;
   Type(f, 'x');
