@@ -46,6 +46,11 @@ struct PreviewRequest {
   // The encoding of every text here, of the output and of the messages: a
   // CP932 script has its 0x5C trail bytes doubled, a UTF-8 one goes as it is.
   TextEncoding Encoding = TextEncoding::Cp932;
+  // gawk warns about dubious code (--lint), as it reads and as it runs.
+  bool Lint = false;
+  // gawk only reads the program (-o/dev/null: pretty-printed to nowhere,
+  // never run); no sample is read.
+  bool ParseOnly = false;
 };
 
 enum class PreviewEnd {
@@ -65,6 +70,9 @@ struct PreviewResult {
   // the program's own text when nothing ran (in the request's encoding).
   std::string Error;
   int ErrorLine = 0;  // 1-based line the first located message names; 0: none
+  // What the messages call the script, and their encoding (the request's).
+  std::string ScriptName;
+  TextEncoding Encoding = TextEncoding::Cp932;
   bool SandboxRefused = false;  // gawk refused something only a Run may do
 };
 
@@ -73,7 +81,7 @@ std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e = TextEncod
 // The line of the script named by gawk's first message that names one:
 // "<prog>: <scriptName>:<n>: ..." for a script file, "<prog>: cmd. line:<n>:
 // ..." for a one-line script. 0 when no message names a line.
-int ParseErrorLine(std::string_view errorText, std::string_view scriptName);
+int ParseErrorLine(std::string_view errorText, std::string_view scriptName, TextEncoding e = TextEncoding::Cp932);
 // The longest prefix of bytes, at most cap long, that does not end inside a
 // character.
 std::size_t CapAtCharBoundary(std::string_view bytes, std::size_t cap, TextEncoding e = TextEncoding::Cp932);
