@@ -298,15 +298,25 @@ void TPreviewPane::ShowEnd(const PreviewResult& result) {
     case PreviewEnd::NotStarted:
       SetStatus(U("gawk を実行できませんでした"), true);
       break;
-    case PreviewEnd::Finished:
+    case PreviewEnd::Finished: {
+      QString text;
       if (result.SandboxRefused)
-        SetStatus(U("プレビューの gawk は --sandbox で動くので、ファイルへの出力、パイプ、system()、"
-                    "ほかのファイルからの getline は拒まれます。Run の結果とは違います"),
-                  true);
-      else
-        SetStatus(!result.Error.empty() ? U("gawk のメッセージがあります") : note_.isEmpty() ? U("完了") : note_,
-                  !result.Error.empty());
+        text = U("プレビューの gawk は --sandbox で動くので、ファイルへの出力、パイプ、system()、"
+                 "ほかのファイルからの getline は拒まれます。Run の結果とは違います");
+      else if (!result.Error.empty())
+        text = U("gawk のメッセージがあります");
+      if (!result.DroppedOptions.empty()) {
+        // Said every run: the option box may have changed since.
+        std::string words;
+        for (const std::string& w : result.DroppedOptions) words += (words.empty() ? "" : " ") + w;
+        const QString dropped = U("プレビューでは次のオプションを外しました: %1")
+                                    .arg(ToQString(output_->Editor().Lines().Encoding(), words));
+        text = text.isEmpty() ? dropped : text + U("\n") + dropped;
+      }
+      SetStatus(text.isEmpty() ? (note_.isEmpty() ? U("完了") : note_) : text,
+                result.SandboxRefused || !result.Error.empty() || !result.DroppedOptions.empty());
       break;
+    }
   }
   emit RunShown();
 }

@@ -1,10 +1,12 @@
 #include "job/preview_runner.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "core/codepage.h"
 #include "job/command_line.h"
 #include "job/gawk_messages.h"
+#include "job/editor_run_options.h"
 #include "job/runners.h"
 #include "job/script_prep.h"
 
@@ -103,6 +105,19 @@ void TPreviewRunner::Loop() {
   }
 }
 
+namespace {
+
+// gawk runs in a folder of its own: a relative path keeps meaning what it
+// meant here (a program name without a folder is still looked up in PATH).
+std::string Anchored(const std::string& path, bool program = false) {
+  if (path.empty() || path[0] == '/' || (program && path.find('/') == std::string::npos)) return path;
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.string();
+}
+
+}  // namespace
+
 PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& request,
                                      const std::atomic<bool>& cancel) {
   PreviewResult result;
@@ -111,7 +126,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   result.Encoding = request.Encoding;
 
   CommandLineInputs in;
-  in.AwkPath = request.AwkPath;
+  in.AwkPath = Anchored(request.AwkPath, true);
   in.Options = request.Options;
   in.ScriptPath = "script.awk";  // replaced by the private copy
   ComposeResult composed = ComposeBaseCommandLine(in);
@@ -121,6 +136,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
     return result;
   }
   BaseCommandLine base = std::move(composed.Line);
+  result.DroppedOptions = DropEditorRunOptions(base);
   // A preview must never write the files a script names, nor start
   // programs: gawk refuses both in sandbox mode.
   std::vector<std::string> ours{"--sandbox"};
@@ -133,7 +149,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   CommandLine line;
   switch (request.ParseOnly ? PreviewSample::None : request.Sample) {
     case PreviewSample::None: line = WithoutInput(script.Line()); break;
-    case PreviewSample::File: line = WithInputFile(script.Line(), request.SamplePath); break;
+    case PreviewSample::File: line = WithInputFile(script.Line(), Anchored(request.SamplePath)); break;
     case PreviewSample::Text:
       line = WithInputFile(script.Line(), script.WriteBeside("sample.txt", request.SampleText));
       break;
@@ -143,6 +159,8 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   process.Argv = std::move(line.Argv);
   process.Locale = request.Locale;
   process.Stdin = StdinSource::ClosedPipe;
+  // Nothing of the user's lies where gawk runs, should it still write.
+  process.WorkingFolder = script.MakeFolderBeside("work");
 
   // The run's own flag: set when the runner cancels it or at the time limit.
   std::atomic<bool> stop{false};

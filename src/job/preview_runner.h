@@ -1,7 +1,8 @@
 // Running the script being edited on a sample, over and over as it
 // changes: one worker thread, one gawk at a time, the newest text always
 // replacing whatever runs or waits. gawk runs sandboxed (it writes no file
-// and starts nothing), its standard input at end of file, its output
+// and starts nothing), without the options that write files anyway, in an
+// empty private folder, its standard input at end of file, its output
 // capped and its time limited. No window: the editor's pane drives it and
 // gets what happens through TPreviewSink.
 #pragma once
@@ -16,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "core/encoding.h"
 #include "job/process.h"
@@ -74,6 +76,9 @@ struct PreviewResult {
   std::string ScriptName;
   TextEncoding Encoding = TextEncoding::Cp932;
   bool SandboxRefused = false;  // gawk refused something only a Run may do
+  // Option words left out of the run, as typed (they would write files or
+  // keep the script from running).
+  std::vector<std::string> DroppedOptions;
 };
 
 // The text that stands for output past the cap: "…" and the count.

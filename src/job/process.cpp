@@ -234,6 +234,8 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   }
   check(::posix_spawn_file_actions_adddup2(&setup.actions_, outFd, 1), "posix_spawn");
   check(::posix_spawn_file_actions_adddup2(&setup.actions_, errWrite.get(), 2), "posix_spawn");
+  if (!req.WorkingFolder.empty())
+    check(::posix_spawn_file_actions_addchdir_np(&setup.actions_, req.WorkingFolder.c_str()), "posix_spawn");
   // The child holds nothing of ours but its three standard descriptors.
   check(::posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3), "posix_spawn");
 

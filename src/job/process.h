@@ -23,6 +23,8 @@ struct ProcessRequest {
   // Standard output: this descriptor (an open output file), or a pipe
   // collected into ProcessSinks::Out when -1.
   int StdoutFd = -1;
+  // The child's working folder; empty: the caller's.
+  std::string WorkingFolder;
 };
 
 struct ProcessSinks {

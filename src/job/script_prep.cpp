@@ -1,6 +1,7 @@
 #include "job/script_prep.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,6 +129,14 @@ std::string TPreparedScript::WriteBeside(const std::string& fileName, std::strin
   const std::filesystem::path path = copyDir_ / fileName;
   if (!WriteNewPrivateFile(path, bytes))
     throw std::runtime_error(std::string("cannot write ") + path.string() + ": " + std::strerror(errno));
+  return path.string();
+}
+
+std::string TPreparedScript::MakeFolderBeside(const std::string& folderName) const {
+  if (copyDir_.empty()) throw std::logic_error("no folder for a folder beside the script copy");
+  const std::filesystem::path path = copyDir_ / folderName;
+  if (::mkdir(path.c_str(), 0700) != 0)
+    throw std::runtime_error(std::string("cannot make ") + path.string() + ": " + std::strerror(errno));
   return path.string();
 }
 

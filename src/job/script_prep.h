@@ -49,6 +49,9 @@ class TPreparedScript {
   // Writes a private file into the copy's folder (removed with it) and
   // answers its path; only when UsesCopy(). Throws like the constructor.
   std::string WriteBeside(const std::string& fileName, std::string_view bytes) const;
+  // Makes an empty private folder in the copy's folder (removed with it),
+  // a working folder where nothing of the user's lies; only when UsesCopy().
+  std::string MakeFolderBeside(const std::string& folderName) const;
   bool UsesCopy() const { return !copyPath_.empty(); }
   // gawk names the script in its messages; put the real path in place of
   // the copy's in text[from, end).

@@ -298,6 +298,17 @@ class PreviewPaneTest : public QObject {
     QVERIFY(!std::filesystem::exists(target));
     QVERIFY(pane->Status().contains("--sandbox"));
     QCOMPARE(pane->ErrorRow(), 0);
+
+    // Options that write even so are left out, and the pane names them.
+    const std::string dump = (env.dir.path() / "vars.txt").string();
+    env.host.preview.Options = "--dump-variables=" + dump;
+    TfrmEditor* w2 = env.Window("BEGIN { print 5 }\n");
+    QVERIFY(w2);
+    TPreviewPane* pane2 = OpenPreview(w2);
+    QVERIFY(WaitShown(pane2));
+    QCOMPARE(pane2->OutputBytes(), std::string("5\r\n"));
+    QVERIFY(!std::filesystem::exists(dump));
+    QVERIFY2(pane2->Status().contains(QString::fromStdString("--dump-variables=" + dump)), qPrintable(pane2->Status()));
   }
 
   void refusalsBeforeARun() {

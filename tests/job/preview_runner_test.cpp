@@ -223,6 +223,32 @@ TEST(PreviewRunner, SandboxRefusesWritesAndProgramsAndSaysWhere) {
   EXPECT_FALSE(RunToEnd(Script("BEGIN { print 1 }")).SandboxRefused);
 }
 
+// Options that write files even under --sandbox, or keep the script from
+// running, are left out and named; gawk runs where nothing of ours lies.
+TEST(PreviewRunner, LeavesNoFileAnywhere) {
+  test::TempDir dir;
+  const std::string f = (dir / "f").string();
+  const std::filesystem::path here = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const std::string spellings[] = {
+      "-d",  "-d" + f,  "--dump-variables",  "--dump-variables=" + f, "-W dump-variables=" + f,
+      "-p",  "-p" + f,  "--profile",         "--profile=" + f,
+      "-o",  "-o" + f,  "--pretty-print",    "--pretty-print=" + f,
+      "-D",  "--debug", "-E " + f,           "--version",
+  };
+  for (const std::string& o : spellings) {
+    PreviewRequest r = Script("BEGIN { x = 1; print \"ran\" }");
+    r.Options = "-v y=2 " + o;
+    const PreviewResult res = RunToEnd(r);
+    EXPECT_EQ(res.Output, "ran\n") << o << res.Error;
+    ASSERT_EQ(res.DroppedOptions.size(), 1u) << o;
+    EXPECT_EQ(res.DroppedOptions[0], o);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << o;
+  }
+  std::filesystem::current_path(here);
+  EXPECT_TRUE(RunToEnd(Script("BEGIN { print 1 }")).DroppedOptions.empty());
+}
+
 TEST(PreviewRunner, ErrorNamesTheScriptNotItsCopy) {
   PreviewRequest r = Script("BEGIN {\n  x = 1\n  y = x +* 2\n}\n");
   const PreviewResult res = RunToEnd(r);

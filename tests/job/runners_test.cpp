@@ -273,6 +273,20 @@ TEST(OptionRunner, EmptyPathRunsNothingAndBadPathSaysWhy) {
   EXPECT_EQ(err, CannotStartMessage("/no/such/awk", "ファイルまたはフォルダがありません"));
 }
 
+TEST(ProcessRequestTest, RunsInTheWorkingFolderGiven) {
+  test::TempDir dir;
+  test::WriteBytes(dir / "marker", "here\n");
+  std::string out, err;
+  ProcessRequest req;
+  req.Argv = {kGawk, "BEGIN { while ((getline l < \"marker\") > 0) print l }"};
+  req.WorkingFolder = dir.path().string();
+  ProcessSinks sinks;
+  sinks.Out = &out;
+  sinks.Err = &err;
+  DefaultProcessLauncher().Run(req, sinks);
+  EXPECT_EQ(out, "here\n");
+}
+
 TEST(ProcessStreaming, PiecesArriveWhileRunningWholeAndInOrder) {
   // Large: every byte, in order, through the callback alone.
   std::string got, err;
