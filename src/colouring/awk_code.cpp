@@ -431,7 +431,7 @@ std::vector<TAwkCandidate> AwkCompletions(const TAwkNames& names, std::string_vi
   for (const TAwkFunction& f : names.Functions)
     if (starts(f.Name)) out.push_back({f.Name, TAwkCandidateKind::Function, AwkSignature(f)});
   for (const std::string& g : names.Globals)
-    if (starts(g)) out.push_back({g, TAwkCandidateKind::Global, ""});
+    if (starts(g) && g != prefix) out.push_back({g, TAwkCandidateKind::Global, ""});
   std::stable_sort(out.begin(), out.end(), [&](const TAwkCandidate& a, const TAwkCandidate& b) {
     return std::lexicographical_compare(a.Text.begin(), a.Text.end(), b.Text.begin(), b.Text.end(),
                                         [&](char x, char y) { return lower(static_cast<unsigned char>(x)) < lower(static_cast<unsigned char>(y)); });

@@ -99,7 +99,8 @@ struct TAwkCandidate {
 
 // Built-in functions and variables, keywords, the script's functions and
 // globals that start with prefix (letter case ignored), sorted without
-// regard to case, once each. An empty prefix offers them all.
+// regard to case, once each. An empty prefix offers them all. A global
+// that is the prefix itself is left out: the word being typed reads as one.
 std::vector<TAwkCandidate> AwkCompletions(const TAwkNames& names, std::string_view prefix);
 
 // "name(a, b)" of a script's function.

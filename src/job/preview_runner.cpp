@@ -24,7 +24,9 @@ std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e) {
 
 int ParseErrorLine(std::string_view text, std::string_view scriptName, TextEncoding e) {
   for (const GawkMessage& m : ParseGawkMessages(text, scriptName, e))
-    if (m.Place == GawkMessagePlace::Script || m.Place == GawkMessagePlace::CommandLine) return m.Line;
+    if (m.Kind == GawkMessageKind::Error &&
+        (m.Place == GawkMessagePlace::Script || m.Place == GawkMessagePlace::CommandLine))
+      return m.Line;
   return 0;
 }
 

@@ -71,7 +71,7 @@ struct PreviewResult {
   // gawk's standard error with the copy's path replaced by ScriptName, or
   // the program's own text when nothing ran (in the request's encoding).
   std::string Error;
-  int ErrorLine = 0;  // 1-based line the first located message names; 0: none
+  int ErrorLine = 0;  // 1-based line the first located error names; 0: none
   // What the messages call the script, and their encoding (the request's).
   std::string ScriptName;
   TextEncoding Encoding = TextEncoding::Cp932;
@@ -83,7 +83,8 @@ struct PreviewResult {
 
 // The text that stands for output past the cap: "…" and the count.
 std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e = TextEncoding::Cp932);
-// The line of the script named by gawk's first message that names one:
+// The line of the script named by gawk's first error that names one (a
+// warning of --lint is no error):
 // "<prog>: <scriptName>:<n>: ..." for a script file, "<prog>: cmd. line:<n>:
 // ..." for a one-line script. 0 when no message names a line.
 int ParseErrorLine(std::string_view errorText, std::string_view scriptName, TextEncoding e = TextEncoding::Cp932);

@@ -26,6 +26,7 @@ class TForm1EditorHost : public TEditorWindowHost {
   QStringList& FindHistory() override { return find_; }
   QStringList& ReplaceHistory() override { return replace_; }
   TPreviewContext PreviewContext(TextEncoding e) const override { return form_.EditorPreviewContext(e); }
+  void OpenHelp() override { form_.OpenHelpContents(); }
 
  private:
   const TForm1& form_;
