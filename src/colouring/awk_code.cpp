@@ -98,10 +98,13 @@ bool IsSymbol(const TAwkCodeParser& p, char c) { return p.Token() == toSymbol &&
 
 bool IsKnownWord(std::string_view w) { return FindAwkBuiltin(w) != nullptr; }
 
+// "…" in the text's encoding: labels are shown decoded as the text is.
+std::string Ellipsis(TextEncoding e) { return FromUtf8(e, "…").bytes; }
+
 std::string Capped(std::string label, TextEncoding e) {
   if (label.size() > kLabelMax) {
     label.resize(CharStart(e, label, kLabelMax));
-    label += "…";
+    label += Ellipsis(e);
   }
   return label;
 }
@@ -172,7 +175,7 @@ class TReader {
         if (symbol && (text == ";" || text == "}")) return true;
         if (symbol && text == "@") return false;  // @include, @load, @namespace
         if (symbol && text == "{") {
-          Open(TAwkItemKind::Action, r, line, "{…}");
+          Open(TAwkItemKind::Action, r, line, "{" + Ellipsis(e_) + "}");
           depth_ = 1;
           state_ = State::Body;
           return true;

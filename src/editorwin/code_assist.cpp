@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -219,8 +220,10 @@ void TCodeAssist::ShowHint(const std::string& name) {
 void TCodeAssist::ShowTip(const QString& text) {
   lastTip_ = text;
   const TPoint p = editor_.Editor().CaretPoint();
-  QToolTip::showText(editor_.viewport()->mapToGlobal(QPoint(p.X, p.Y + editor_.Editor().FontHeight())), text,
-                     editor_.viewport());
+  const QPoint at = editor_.viewport()->mapToGlobal(QPoint(p.X, p.Y + editor_.Editor().FontHeight()));
+  // Once the list that may have been open has closed and the focus is back:
+  // its closing would hide a tip shown now.
+  QTimer::singleShot(0, this, [this, at, text] { QToolTip::showText(at, text, editor_.viewport()); });
 }
 
 QString TCodeAssist::HelpAt(int row, int col) const {

@@ -10,6 +10,8 @@ TOutlinePane::TOutlinePane(TEditorWidget& editor, TCodeAssist& assist, QWidget* 
     : QListWidget(parent), editor_(editor), assist_(assist) {
   setObjectName("lstOutline");
   setUniformItemSizes(true);
+  // Room for a line number and a short pattern even before the window is laid out.
+  setMinimumWidth(fontMetrics().averageCharWidth() * 20);
   pause_.setSingleShot(true);
   pause_.setInterval(kPauseMs);
   connect(&pause_, &QTimer::timeout, this, &TOutlinePane::Rebuild);

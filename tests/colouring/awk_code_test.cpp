@@ -42,7 +42,7 @@ TEST(AwkOutline, RulesPatternsAndFunctionsInTextOrder) {
       {K::Pattern, 3, 3, 4, "/^#/"},
       {K::Pattern, 4, 7, 5, "$1 == \"function s()\" && $2 > 3"},
       {K::Pattern, 8, 8, 9, "NR == 1, NR == 5"},
-      {K::Action, 9, 9, 10, "{…}"},
+      {K::Action, 9, 9, 10, T(TextEncoding::Cp932, "{…}")},
       {K::Function, 10, 13, 11, "add(a, b, c)"},
       {K::Function, 14, 15, 15, "g()"},
       {K::EndFile, 16, 16, 17, "ENDFILE"},
