@@ -223,7 +223,7 @@ void TCodeAssist::ShowTip(const QString& text) {
   const QPoint at = editor_.viewport()->mapToGlobal(QPoint(p.X, p.Y + editor_.Editor().FontHeight()));
   // Once the list that may have been open has closed and the focus is back:
   // its closing would hide a tip shown now.
-  QTimer::singleShot(0, this, [this, at, text] { QToolTip::showText(at, text, editor_.viewport()); });
+  QTimer::singleShot(150, this, [this, at, text] { QToolTip::showText(at, text, editor_.viewport()); });
 }
 
 QString TCodeAssist::HelpAt(int row, int col) const {
