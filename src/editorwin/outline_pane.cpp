@@ -1,5 +1,9 @@
 #include "editorwin/outline_pane.h"
 
+#include <QElapsedTimer>
+
+#include <algorithm>
+
 #include "core/qt/qtext.h"
 #include "editor/view/editor_widget.h"
 #include "editorwin/code_assist.h"
@@ -35,7 +39,12 @@ void TOutlinePane::showEvent(QShowEvent* e) {
 
 void TOutlinePane::Rebuild() {
   pause_.stop();
+  QElapsedTimer took;
+  took.start();
   outline_ = assist_.Names().Outline;
+  // A script so long that reading it is felt waits longer for a pause, so
+  // typing in bursts is never held up by it.
+  pause_.setInterval(static_cast<int>(std::clamp<qint64>(4 * took.elapsed(), kPauseMs, kLongestPauseMs)));
   const TextEncoding e = editor_.Editor().Lines().Encoding();
   following_ = true;
   clear();

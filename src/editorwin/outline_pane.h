@@ -22,7 +22,11 @@ class TOutlinePane : public QListWidget {
   TOutlinePane(TEditorWidget& editor, TCodeAssist& assist, QWidget* parent = nullptr);
 
   void TextChanged();
+  // The pause after a change; four times the last reading when that is
+  // longer (a script of millions of rows), up to the longest.
   static constexpr int kPauseMs = 300;
+  static constexpr int kLongestPauseMs = 30000;
+  int PauseMs() const { return pause_.interval(); }
   // Reads the outline now (shown, or about to be).
   void Rebuild();
   // Selects the entry holding the caret's row, none between entries.
