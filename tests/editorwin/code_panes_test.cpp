@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTreeWidget>
+#include <QToolTip>
+#include <QHelpEvent>
+#include <QApplication>
 #include <QtTest>
 
 #include "editorwin/code_assist.h"
@@ -264,6 +267,13 @@ class CodePanesTest : public QObject {
     c.SetRowCol(0, 17);  // in "parts": not built in
     QTest::keyClick(&w->Editor1(), Qt::Key_F1);
     QCOMPARE(env.host.helpOpened, 1);
+    // The mouse resting on a built-in shows the same.
+    c.SetRowCol(0, 8);
+    const TPoint p = c.CaretPoint();
+    QWidget* view = w->Editor1().viewport();
+    QHelpEvent hover(QEvent::ToolTip, QPoint(p.X + 2, p.Y + 2), view->mapToGlobal(QPoint(p.X + 2, p.Y + 2)));
+    QApplication::sendEvent(view, &hover);
+    QVERIFY(QToolTip::text().startsWith("split(string, array"));
   }
 };
 
