@@ -35,6 +35,9 @@
 
 #include "editorwin/find_replace.h"
 #include "editorwin/font_dialog.h"
+#include "editorwin/code_assist.h"
+#include "editorwin/outline_pane.h"
+#include "editorwin/problems_pane.h"
 
 namespace tolvan {
 
@@ -131,10 +134,17 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   split_ = new QSplitter(this);
   split_->setChildrenCollapsible(false);
   setCentralWidget(split_);
-  editor_ = new TEditorWidget(split_);
+  // The outline beside the text, the problems list under it.
+  body_ = new QSplitter(Qt::Horizontal, split_);
+  body_->setChildrenCollapsible(false);
+  column_ = new QSplitter(Qt::Vertical, body_);
+  column_->setChildrenCollapsible(false);
+  editor_ = new TEditorWidget(column_);
   editor_->setObjectName("Editor1");
   editor_->Editor().List().SetOwnLineEnd(lineEnd_);
-  split_->addWidget(editor_);
+  column_->addWidget(editor_);
+  body_->addWidget(column_);
+  split_->addWidget(body_);
   BuildMenusAndToolBar();
 
   LoadSettingsScheme();
@@ -160,10 +170,16 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   editor_->OnDoubleClick = [this](QPoint) { editor_->Editor().SelectTokenFromCaret(); };
 
   findReplace_ = std::make_unique<TFindReplace>(*editor_, host_.FindHistory(), host_.ReplaceHistory(), this);
+  BuildCodePanes();
+  SetSyntaxCheck(keys.SyntaxCheck, false);
+  SetOutlineShown(keys.Outline, false);
 
   connect(editor_, &TEditorWidget::textChanged, this, &TfrmEditor::RefreshCommands);
   connect(editor_, &TEditorWidget::textChanged, this, [this] {
     if (preview_) preview_->TextChanged();
+    assist_->TextChanged();
+    problems_->TextChanged();
+    outline_->TextChanged();
   });
   connect(editor_, &TEditorWidget::selectionChanged, this, &TfrmEditor::RefreshCommands);
   clipboardHasText_ = editor_->ClipboardHasText();
@@ -178,6 +194,8 @@ TfrmEditor::~TfrmEditor() {
   // Its run ends and its row mark goes while the control is still there.
   delete preview_;
   preview_ = nullptr;
+  delete problems_;
+  problems_ = nullptr;
   // The control goes with the window's children, after the schemes.
   editor_->Renderer().OnDrawLine = nullptr;
   editor_->Editor().SetFountain(nullptr);
@@ -553,6 +571,20 @@ void TfrmEditor::BuildMenusAndToolBar() {
   mnuToolPreview = act(tool, "mnuToolPreview", "プレビュー", [this] { TogglePreview(); });
   mnuToolPreview->setCheckable(true);
   mnuToolPreview->setShortcut(QKeySequence(Qt::Key_F5));
+  mnuToolSyntaxCheck = act(tool, "mnuToolSyntaxCheck", "構文チェック", [this](bool on) { SetSyntaxCheck(on); });
+  mnuToolSyntaxCheck->setCheckable(true);
+  mnuToolOutline = act(tool, "mnuToolOutline", "アウトライン", [this](bool on) { SetOutlineShown(on); });
+  mnuToolOutline->setCheckable(true);
+  tool->addSeparator();
+  mnuToolGoToDefinition = act(tool, "mnuToolGoToDefinition", "関数の定義へ移動", [this] { assist_->GoToDefinition(); });
+  mnuToolGoToDefinition->setShortcut(QKeySequence(Qt::Key_F12));
+  mnuToolGoBack = act(tool, "mnuToolGoBack", "移動前の位置に戻る", [this] { assist_->GoBack(); });
+  mnuToolGoBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+  mnuToolComplete = act(tool, "mnuToolComplete", "入力補完", [this] { assist_->Complete(); });
+  // Ctrl+J as well: some Japanese input methods keep Ctrl+Space for themselves.
+  mnuToolComplete->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Space), QKeySequence(Qt::CTRL | Qt::Key_J)});
+  mnuToolHelp = act(tool, "mnuToolHelp", "組み込み関数のヘルプ", [this] { HelpKey(); });
+  mnuToolHelp->setShortcut(QKeySequence(Qt::Key_F1));
 
   QMenu* setting = menuBar()->addMenu(QString::fromUtf8("設定"));
   setting->setObjectName("mnuSetting");
@@ -578,6 +610,9 @@ void TfrmEditor::BuildMenusAndToolBar() {
   lblEncoding->setObjectName("lblEncoding");
   lblLineEnd = new QLabel(this);
   lblLineEnd->setObjectName("lblLineEnd");
+  lblProblems = new QLabel(this);
+  lblProblems->setObjectName("lblProblems");
+  statusBar()->addPermanentWidget(lblProblems);
   statusBar()->addPermanentWidget(lblEncoding);
   statusBar()->addPermanentWidget(lblLineEnd);
 
@@ -791,10 +826,13 @@ void TfrmEditor::TogglePreview() {
         [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, split_);
     split_->addWidget(preview_);
     preview_->hide();
+    preview_->Lint = problems_->Checking();
+    preview_->OnRunMessages = [this](std::vector<GawkMessage> m) { problems_->SetRunMessages(std::move(m)); };
   }
   if (preview_->Active()) {
     preview_->Stop();
     preview_->hide();
+    problems_->SetRunMessages({});
   } else {
     PlacePreview();
     preview_->show();
@@ -816,10 +854,64 @@ void TfrmEditor::resizeEvent(QResizeEvent* event) {
   if (PreviewShown()) PlacePreview();
 }
 
+// ---------------------------------------------------------------- code panes
+
+void TfrmEditor::BuildCodePanes() {
+  assist_ = new TCodeAssist(*editor_, this);
+  problems_ = new TProblemsPane(
+      *editor_, [this] { return host_.PreviewContext(Encoding()); },
+      [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, column_);
+  column_->addWidget(problems_);
+  column_->setStretchFactor(0, 1);
+  connect(problems_, &TProblemsPane::SummaryChanged, lblProblems, &QLabel::setText);
+  outline_ = new TOutlinePane(*editor_, *assist_, body_);
+  body_->insertWidget(0, outline_);
+  body_->setStretchFactor(1, 1);
+  outline_->hide();
+}
+
+namespace {
+
+// Stores one of the Editor section's switches; a failure is said.
+void StorePanes(QWidget* window, const std::filesystem::path& file, const std::function<void(EditorSettings&)>& change) {
+  IniFile ini(file);
+  EditorSettings keys = LoadEditorSettings(ini);
+  change(keys);
+  if (!SaveEditorPanes(ini, keys))
+    Messages().Error(window, QString::fromUtf8("設定ファイルを書き込めませんでした：") + QFile::decodeName(file.c_str()));
+}
+
+}  // namespace
+
+void TfrmEditor::SetSyntaxCheck(bool on, bool remember) {
+  mnuToolSyntaxCheck->setChecked(on);
+  if (on == problems_->Checking()) return;
+  problems_->SetChecking(on);
+  if (preview_) preview_->Lint = on;
+  if (remember) StorePanes(this, host_.SettingsFile(), [on](EditorSettings& k) { k.SyntaxCheck = on; });
+}
+
+void TfrmEditor::SetOutlineShown(bool on, bool remember) {
+  mnuToolOutline->setChecked(on);
+  if (on == !outline_->isHidden()) return;
+  outline_->setVisible(on);
+  if (on) {
+    const int whole = body_->width();
+    const int list = std::min(whole / 3, 16 * std::max(1, editor_->Editor().ColWidth()) + 40);
+    body_->setSizes({list, whole - list});
+  }
+  if (remember) StorePanes(this, host_.SettingsFile(), [on](EditorSettings& k) { k.Outline = on; });
+}
+
+void TfrmEditor::HelpKey() {
+  if (!assist_->ShowHelpAtCaret()) host_.OpenHelp();
+}
+
 // ---------------------------------------------------------------- row hook
 
 void TfrmEditor::DrawLine(QPainter& painter, const TDrawLineInfo& info) {
   DrawOverdrawRuns(painter, info);
+  TProblemsPane::DrawMarks(painter, info, *editor_);
   // Over the runs, whose cells are filled.
   TPreviewPane::DrawErrorMark(painter, info, *editor_);
 }

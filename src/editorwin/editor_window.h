@@ -32,6 +32,9 @@ namespace tolvan {
 
 class TGawkFountain;
 class TFindReplace;
+class TProblemsPane;
+class TOutlinePane;
+class TCodeAssist;
 
 // What an editor window needs of the main window.
 class TEditorWindowHost {
@@ -50,6 +53,8 @@ class TEditorWindowHost {
   // What the preview runs with (gawk, options, locale, the selected input)
   // for a script in encoding e, read afresh for every run.
   virtual TPreviewContext PreviewContext(TextEncoding) const { return {}; }
+  // F1 away from a built-in: the program's help page.
+  virtual void OpenHelp() {}
 };
 
 // The editor window's file choosers, replaceable so tests never block on a
@@ -138,6 +143,15 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   TPreviewPane* Preview() const { return preview_; }
   bool PreviewShown() const;
 
+  // ツール → 構文チェック, アウトライン (remembered in the settings file).
+  void SetSyntaxCheck(bool on, bool remember = true);
+  void SetOutlineShown(bool on, bool remember = true);
+  TProblemsPane& Problems() const { return *problems_; }
+  TOutlinePane& Outline() const { return *outline_; }
+  TCodeAssist& Assist() const { return *assist_; }
+  // F1: help on the built-in at the caret, else the help page.
+  void HelpKey();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -175,6 +189,12 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   std::unique_ptr<TFindReplace> findReplace_;
   QSplitter* split_ = nullptr;
   TPreviewPane* preview_ = nullptr;
+  QSplitter* body_ = nullptr;    // the outline and the text column
+  QSplitter* column_ = nullptr;  // the text and the problems list
+  TProblemsPane* problems_ = nullptr;
+  TOutlinePane* outline_ = nullptr;
+  TCodeAssist* assist_ = nullptr;
+  void BuildCodePanes();
   void PlacePreview();
   void DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info);
 
@@ -202,6 +222,12 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   QAction* mnuFindReplaceNext = nullptr;
   QAction* mnuToolToUnk1 = nullptr;
   QAction* mnuToolPreview = nullptr;
+  QAction* mnuToolSyntaxCheck = nullptr;
+  QAction* mnuToolOutline = nullptr;
+  QAction* mnuToolGoToDefinition = nullptr;
+  QAction* mnuToolGoBack = nullptr;
+  QAction* mnuToolComplete = nullptr;
+  QAction* mnuToolHelp = nullptr;
   QAction* mnuSettingColor = nullptr;
   QMenu* mnuEncoding = nullptr;
   QAction* mnuEncodingReopen = nullptr;
@@ -213,6 +239,8 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   // line end ("CR LF", "LF", "CR").
   QLabel* lblEncoding = nullptr;
   QLabel* lblLineEnd = nullptr;
+  // The syntax check's count ("エラー 1  警告 2", "問題なし").
+  QLabel* lblProblems = nullptr;
   QToolBar* ToolBar1 = nullptr;
   QAction* btnOpen = nullptr;
   QAction* btnSave = nullptr;

@@ -18,6 +18,8 @@
 #include "editor/view/editor_renderer.h"
 #include "editor/view/editor_widget.h"
 #include "editor/view/output_text.h"
+#include "editorwin/problems_pane.h"
+#include "job/gawk_messages.h"
 
 namespace tolvan {
 
@@ -181,6 +183,7 @@ void TPreviewPane::RunNow() {
   request.Encoding = ctx.Encoding;
   request.CrLf = ctx.CrLf;
   request.ScriptText = editor_.Editor().Lines().GetTextStr();
+  request.Lint = Lint;
   // Only matched against gawk's messages.
   shownScriptName_ = ctx.Encoding == TextEncoding::Cp932 ? ToCp932Lossy(scriptName_())
                                                           : Encode(ctx.Encoding, scriptName_()).value_or(std::string());
@@ -292,6 +295,9 @@ void TPreviewPane::ShowEnd(const PreviewResult& result) {
   if (result.ErrorLine > 0 && result.ErrorLine <= ed.Lines().GetCount())
     ed.PutRowMark(ed.Lines().LinesToRow(result.ErrorLine - 1), kPreviewErrorMark);
 
+  if (OnRunMessages && result.End != PreviewEnd::NotStarted)
+    OnRunMessages(ParseGawkMessages(result.Error, result.ScriptName, result.Encoding));
+
   switch (result.End) {
     case PreviewEnd::TimedOut:
       SetStatus(U("%1 秒を過ぎたので gawk を止めました").arg(kPreviewTimeout.count() / 1000), true);
@@ -361,19 +367,8 @@ QStringList TPreviewPane::ErrorLines() const {
 QString TPreviewPane::Status() const { return status_->text(); }
 
 void TPreviewPane::DrawErrorMark(QPainter& painter, const TDrawLineInfo& info, const TEditorWidget& editor) {
-  if (!(editor.Editor().List().GetListRowMarks(info.Index) & RowMarkBit(kPreviewErrorMark))) return;
-  const int w = editor.Editor().ColWidth();
-  const int x0 = info.X;
-  // Under the columns the row shows: a UTF-8 kanji is 3 bytes but 2 columns.
-  const int cols = editor.Editor().ExpandListLength(info.Index);
-  const int x1 = std::max(info.X + cols * w, info.X + 2 * w);
-  const int y = info.Rect.bottom() - 1;
-  QPolygon wave;
-  for (int x = x0, k = 0; x <= x1; x += 2, ++k) wave << QPoint(x, y - (k % 2) * 2);
-  painter.save();
-  painter.setPen(QPen(Qt::red, 1));
-  painter.drawPolyline(wave);
-  painter.restore();
+  if (editor.Editor().List().GetListRowMarks(info.Index) & RowMarkBit(kPreviewErrorMark))
+    DrawRowWave(painter, info, editor, Qt::red);
 }
 
 }  // namespace tolvan

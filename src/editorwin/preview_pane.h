@@ -15,8 +15,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "colouring/row_state.h"
+#include "job/gawk_messages.h"
 #include "job/preview_runner.h"
 
 class QComboBox;
@@ -73,6 +75,10 @@ class TPreviewPane : public QWidget {
   static constexpr int kPauseMs = 400;
 
   void SetSample(SampleChoice choice);
+  // Runs with --lint (the window's syntax check is on); what gawk says
+  // about the run goes to OnRunMessages.
+  bool Lint = false;
+  std::function<void(std::vector<GawkMessage>)> OnRunMessages;
   // Answers the file chooser of "ファイル…"; replaceable for tests.
   std::function<QString(QWidget*)> ChooseSampleFile;
 

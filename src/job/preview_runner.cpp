@@ -1,11 +1,11 @@
 #include "job/preview_runner.h"
 
-#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 
 #include "core/codepage.h"
 #include "job/command_line.h"
+#include "job/gawk_messages.h"
 #include "job/editor_run_options.h"
 #include "job/crlf_input.h"
 #include "job/runners.h"
@@ -17,42 +17,17 @@ namespace {
 
 std::string Text(const char* utf8, TextEncoding e) { return FromUtf8(e, utf8).bytes; }
 
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
-// "<digits>:" at the start of s: the number, else 0.
-int LineNumberAt(std::string_view s) {
-  std::size_t i = 0;
-  int n = 0;
-  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && n < 100000000) n = n * 10 + (s[i++] - '0');
-  return (i > 0 && i < s.size() && s[i] == ':') ? n : 0;
-}
-
 }  // namespace
 
 std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e) {
   return Text("…（残り ", e) + std::to_string(omitted) + Text(" バイトは表示しません）", e) + "\r\n";
 }
 
-int ParseErrorLine(std::string_view text, std::string_view scriptName) {
-  static constexpr std::string_view kOneLiner = "cmd. line:";
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    // "<program>: " comes first; gawk names itself by its file name.
-    const std::size_t colon = line.find(": ");
-    if (colon == std::string_view::npos) continue;
-    std::string_view rest = line.substr(colon + 2);
-    int n = 0;
-    if (!scriptName.empty() && StartsWith(rest, scriptName) && rest.size() > scriptName.size() &&
-        rest[scriptName.size()] == ':')
-      n = LineNumberAt(rest.substr(scriptName.size() + 1));
-    else if (StartsWith(rest, kOneLiner))
-      n = LineNumberAt(rest.substr(kOneLiner.size()));
-    if (n > 0) return n;
-  }
+int ParseErrorLine(std::string_view text, std::string_view scriptName, TextEncoding e) {
+  for (const GawkMessage& m : ParseGawkMessages(text, scriptName, e))
+    if (m.Kind == GawkMessageKind::Error &&
+        (m.Place == GawkMessagePlace::Script || m.Place == GawkMessagePlace::CommandLine))
+      return m.Line;
   return 0;
 }
 
@@ -118,6 +93,7 @@ void TPreviewRunner::Loop() {
       result = RunOne(run, request, *cancel);
     } catch (const std::exception& e) {
       result = PreviewResult{};
+      result.Encoding = request.Encoding;
       result.End = PreviewEnd::NotStarted;
       result.Error = e.what();
     }
@@ -149,6 +125,8 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
                                      const std::atomic<bool>& cancel) {
   PreviewResult result;
   const std::string scriptName = request.ScriptName.empty() ? std::string("script.awk") : request.ScriptName;
+  result.ScriptName = scriptName;
+  result.Encoding = request.Encoding;
 
   CommandLineInputs in;
   in.AwkPath = Anchored(request.AwkPath, true);
@@ -167,12 +145,15 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   result.DroppedOptions = DropEditorRunOptions(base);
   // A preview must never write the files a script names, nor start
   // programs: gawk refuses both in sandbox mode.
-  base.Argv.insert(base.Argv.begin() + 1, "--sandbox");
-  ++base.ScriptIndex;
+  std::vector<std::string> ours{"--sandbox"};
+  if (request.Lint) ours.push_back("--lint");
+  if (request.ParseOnly) ours.push_back("-o/dev/null");
+  base.Argv.insert(base.Argv.begin() + 1, ours.begin(), ours.end());
+  base.ScriptIndex += static_cast<int>(ours.size());
 
   TPreparedScript script(base, request.ScriptText, scriptName, request.Encoding);
   CommandLine line;
-  switch (request.Sample) {
+  switch (request.ParseOnly ? PreviewSample::None : request.Sample) {
     case PreviewSample::None: line = WithoutInput(script.Line()); break;
     case PreviewSample::File: line = WithInputFile(script.Line(), Anchored(request.SamplePath)); break;
     case PreviewSample::Text:
@@ -238,7 +219,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   result.End = timedOut ? PreviewEnd::TimedOut : PreviewEnd::Finished;
   if (ended.Outcome == ProcessOutcome::Finished && ended.Signal != 0)
     err += KilledBySignalMessage(PathForText(request.AwkPath, request.Encoding), ended.Signal, request.Encoding);
-  result.ErrorLine = ParseErrorLine(err, scriptName);
+  result.ErrorLine = ParseErrorLine(err, scriptName, request.Encoding);
   result.SandboxRefused = err.find("sandbox mode") != std::string::npos;
   result.Error = std::move(err);
   return result;

@@ -51,6 +51,11 @@ struct PreviewRequest {
   TextEncoding Encoding = TextEncoding::Cp932;
   // Records end at CR LF as in a Run over the sample (job/crlf_input.h).
   CrLfInput CrLf = CrLfInput::Auto;
+  // gawk warns about dubious code (--lint), as it reads and as it runs.
+  bool Lint = false;
+  // gawk only reads the program (-o/dev/null: pretty-printed to nowhere,
+  // never run); no sample is read.
+  bool ParseOnly = false;
 };
 
 enum class PreviewEnd {
@@ -69,7 +74,10 @@ struct PreviewResult {
   // gawk's standard error with the copy's path replaced by ScriptName, or
   // the program's own text when nothing ran (in the request's encoding).
   std::string Error;
-  int ErrorLine = 0;  // 1-based line the first located message names; 0: none
+  int ErrorLine = 0;  // 1-based line the first located error names; 0: none
+  // What the messages call the script, and their encoding (the request's).
+  std::string ScriptName;
+  TextEncoding Encoding = TextEncoding::Cp932;
   bool SandboxRefused = false;  // gawk refused something only a Run may do
   // Option words left out of the run, as typed (they would write files or
   // keep the script from running).
@@ -78,10 +86,11 @@ struct PreviewResult {
 
 // The text that stands for output past the cap: "…" and the count.
 std::string PreviewOmittedTail(std::uint64_t omitted, TextEncoding e = TextEncoding::Cp932);
-// The line of the script named by gawk's first message that names one:
+// The line of the script named by gawk's first error that names one (a
+// warning of --lint is no error):
 // "<prog>: <scriptName>:<n>: ..." for a script file, "<prog>: cmd. line:<n>:
 // ..." for a one-line script. 0 when no message names a line.
-int ParseErrorLine(std::string_view errorText, std::string_view scriptName);
+int ParseErrorLine(std::string_view errorText, std::string_view scriptName, TextEncoding e = TextEncoding::Cp932);
 // The longest prefix of bytes, at most cap long, that does not end inside a
 // character.
 std::size_t CapAtCharBoundary(std::string_view bytes, std::size_t cap, TextEncoding e = TextEncoding::Cp932);

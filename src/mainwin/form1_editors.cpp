@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QListWidget>
 
+#include "app/help.h"
 #include "core/qt/qtext.h"
 #include "editorwin/editor_window.h"
 #include "mainwin/form1.h"
@@ -26,6 +27,7 @@ class TForm1EditorHost : public TEditorWindowHost {
   QStringList& FindHistory() override { return find_; }
   QStringList& ReplaceHistory() override { return replace_; }
   TPreviewContext PreviewContext(TextEncoding e) const override { return form_.EditorPreviewContext(e); }
+  void OpenHelp() override { tolvan::OpenHelp(paths_); }
 
  private:
   const TForm1& form_;

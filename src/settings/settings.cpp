@@ -100,6 +100,8 @@ EditorSettings LoadEditorSettings(const IniFile& ini) {
   s.TabSpace = ini.ReadInteger(kSectionEditor, "TabSpace", d.TabSpace);
   s.Width = ini.ReadInteger(kSectionEditor, "Width", d.Width);
   s.Height = ini.ReadInteger(kSectionEditor, "Height", d.Height);
+  s.SyntaxCheck = ini.ReadBool(kSectionEditor, "SyntaxCheck", d.SyntaxCheck);
+  s.Outline = ini.ReadBool(kSectionEditor, "Outline", d.Outline);
   return s;
 }
 
@@ -109,6 +111,11 @@ bool SaveEditorFontSettings(IniFile& ini, const EditorSettings& s) {
   ok = ini.WriteInteger(kSectionEditor, "LineSpace", s.LineSpace) && ok;
   ok = ini.WriteInteger(kSectionEditor, "TabSpace", s.TabSpace) && ok;
   return ok;
+}
+
+bool SaveEditorPanes(IniFile& ini, const EditorSettings& s) {
+  const bool ok = ini.WriteBool(kSectionEditor, "SyntaxCheck", s.SyntaxCheck);
+  return ini.WriteBool(kSectionEditor, "Outline", s.Outline) && ok;
 }
 
 bool SaveEditorWindowSize(IniFile& ini, const EditorSettings& s) {

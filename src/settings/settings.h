@@ -80,11 +80,15 @@ struct EditorSettings {
   int TabSpace = 4;
   int Width = 700;
   int Height = 480;
+  bool SyntaxCheck = true;  // ツール → 構文チェック
+  bool Outline = false;     // ツール → アウトライン
 };
 
 EditorSettings LoadEditorSettings(const IniFile& ini);
 // Font, spacing and tab width (written after the font dialog is confirmed).
 bool SaveEditorFontSettings(IniFile& ini, const EditorSettings& s);
+// The syntax check and the outline, as last switched.
+bool SaveEditorPanes(IniFile& ini, const EditorSettings& s);
 // Window size (written by the font dialog's set command).
 bool SaveEditorWindowSize(IniFile& ini, const EditorSettings& s);
 

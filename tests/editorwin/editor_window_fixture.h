@@ -66,6 +66,7 @@ class FakeHost : public TEditorWindowHost {
   void UnregisterEditor(TEditorWindowRef* w) override { unregistered.push_back(w); }
   QStringList& FindHistory() override { return find; }
   QStringList& ReplaceHistory() override { return replace; }
+  void OpenHelp() override { ++helpOpened; }
   TPreviewContext PreviewContext(TextEncoding e) const override {
     ++previewAsked;
     previewEncoding = e;
@@ -87,6 +88,7 @@ class FakeHost : public TEditorWindowHost {
   QString ext = ".awk";
   TPreviewContext preview;
   mutable int previewAsked = 0;
+  int helpOpened = 0;
   mutable TextEncoding previewEncoding = TextEncoding::Cp932;
   QStringList opened, find, replace;
   std::vector<TEditorWindowRef*> unregistered;

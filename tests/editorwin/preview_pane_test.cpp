@@ -26,6 +26,8 @@ struct PreviewEnv : EditorEnv {
   PreviewEnv() {
     host.preview.AwkPath = "/usr/bin/gawk";
     host.preview.FirstSelectedInput = Write("sample.txt", "alpha\nbeta\n");
+    // The preview alone: the syntax check would ask for gawk too, and add --lint.
+    WriteSettings("[Editor]\r\nSyntaxCheck=0\r\n");
   }
   // A shown window for a script file holding text.
   TfrmEditor* Window(const std::string& text, int width = 1000) {

@@ -21,7 +21,16 @@
 
 #include "core/codepage.h"
 #include "core/files.h"
+#include "job/gawk_messages.h"
 #include "job/job_host.h"
+
+namespace tolvan {
+// Readable failures for lists of gawk's messages.
+inline void PrintTo(const GawkMessage& m, std::ostream* os) {
+  *os << (m.Kind == GawkMessageKind::Error ? "error" : "warning") << " place " << static_cast<int>(m.Place) << " line "
+      << m.Line << ": " << m.Text;
+}
+}  // namespace tolvan
 
 namespace tolvan::test {
 

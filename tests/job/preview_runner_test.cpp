@@ -275,6 +275,7 @@ TEST(PreviewRunner, ErrorLineOfScriptFilesAndOneLiners) {
       {"gawk: cmd. line:2: BEGIN { +* }\n", 2},
       {"awk: /s/a.awk:12: fatal: division by zero attempted\n", 12},
       {"gawk: warning: escape sequence\ngawk: /s/a.awk:7: fatal: x\n", 7},  // first located
+      {"gawk: /s/a.awk:2: warning: statement has no effect\ngawk: /s/a.awk:5: fatal: x\n", 5},  // no warning
       {"gawk: fatal: cannot open file `x' for reading: No such file or directory\n", 0},
       {"gawk: /s/a.awk2:5: other file\n", 0},  // a name that only starts the same
       {"gawk: /s/a.awk:: empty\n", 0},
