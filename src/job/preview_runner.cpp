@@ -150,7 +150,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   base.Argv.insert(base.Argv.begin() + 1, "--sandbox");
   ++base.ScriptIndex;
 
-  TPreparedScript script(base, request.ScriptText, scriptName, request.Encoding);
+  TPreparedScript script(base, request.ScriptText, scriptName, request.Encoding, request.Locale);
   CommandLine line;
   switch (request.Sample) {
     case PreviewSample::None: line = WithoutInput(script.Line()); break;

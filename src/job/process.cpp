@@ -80,13 +80,25 @@ void SetNonBlocking(int fd) {
 }
 
 // The child's environment: the caller's, with LC_ALL replaced unless the
-// locale is "inherit".
+// locale is "inherit". A locale given by its folder (a compiled locale of
+// our own) is found through LOCPATH, and LANGUAGE=C keeps gawk's messages
+// as in the C locale, where the preview and the debugger read them.
 std::vector<std::string> ChildEnvironment(std::string locale) {
   const bool inherit = locale == "inherit";
+  const std::size_t slash = locale.rfind('/');
+  const bool folder = !inherit && slash != std::string::npos;
+  auto replaced = [&](const char* entry) {
+    if (inherit) return false;
+    if (std::strncmp(entry, "LC_ALL=", 7) == 0) return true;
+    return folder && (std::strncmp(entry, "LOCPATH=", 8) == 0 || std::strncmp(entry, "LANGUAGE=", 9) == 0);
+  };
   std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e) {
-    if (!inherit && std::strncmp(*e, "LC_ALL=", 7) == 0) continue;
-    env.emplace_back(*e);
+  for (char** e = environ; e && *e; ++e)
+    if (!replaced(*e)) env.emplace_back(*e);
+  if (folder) {
+    env.push_back("LOCPATH=" + (slash == 0 ? std::string("/") : locale.substr(0, slash)));
+    env.push_back("LANGUAGE=C");
+    locale.erase(0, slash + 1);
   }
   if (!inherit) env.push_back(std::string("LC_ALL=") + (locale.empty() ? std::string("C") : locale));
   return env;
@@ -155,8 +167,9 @@ class ChildGuard {
   ChildGuard(const ChildGuard&) = delete;
   ChildGuard& operator=(const ChildGuard&) = delete;
   pid_t pid() const { return pid_; }
-  // The signal that ended the reaped child, or 0.
+  // The signal that ended the reaped child, or 0; else its exit status.
   int Signal() const { return signal_; }
+  int ExitCode() const { return exitCode_; }
   // Non-blocking unless wait is true. True once reaped.
   bool Reap(bool wait) {
     if (reaped_) return true;
@@ -165,6 +178,7 @@ class ChildGuard {
       pid_t r = ::waitpid(pid_, &st, wait ? 0 : WNOHANG);
       if (r == pid_) {
         if (WIFSIGNALED(st)) signal_ = WTERMSIG(st);
+        if (WIFEXITED(st)) exitCode_ = WEXITSTATUS(st);
         break;
       }
       if (r == 0) return false;
@@ -180,6 +194,7 @@ class ChildGuard {
   pid_t pid_;
   bool reaped_ = false;
   int signal_ = 0;
+  int exitCode_ = 0;
 };
 
 }  // namespace
@@ -360,7 +375,10 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   }
 
   result.Outcome = killed ? ProcessOutcome::Cancelled : ProcessOutcome::Finished;
-  if (!killed) result.Signal = child.Signal();
+  if (!killed) {
+    result.Signal = child.Signal();
+    result.ExitCode = child.ExitCode();
+  }
   return result;
 }
 

@@ -58,7 +58,8 @@ bool IsOwnMessageLine(std::string_view line) {
           "プログラムがシグナルで終了しました: ", "出力ファイルが通常のファイルではありません: ",
           "スクリプトファイルが通常のファイルではありません: ",
           "出力ファイルとスクリプトファイルを同じにすることはできません: ",
-          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: "}) {
+          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: ",
+          "出力ファイルは途中までです: "}) {
       h.push_back(cp932::FromUtf8(utf8).bytes);
       h.push_back(utf8);
     }
@@ -75,6 +76,10 @@ std::string KilledBySignalMessage(const std::string& program, int signal, TextEn
   std::string name = abbrev ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
   if (descr) name += std::string(" (") + descr + ")";
   return JobText("プログラムがシグナルで終了しました: ", e) + PathForText(program, e) + ": " + name + "\r\n";
+}
+
+std::string IncompleteOutputMessage(const std::string& path, TextEncoding e) {
+  return JobText("\r\n出力ファイルは途中までです: ", e) + PathForText(path, e);
 }
 
 std::string NotRegularOutputMessage(const std::string& path, TextEncoding e) {
@@ -147,9 +152,9 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
   return fd;
 }
 
-void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
+bool RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
   int fd = OpenOutputFile(outputPath, createAnew, ctx);
-  if (fd < 0) return;
+  if (fd < 0) return false;
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
@@ -159,6 +164,7 @@ void RunFileRunner(const CommandLine& line, const std::string& outputPath, bool 
   req.StdoutFd = fd;
   ProcessSinks sinks;
   Launch(line, req, sinks, ctx);
+  return true;
 }
 
 void RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx) {

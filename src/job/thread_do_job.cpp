@@ -16,9 +16,11 @@
 
 #include "core/codepage.h"
 #include "core/files.h"
+#include "job/descriptors.h"
 #include "job/memory_file.h"
 #include "job/job_files.h"
 #include "job/script_prep.h"
+#include "settings/program_files.h"
 
 namespace tolvan {
 
@@ -44,6 +46,19 @@ std::string FolderOf(const std::string& path) {
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool EndsCancelled(const std::string& err, const TJobRecord& r) { return EndsWith(err, CancelledMessage(r.Encoding)); }
+
+// After a cancel, the one output file the job had written into is named as
+// cut short.
+void NameIncompleteOutput(std::string& err, const TJobRecord& r, bool touched) {
+  if (touched && ToFile(r.OutputMode) && EndsCancelled(err, r)) err += IncompleteOutputMessage(r.OutputName, r.Encoding);
+}
+
+// A cancelled run's own new file holds a cut-off output: it goes.
+void RemoveCancelledNewFile(const std::string& err, const TJobRecord& r, bool opened, const std::string& path) {
+  if (opened && r.OutputMode == omFilesNew && EndsCancelled(err, r)) ::unlink(path.c_str());
 }
 
 }  // namespace
@@ -116,7 +131,13 @@ void TThreadDoJob::DoWork() {
     err_ = refused;
     return;
   }
-  TPreparedScript script(record_.Base, record_.Encoding);
+  // A gawk that cannot start leaves every output as it was: nothing is
+  // created or emptied for a run that will not happen.
+  if (const int e = ProgramStartError(record_.Base.Argv[0]); e != 0) {
+    err_ = CannotStartMessage(record_.Base.Argv[0], SystemReason(e), record_.Encoding);
+    return;
+  }
+  TPreparedScript script(record_.Base, record_.Encoding, record_.Locale);
   script_ = &script;
   struct Reset {
     const TPreparedScript*& p;
@@ -181,14 +202,17 @@ void TThreadDoJob::NewFilesLoop() {
   err_.clear();
   RunnerContext ctx = Context();
   ForEachInput([&](const std::string& path) {
-    RunFileRunner(current_, NewFileOutputPath(path, record_.OutputName), true, ctx);
+    const std::string out = NewFileOutputPath(path, record_.OutputName);
+    RemoveCancelledNewFile(err_, record_, RunFileRunner(current_, out, true, ctx), out);
   });
 }
 
 void TThreadDoJob::OneFileLoop() {
   RunnerContext ctx = Context();
   const bool createAnew = record_.OutputMode != omFileAppend;
-  ForEachInput([&](const std::string&) { RunFileRunner(current_, record_.OutputName, createAnew, ctx); });
+  bool touched = false;
+  ForEachInput([&](const std::string&) { touched = RunFileRunner(current_, record_.OutputName, createAnew, ctx) || touched; });
+  NameIncompleteOutput(err_, record_, touched);
 }
 
 void TThreadDoJob::CollectLoop() {
@@ -252,6 +276,7 @@ void TThreadDoJob::ParallelLoop() {
     std::optional<TUnnamedFile> ahead;     // file output made ahead of its turn
     std::string err;
     std::size_t size = 0;
+    bool opened = false;  // its output file, at its turn
     bool started = false;
     bool done = false;
     std::exception_ptr failure;
@@ -286,7 +311,7 @@ void TThreadDoJob::ParallelLoop() {
       cv.wait(lock, [&] { return head == i || stopRuns_; });
     }
     // Stopped meanwhile: the runner opens nothing and says so.
-    RunFileRunner(line, path, createAnew, ctx);
+    slot.opened = RunFileRunner(line, path, createAnew, ctx);
   };
   auto worker = [&] {
     for (;;) {
@@ -345,6 +370,7 @@ void TThreadDoJob::ParallelLoop() {
   for (std::size_t w = 0; w < width; ++w) workers.emplace_back(worker);
 
   RunnerContext commit = Context();
+  bool touched = false;  // the one output file, by a run or a commit
   std::size_t reported = 0;
   RunsDone(0, n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -370,19 +396,24 @@ void TThreadDoJob::ParallelLoop() {
     }
     if (!slot.done) {  // cancelled before it could start
       err_ += CancelledMessage(record_.Encoding);
+      NameIncompleteOutput(err_, record_, touched);
       return;
     }
     if (slot.failure) std::rethrow_exception(slot.failure);
+    touched = touched || slot.opened;
     if (terminated_) {
       // Cancelled: nothing more is written, and the message ends the text.
       err_ += slot.err;
-      if (!EndsWith(err_, CancelledMessage(record_.Encoding))) err_ += CancelledMessage(record_.Encoding);
+      if (!EndsCancelled(err_, record_)) err_ += CancelledMessage(record_.Encoding);
+      RemoveCancelledNewFile(err_, record_, slot.opened, outputPath(i));
+      NameIncompleteOutput(err_, record_, touched);
       return;
     }
     if (slot.ahead) {
       const std::string path = outputPath(i);
       const int fd = OpenOutputFile(path, createAnew, commit);
       if (fd < 0) return;
+      touched = true;
       bool written = slot.ahead->CopyTo(fd);
       int e = errno;
       if (::close(fd) != 0 && written) {
@@ -424,7 +455,7 @@ void TThreadDoJob::SingleCommandLine() {
   Progress(kRunning, "");
   if (ToFile(record_.OutputMode)) {
     RunnerContext ctx = Context();
-    RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx);
+    NameIncompleteOutput(err_, record_, RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx));
   } else {
     PipeRunAndHandOver();
   }
@@ -435,7 +466,7 @@ void TThreadDoJob::OneRun(const CommandLine& line, const std::string& label, con
   Progress(label, count);
   if (ToFile(record_.OutputMode)) {
     RunnerContext ctx = Context();
-    RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx);
+    NameIncompleteOutput(err_, record_, RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx));
   } else {
     PipeRunAndHandOver();
   }

@@ -18,6 +18,7 @@
 #include "core/file_errors.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
+#include "job/job_locale.h"
 #include "job/job_record.h"
 #include "job/script_prep.h"
 #include "job/progress_line.h"
@@ -300,6 +301,8 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   IniFile ini(paths.SettingsFile());
   MainSettings settings = LoadMainSettings(ini);
   FindAwkUntilStored(ini, settings);
+  if (const std::string standIn = StandInForUnusableAwk(settings); !standIn.empty())
+    Say(err, QString::fromStdString(standIn));
   const int outputIndex = QStringList{"new", "overwrite", "append", "screen", "clipboard", "null"}.indexOf(o.output);
   const int inputIndex = o.input == "null" ? imNull : imFile;
 
@@ -360,7 +363,9 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.OutputName = outputIndex == 0 ? Native(prefix) : Native(outputFile);
   for (const QString& p : inputs) record.InputList.push_back(Native(p));
   record.Encoding = encoding;
-  record.Locale = LoadAwkLocale(ini, encoding);
+  const JobLocale locale = LocaleForJob(ini, encoding, paths.DataFolder());
+  if (locale.SayProblem && !Say(err, QString::fromStdString(LocaleProblemText(locale.Problem)))) return kBatchOutputLost;
+  record.Locale = locale.Locale;
   record.Parallel = ClampParallel(o.parallel.value_or(1));
 
   BatchHost host(::fileno(err.f));

@@ -3,6 +3,7 @@
 // Text values are the file's own CP932 bytes.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/encoding.h"
@@ -29,6 +30,9 @@ struct MainSettings {
   TextEncoding Encoding = TextEncoding::Cp932;
   // Encoding of a new script (Editor NewEncoding).
   TextEncoding NewScriptEncoding = TextEncoding::Cp932;
+  // Set while Path stands in for a stored Path that cannot run: what saving
+  // writes back, so the file changes only once the user sets a path.
+  std::optional<std::string> PathInFile;
 };
 
 // The number of gawk runs at once, kept between 1 and the number of cores.
@@ -49,6 +53,13 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 // once, in the window and in batch mode alike). A Path stored empty stays
 // empty; a location CP932 cannot hold is not taken.
 void FindAwkUntilStored(const IniFile& ini, MainSettings& s);
+
+// A stored Path that is not a program that can run (a settings file from
+// Windows keeps C:\gawk\bin\gawk.exe) gives way to the gawk on $PATH, as
+// on a first start: Path becomes it and PathInFile keeps the stored value.
+// Answers what to tell the user once (UTF-8), empty when the stored Path
+// runs (or none is stored).
+std::string StandInForUnusableAwk(MainSettings& s);
 
 // Locale gawk runs in: AWKEXE Locale, the value "inherit" keeping the
 // caller's; empty or missing means "C" for a CP932 job and "C.UTF-8" for a
