@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
+
 #include "job/job_files.h"
 #include "job/runners.h"
 #include "job/thread_do_job.h"
@@ -315,6 +317,103 @@ TEST(ClosedStandardInput, OutputsStillReachTheirFiles) {
   EXPECT_EQ(err, "");
   EXPECT_EQ(ReadBytes(file), "to the file\n");
   EXPECT_EQ(out, "to the file\n");
+}
+
+}  // namespace
+}  // namespace tolvan
+
+namespace tolvan {
+namespace {
+
+// Every file in a folder with its bytes and modification time.
+std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::pair<std::string, fs::file_time_type>> m;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.is_regular_file()) m[e.path().filename().string()] = {ReadBytes(e.path()), e.last_write_time()};
+  return m;
+}
+
+TEST_F(JobFiles, AGawkThatCannotStartTouchesNoFile) {
+  const std::string b = (dir / "b.txt").string(), out = (dir / "out.txt").string();
+  WriteBytes(b, "b\n");
+  WriteBytes(out, "last month\n");
+  const std::string notExecutable = (dir / "gawk-copy").string();
+  WriteBytes(notExecutable, "#!/bin/sh\n");
+  ::chmod(notExecutable.c_str(), 0644);
+  // Times in the past, so a write now would show.
+  for (const auto& e : fs::directory_iterator(dir.path()))
+    fs::last_write_time(e.path(), fs::file_time_type::clock::now() - std::chrono::hours(24 * 30));
+  const auto before = Snapshot(dir.path());
+  struct Mode {
+    int output;
+    int parallel;
+    bool single;
+  };
+  for (const std::string& gawk : {(dir / "no-gawk").string(), notExecutable, dir.path().string()}) {
+    for (const Mode& m : {Mode{omFilesNew, 1, false}, Mode{omFilesNew, 2, false}, Mode{omFileOverwrite, 1, false},
+                          Mode{omFileOverwrite, 1, true}, Mode{omFileAppend, 1, false}, Mode{omFileAppend, 2, false},
+                          Mode{omScreen, 1, false}}) {
+      SCOPED_TRACE(gawk + " output " + std::to_string(m.output) + " parallel " + std::to_string(m.parallel));
+      auto r = Record(m.output, {a, b});
+      r.Base.Argv[0] = gawk;
+      r.OutputName = m.output == omFilesNew ? "new_" : out;
+      r.Parallel = m.parallel;
+      r.SingleCommandLine = m.single;
+      Outcome o;
+      o.Run(r);
+      EXPECT_EQ(o.err.rfind(Sj("プログラムを起動できません: ") + gawk + ": ", 0), 0u) << o.err;
+      EXPECT_EQ(Snapshot(dir.path()), before);
+    }
+  }
+}
+
+// A run that is cut off by cancel, while it writes its output.
+void CancelOnceWritten(Outcome& o, TJobRecord r, const std::string& written, const std::string& cue) {
+  std::thread watcher;
+  o.Run(std::move(r), [&](TThreadDoJob& job) {
+    o.host.onProgress = [&, cue](const std::string& count) {
+      if (count != cue) return;
+      watcher = std::thread([&job, written] {
+        test::WaitUntil([&] { return ReadBytes(written).find("cut") != std::string::npos; }, 10s);
+        job.Terminate();
+      });
+    };
+  });
+  if (watcher.joinable()) watcher.join();
+}
+
+TEST_F(JobFiles, CancelRemovesTheCutRunsNewFileAndKeepsTheFinishedOnes) {
+  const std::string b = (dir / "b.txt").string(), newB = (dir / "new_b.txt").string();
+  WriteBytes(b, "b\n");
+  WriteBytes(newB, "last month\n");
+  WriteBytes(script, "{ print \"out:\" $0 } $0 == \"b\" { printf \"cut\"; fflush(); system(\"sleep 20\") }\n");
+  auto r = Record(omFilesNew, {a, b});
+  r.OutputName = "new_";
+  Outcome o;
+  CancelOnceWritten(o, r, newB, "2/2");
+  EXPECT_EQ(o.err, CancelledMessage());
+  EXPECT_EQ(ReadBytes(newA), "out:a\n");
+  EXPECT_FALSE(fs::exists(newB));
+}
+
+TEST_F(JobFiles, CancelNamesTheOneOutputFileAsIncomplete) {
+  const std::string b = (dir / "b.txt").string(), out = (dir / "out.txt").string();
+  WriteBytes(b, "b\n");
+  WriteBytes(script, "{ print \"out:\" $0 } $0 == \"b\" { printf \"cut\"; fflush(); system(\"sleep 20\") }\n");
+  for (int mode : {omFileOverwrite, omFileAppend}) {
+    for (bool single : {false, true}) {
+      SCOPED_TRACE(std::to_string(mode) + (single ? " one command line" : ""));
+      WriteBytes(out, "");
+      auto r = Record(mode, {a, b});
+      r.OutputName = out;
+      r.SingleCommandLine = single;
+      Outcome o;
+      CancelOnceWritten(o, r, out, single ? "" : "2/2");
+      EXPECT_EQ(o.err, CancelledMessage() + IncompleteOutputMessage(out));
+      EXPECT_EQ(o.err, CancelledMessage() + Sj("\r\n出力ファイルは途中までです: ") + out);
+      EXPECT_TRUE(fs::exists(out));
+    }
+  }
 }
 
 }  // namespace
