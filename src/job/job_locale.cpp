@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "core/file_errors.h"
+#include "core/program_paths.h"
 #include "job/process.h"
 #include "settings/settings.h"
 
@@ -53,8 +54,15 @@ std::string LocaleSetting(const IniFile& ini) { return ini.ReadString(kSectionAw
 
 }  // namespace
 
-std::filesystem::path Cp932LocaleFolder(const std::filesystem::path& dataFolder) {
-  return dataFolder / "locale" / (std::string("glibc-") + ::gnu_get_libc_version()) / kCp932LocaleName;
+std::filesystem::path LocaleCacheFolder() {
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  // A relative value counts as unset, as for the other XDG folders.
+  if (xdg && xdg[0] == '/') return std::filesystem::path(xdg) / "tolvan" / "locale";
+  return std::filesystem::path(PathEnvironment::FromProcess().home) / ".cache" / "tolvan" / "locale";
+}
+
+std::filesystem::path Cp932LocaleFolder(const std::filesystem::path& root) {
+  return root / (std::string("glibc-") + ::gnu_get_libc_version()) / kCp932LocaleName;
 }
 
 std::string MakeCp932Locale(const std::filesystem::path& folder, const std::string& localedef) {
@@ -90,11 +98,11 @@ std::string MakeCp932Locale(const std::filesystem::path& folder, const std::stri
   return problem;
 }
 
-JobLocale LocaleForJob(const IniFile& ini, TextEncoding e, const std::filesystem::path& dataFolder,
+JobLocale LocaleForJob(const IniFile& ini, TextEncoding e, const std::filesystem::path& root,
                        const std::string& localedef) {
   if (std::string setting = LocaleSetting(ini); !setting.empty()) return {setting, {}, false};
   if (e == TextEncoding::Utf8) return {"C.UTF-8", {}, false};
-  const std::filesystem::path folder = Cp932LocaleFolder(dataFolder);
+  const std::filesystem::path folder = Cp932LocaleFolder(root);
   std::lock_guard<std::mutex> lock(gMakeMutex);
   if (auto it = Failures().find(folder); it != Failures().end()) return {"C", it->second, false};
   std::string problem = MakeCp932Locale(folder, localedef);
@@ -109,10 +117,10 @@ std::string LocaleProblemText(const std::string& problem) {
          problem;
 }
 
-std::string DescribeJobLocale(const IniFile& ini, TextEncoding e, const std::filesystem::path& dataFolder) {
+std::string DescribeJobLocale(const IniFile& ini, TextEncoding e, const std::filesystem::path& root) {
   if (std::string setting = LocaleSetting(ini); !setting.empty()) return setting + "（設定 Locale による）";
   if (e == TextEncoding::Utf8) return "C.UTF-8";
-  const std::filesystem::path folder = Cp932LocaleFolder(dataFolder);
+  const std::filesystem::path folder = Cp932LocaleFolder(root);
   {
     std::lock_guard<std::mutex> lock(gMakeMutex);
     if (auto it = Failures().find(folder); it != Failures().end()) return "C（" + it->second + "）";

@@ -162,7 +162,7 @@ bool TForm1::WriteClipboardFile() {
 }
 
 std::string TForm1::JobLocaleFor(TextEncoding e) const {
-  const JobLocale locale = LocaleForJob(IniFile(paths_.SettingsFile()), e, paths_.DataFolder());
+  const JobLocale locale = LocaleForJob(IniFile(paths_.SettingsFile()), e);
   if (locale.SayProblem)
     Messages().Show(const_cast<TForm1*>(this), QMessageBox::Warning, QString(),
                     QString::fromStdString(LocaleProblemText(locale.Problem)));

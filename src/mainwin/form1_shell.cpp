@@ -54,7 +54,7 @@ void TForm1::OpenEnvironmentDialog() {
   for (TextEncoding e : {TextEncoding::Cp932, TextEncoding::Utf8})
     text += QString::fromUtf8("\n%1 のジョブのロケール：%2")
                 .arg(QString::fromUtf8(EncodingName(e)),
-                     QString::fromStdString(DescribeJobLocale(ini, e, paths_.DataFolder())));
+                     QString::fromStdString(DescribeJobLocale(ini, e)));
   if (TfrmEnv::Execute(this, settings_, paths_.Executable(), text)) SaveSettings();
 }
 

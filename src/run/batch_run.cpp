@@ -368,7 +368,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.OutputName = outputIndex == 0 ? Native(prefix) : Native(outputFile);
   for (const QString& p : inputs) record.InputList.push_back(Native(p));
   record.Encoding = encoding;
-  const JobLocale locale = LocaleForJob(ini, encoding, paths.DataFolder());
+  const JobLocale locale = LocaleForJob(ini, encoding);
   if (locale.SayProblem && !Say(err, QString::fromStdString(LocaleProblemText(locale.Problem)))) return kBatchOutputLost;
   record.Locale = locale.Locale;
   record.Parallel = ClampParallel(o.parallel.value_or(1));

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include "core/program_paths.h"
 #include "job/job_locale.h"
 #include "job/runners.h"
 #include "job/script_prep.h"
@@ -211,7 +212,7 @@ TEST(LocaleRule, SettingThenEncoding) {
     EXPECT_EQ(l.Problem, "");
   }
   // The setting asks for nothing to be made.
-  EXPECT_FALSE(std::filesystem::exists(d / "locale"));
+  EXPECT_FALSE(std::filesystem::exists(Cp932LocaleFolder(d.path()).parent_path()));
   EXPECT_NE(DescribeJobLocale(ini, TextEncoding::Cp932, d.path()).find("C（設定"), std::string::npos);
 }
 
@@ -245,6 +246,17 @@ TEST(LocaleRule, LocaledefsOwnWordsWhenItRefuses) {
   // A folder that cannot be made.
   WriteBytes(d / "file", "");
   EXPECT_NE(MakeCp932Locale(d / "file" / "x" / "ja_JP.CP932", fake), "");
+}
+
+TEST(LocaleRule, MadeInTheUsersCacheFolder) {
+  const char* was = std::getenv("XDG_CACHE_HOME");
+  const std::string saved = was ? was : "";
+  ::setenv("XDG_CACHE_HOME", "/tmp/cache-x", 1);
+  EXPECT_EQ(LocaleCacheFolder(), "/tmp/cache-x/tolvan/locale");
+  ::setenv("XDG_CACHE_HOME", "relative", 1);  // counts as unset
+  EXPECT_EQ(LocaleCacheFolder(), std::filesystem::path(PathEnvironment::FromProcess().home) / ".cache/tolvan/locale");
+  if (was) ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+  else ::unsetenv("XDG_CACHE_HOME");
 }
 
 TEST(LocaleRule, WhichLocalesReadCp932Whole) {

@@ -160,12 +160,13 @@ TEST_F(Batch, ScriptsOfTheScriptsFolderOrAPath) {
 }
 
 TEST_F(Batch, OneLinerWithJapaneseText) {
-  // ソ and 表 end in the byte 0x5C, which gawk would otherwise take as an escape.
+  // ソ and 表 end in the byte 0x5C, which gawk reading bytes would take as an
+  // escape; gawk reads characters here.
   Outcome o = Run({"--one-liner", QString::fromUtf8("BEGIN { s = \"日本語ソ表\"; print s, length(s) }"), "--quote",
                    "double", "--input", "null"});
   EXPECT_EQ(o.code, 0);
   EXPECT_EQ(o.err, "");
-  EXPECT_EQ(o.out, Sj("日本語ソ表 10\n"));
+  EXPECT_EQ(o.out, Sj("日本語ソ表 5\n"));
   Put(dir / "in" / "j.txt", Sj("表示\nテスト\n"));
   Outcome grep = Run({"--one-liner", QString::fromUtf8("/表/ { print \"見つかった:\" $0 }"), Q((dir / "in" / "j.txt").string())});
   EXPECT_EQ(grep.out, Sj("見つかった:表示\n"));
@@ -194,10 +195,13 @@ TEST_F(Batch, EncodingOptionAndSetting) {
   EXPECT_EQ(Run({"--one-liner", QString::fromUtf8("BEGIN { print length(\"日本語\") }"), "--input", "null"}).out, "3\n");
   EXPECT_EQ(Run({"--encoding", "CP932", "--one-liner", QString::fromUtf8("BEGIN { print length(\"日本語\") }"), "--input",
                  "null"}).out,
-            "6\n");
+            "3\n");
   // A CP932 script runs as CP932 whatever the option says.
   Put(dir / "scripts" / "sj.awk", Sj("BEGIN { print length(\"表\") }\n"));
-  EXPECT_EQ(Run({"--encoding", "UTF-8", "--script", "sj", "--input", "null"}).out, "2\n");
+  EXPECT_EQ(Run({"--encoding", "UTF-8", "--script", "sj", "--input", "null"}).out, "1\n");
+  // Locale=C asks for bytes.
+  Settings("[AWKEXE]\r\nPath=/usr/bin/gawk\r\nLocale=C\r\n");
+  EXPECT_EQ(Run({"--script", "sj", "--input", "null"}).out, "2\n");
 }
 
 // Each refusal of Run, with its message and nothing run.
