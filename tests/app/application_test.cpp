@@ -1,5 +1,7 @@
 // Exceptions that leave an event handler reach the standard error box and
 // the program goes on.
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QtTest>
 
 #include <stdexcept>
@@ -31,6 +33,21 @@ class Thrower : public QObject {
 class ApplicationTest : public QObject {
   Q_OBJECT
  private slots:
+  // Qt's own buttons speak Japanese as the program does.
+  void qtsOwnTextsAreJapanese() {
+    const auto buttons = [] {
+      QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                         box.button(QMessageBox::Cancel)->text()};
+    };
+    QCOMPARE(buttons(), (QStringList{"&Yes", "&No", "Cancel"}));
+    QVERIFY(InstallQtJapanese(*qApp));
+    const QStringList japanese = buttons();
+    QVERIFY2(japanese[0].startsWith(QString::fromUtf8("はい")), qPrintable(japanese[0]));
+    QVERIFY2(japanese[1].startsWith(QString::fromUtf8("いいえ")), qPrintable(japanese[1]));
+    QCOMPARE(japanese[2], QString::fromUtf8("キャンセル"));
+  }
+
   void exceptionInAHandlerIsShownAndTheLoopGoesOn() {
     RecordingMessages rec;
     Thrower t;
