@@ -45,8 +45,10 @@ void OpenWatched(const QUrl& url) {
     } catch (const std::exception&) {
     }
     if (!failed || !qApp) return;
-    // xdg-open's own words say why (no browser, no handler for the page).
-    const QString why = QString::fromLocal8Bit(err).trimmed();
+    // xdg-open's verdict, its last line, says why (no browser, no handler);
+    // the lines before it list every browser it tried.
+    const QStringList lines = QString::fromLocal8Bit(err).trimmed().split('\n');
+    const QString why = lines.isEmpty() ? QString() : lines.last().trimmed();
     QMetaObject::invokeMethod(
         qApp,
         [url, why] {
