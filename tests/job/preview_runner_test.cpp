@@ -5,6 +5,7 @@
 #include <map>
 
 #include "job/command_line.h"
+#include "job/job_locale.h"
 #include "job_test_support.h"
 #include "support/temp_dir.h"
 
@@ -262,6 +263,18 @@ TEST(PreviewRunner, EncodingAsAJob) {
   const PreviewResult res = RunToEnd(r);
   EXPECT_EQ(res.Error, "");
   EXPECT_EQ(res.Output, Sj("ソ能予表示\n"));
+}
+
+// The preview takes the locale a job takes: in the CP932 locale gawk
+// counts characters and the script's ソ is not doubled.
+TEST(PreviewRunner, Cp932LocaleAsAJob) {
+  PreviewRequest r = Script("{ if ($0 ~ /" + Sj("表") + "/) print length($0), \"" + Sj("ソ") + "\" }");
+  r.Sample = PreviewSample::Text;
+  r.SampleText = Sj("予表示\n") + Sj("ン見\n");
+  r.Locale = LocaleForJob(IniFile(std::filesystem::path("/nonexistent/t.INI")), TextEncoding::Cp932).Locale;
+  const PreviewResult res = RunToEnd(r);
+  EXPECT_EQ(res.Error, "");
+  EXPECT_EQ(res.Output, Sj("3 ソ\n"));
 }
 
 // A UTF-8 script goes to gawk as it is (no CP932 doubling: あ ends in 0x82,
