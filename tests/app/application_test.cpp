@@ -35,17 +35,14 @@ class ApplicationTest : public QObject {
  private slots:
   // Qt's own buttons speak Japanese as the program does.
   void qtsOwnTextsAreJapanese() {
-    const auto buttons = [] {
+    const auto texts = [] {
       QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
-                         box.button(QMessageBox::Cancel)->text()};
+      return box.button(QMessageBox::Yes)->text() + box.button(QMessageBox::No)->text() +
+             box.button(QMessageBox::Cancel)->text();
     };
-    QCOMPARE(buttons(), (QStringList{"&Yes", "&No", "Cancel"}));
+    QCOMPARE(texts(), QString("&Yes&NoCancel"));
     QVERIFY(InstallQtJapanese(*qApp));
-    const QStringList japanese = buttons();
-    QVERIFY2(japanese[0].startsWith(QString::fromUtf8("はい")), qPrintable(japanese[0]));
-    QVERIFY2(japanese[1].startsWith(QString::fromUtf8("いいえ")), qPrintable(japanese[1]));
-    QCOMPARE(japanese[2], QString::fromUtf8("キャンセル"));
+    QCOMPARE(texts(), QString::fromUtf8("はい(&Y)いいえ(&N)キャンセル"));
   }
 
   void exceptionInAHandlerIsShownAndTheLoopGoesOn() {

@@ -19,34 +19,9 @@ using test::ReadBytes;
 using test::Sj;
 using test::WriteBytes;
 
-BaseCommandLine Base(const std::string& program, bool file = false) {
-  CommandLineInputs in;
-  in.AwkPath = kGawk;
-  in.OneLiner = !file;
-  (file ? in.ScriptPath : in.OneLinerText) = program;
-  auto r = ComposeBaseCommandLine(in);
-  EXPECT_TRUE(r.Ok);
-  return r.Line;
-}
-
-struct Ran {
-  std::string out, err;
-  std::vector<std::string> clipboard;
-};
-
-Ran RunJob(TJobRecord record) {
-  test::RecordingHost host;
-  Ran r;
-  {
-    TThreadDoJob job(std::move(record), host, r.out, r.err);
-    job.Start();
-    EXPECT_TRUE(host.WaitEnded(60s));
-    job.WaitFor();
-  }
-  EXPECT_TRUE(host.exceptions.empty());
-  r.clipboard = host.clipboard;
-  return r;
-}
+using test::Base;
+using test::Ran;
+using test::RunJob;
 
 TJobRecord Utf8Record(BaseCommandLine base) {
   TJobRecord r;
