@@ -102,12 +102,7 @@ TEST_F(Cp932Locale, TrailBackslashesAreDoubledOnlyWhereGawkReadsBytes) {
     return TPreparedScript(base, TextEncoding::Cp932, locale).Line().Argv[static_cast<std::size_t>(base.ScriptIndex)];
   };
   EXPECT_EQ(arg(*locale_), program);
-  EXPECT_EQ(arg("ja_JP.SJIS"), program);
   EXPECT_EQ(arg("C"), DoubleTrailBackslashes(program));
-  EXPECT_EQ(arg("C.UTF-8"), DoubleTrailBackslashes(program));
-  const BaseCommandLine file = Base((dir / "s.awk").string(), true);  // an editor's text
-  TPreparedScript fromText(file, program, "s.awk", TextEncoding::Cp932, *locale_);
-  EXPECT_EQ(ReadBytes(fromText.Line().Argv[static_cast<std::size_t>(file.ScriptIndex)]), program);
 }
 
 TEST_F(Cp932Locale, InvalidBytesInTheDataAreGawksWarningAndFailTheJob) {
