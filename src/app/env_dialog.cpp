@@ -139,7 +139,6 @@ TfrmEnv::TfrmEnv(MainSettings& settings, std::filesystem::path ownExecutable, QW
   lblFolders = new QLabel(this);
   lblFolders->setObjectName(QStringLiteral("lblFolders"));
   lblFolders->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  lblFolders->setWordWrap(true);  // a long remark must not widen the dialog
   lblFolders->setVisible(false);
 
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);

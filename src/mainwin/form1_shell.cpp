@@ -48,7 +48,8 @@ void TForm1::BuildSelectAllAction(QMenu* edit) {
 void TForm1::OpenEnvironmentDialog() {
   // Below the settings: a stored gawk path not in use, the folders, and the
   // locale each encoding's jobs run in.
-  QString text = settings_.PathInFile ? standIn_ + "\n" : QString();
+  // One sentence a line, so the remark does not widen the dialog.
+  QString text = settings_.PathInFile ? QString(standIn_).replace(QString::fromUtf8("。"), QString::fromUtf8("。\n")) : QString();
   text += FolderText();
   const IniFile ini(paths_.SettingsFile());
   for (TextEncoding e : {TextEncoding::Cp932, TextEncoding::Utf8})
