@@ -403,10 +403,13 @@ void TThreadDoJob::ParallelLoop() {
     touched = touched || slot.opened;
     if (terminated_) {
       // Cancelled: nothing more is written, and the message ends the text.
+      // Only a run that was cut itself loses its file or makes the file cut;
+      // one that had ended keeps what it wrote.
       err_ += slot.err;
-      if (!EndsCancelled(err_, record_)) err_ += CancelledMessage(record_.Encoding);
-      RemoveCancelledNewFile(err_, record_, slot.opened, outputPath(i));
-      NameIncompleteOutput(err_, record_, touched);
+      const bool cut = EndsCancelled(slot.err, record_);
+      RemoveCancelledNewFile(slot.err, record_, slot.opened, outputPath(i));
+      if (!cut) err_ += CancelledMessage(record_.Encoding);
+      NameIncompleteOutput(err_, record_, touched && (cut || i + 1 < n));
       return;
     }
     if (slot.ahead) {
