@@ -19,33 +19,31 @@ using test::ReadBytes;
 using test::Sj;
 using test::WriteBytes;
 
-// One locale for the suite: making it takes half a second.
+// One locale for the suite, made in a folder of its own: it takes half a second.
+test::TempDir& Root() {
+  static test::TempDir root;
+  return root;
+}
+const std::string& Made() {
+  static const std::string locale = LocaleForJob(IniFile(Root() / "none.INI"), TextEncoding::Cp932, Root().path()).Locale;
+  return locale;
+}
+
 class Cp932Locale : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    root_ = new test::TempDir;
-    locale_ = new std::string(LocaleForJob(IniFile(*root_ / "none.INI"), TextEncoding::Cp932, root_->path()).Locale);
-  }
-  static void TearDownTestSuite() {
-    delete locale_;
-    delete root_;
-  }
   TJobRecord Record(const std::string& program, bool file = false) {
     TJobRecord r;
     r.Base = Base(program, file);
-    r.Locale = *locale_;
-    r.OutputMode = omScreen;
+    r.Locale = Made();
     r.InputMode = imNull;
     return r;
   }
-  static inline test::TempDir* root_ = nullptr;
-  static inline std::string* locale_ = nullptr;
   test::TempDir dir;
 };
 
 TEST_F(Cp932Locale, IsMadeOnceForThisGlibcAndReachesGawkWithItsMessagesInC) {
-  const std::filesystem::path folder = Cp932LocaleFolder(root_->path());
-  EXPECT_EQ(*locale_, folder.string());
+  const std::filesystem::path folder = Cp932LocaleFolder(Root().path());
+  EXPECT_EQ(Made(), folder.string());
   EXPECT_EQ(folder.parent_path().filename().string().rfind("glibc-2.", 0), 0u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.parent_path()), {}), 1);  // no scratch left
   test::Ran ran = test::RunJob(Record("BEGIN { print ENVIRON[\"LC_ALL\"], ENVIRON[\"LOCPATH\"]; x = }"));
@@ -101,7 +99,7 @@ TEST_F(Cp932Locale, TrailBackslashesAreDoubledOnlyWhereGawkReadsBytes) {
   const auto arg = [&](const std::string& locale) {
     return TPreparedScript(base, TextEncoding::Cp932, locale).Line().Argv[static_cast<std::size_t>(base.ScriptIndex)];
   };
-  EXPECT_EQ(arg(*locale_), program);
+  EXPECT_EQ(arg(Made()), program);
   EXPECT_EQ(arg("C"), DoubleTrailBackslashes(program));
 }
 
