@@ -332,14 +332,11 @@ TEST_F(JobFiles, AGawkThatCannotStartTouchesNoFile) {
   WriteBytes(notExecutable, "#!/bin/sh\n");
   const auto before = Snapshot(dir.path());
   for (const std::string& gawk : {(dir / "none").string(), notExecutable, dir.path().string()}) {
-    for (auto [output, parallel, single] : {std::tuple{omFilesNew, 1, false}, {omFilesNew, 2, false},
-                                            {omFileOverwrite, 1, false}, {omFileOverwrite, 1, true},
-                                            {omFileAppend, 1, false}, {omFileAppend, 2, false}}) {
-      auto r = Record(output, {a, script});  // a second input that exists
+    for (auto [output, parallel] : {std::pair{omFilesNew, 1}, {omFilesNew, 2}, {omFileOverwrite, 1}, {omFileAppend, 2}}) {
+      auto r = Record(output, {a, script});
       r.Base.Argv[0] = gawk;
       r.OutputName = output == omFilesNew ? "new_" : out;
       r.Parallel = parallel;
-      r.SingleCommandLine = single;
       Outcome o;
       o.Run(r);
       EXPECT_EQ(o.err.rfind(Sj("プログラムを起動できません: ") + gawk + ": ", 0), 0u) << o.err;
@@ -348,14 +345,13 @@ TEST_F(JobFiles, AGawkThatCannotStartTouchesNoFile) {
   }
 }
 
-// Cancel while the second input's run is writing: in "1 Files(new)" its file
-// goes and the first's stays; the one output file of "2"/"3" is named.
+// Cancel while the second input's run writes: in "1 Files(new)" its file goes
+// and the first's stays; the one output file of "2"/"3" is named.
 TEST_F(JobFiles, CancelRemovesTheCutNewFileOrNamesTheOutputAsIncomplete) {
   const std::string b = (dir / "b.txt").string(), newB = (dir / "new_b.txt").string(), out = (dir / "out.txt").string();
   WriteBytes(b, "b\n");
   WriteBytes(script, "{ print \"out:\" $0 } $0 == \"b\" { printf \"cut\"; fflush(); system(\"sleep 20\") }\n");
-  for (auto [output, single] : {std::pair{omFilesNew, false}, {omFileOverwrite, false}, {omFileAppend, false},
-                                {omFileAppend, true}}) {
+  for (auto [output, single] : {std::pair{omFilesNew, false}, {omFileOverwrite, false}, {omFileAppend, true}}) {
     WriteBytes(newB, "last month\n");
     fs::remove(out);
     auto r = Record(output, {a, b});
@@ -366,21 +362,18 @@ TEST_F(JobFiles, CancelRemovesTheCutNewFileOrNamesTheOutputAsIncomplete) {
     std::thread watcher;
     o.Run(r, [&](TThreadDoJob& job) {
       o.host.onProgress = [&](const std::string& count) {
-        if (count == (single ? "" : "2/2"))
-          watcher = std::thread([&job, written] {
-            test::WaitUntil([&] { return ReadBytes(written).find("cut") != std::string::npos; }, 10s);
-            job.Terminate();
-          });
+        if (count != (single ? "" : "2/2")) return;
+        watcher = std::thread([&job, written] {
+          test::WaitUntil([&] { return ReadBytes(written).find("cut") != std::string::npos; }, 10s);
+          job.Terminate();
+        });
       };
     });
     watcher.join();
-    if (output == omFilesNew) {
-      EXPECT_EQ(o.err, CancelledMessage());
-      EXPECT_EQ(ReadBytes(newA), "out:a\n");
-      EXPECT_FALSE(fs::exists(newB));
-    } else {
-      EXPECT_EQ(o.err, CancelledMessage() + Sj("\r\n出力ファイルは途中までです: ") + out);
-    }
+    const bool newFiles = output == omFilesNew;
+    EXPECT_EQ(o.err, CancelledMessage() + (newFiles ? "" : Sj("\r\n出力ファイルは途中までです: ") + out));
+    EXPECT_EQ(fs::exists(newB), !newFiles);
+    if (newFiles) EXPECT_EQ(ReadBytes(newA), "out:a\n");
   }
 }
 
