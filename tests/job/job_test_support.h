@@ -19,13 +19,9 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "core/codepage.h"
 #include "core/files.h"
-#include "job/command_line.h"
 #include "job/job_host.h"
-#include "job/thread_do_job.h"
 
 namespace tolvan::test {
 
@@ -172,36 +168,5 @@ class RecordingHost : public TJobHost {
   std::mutex mu_;
   std::condition_variable cv_;
 };
-
-// The command line of a one-liner (or of a script file) for the real gawk.
-inline BaseCommandLine Base(const std::string& program, bool file = false) {
-  CommandLineInputs in;
-  in.AwkPath = kGawk;
-  in.OneLiner = !file;
-  (file ? in.ScriptPath : in.OneLinerText) = program;
-  auto r = ComposeBaseCommandLine(in);
-  EXPECT_TRUE(r.Ok);
-  return r.Line;
-}
-
-struct Ran {
-  std::string out, err;
-  std::vector<std::string> clipboard;
-};
-
-// A whole job, to its end.
-inline Ran RunJob(TJobRecord record) {
-  RecordingHost host;
-  Ran r;
-  {
-    TThreadDoJob job(std::move(record), host, r.out, r.err);
-    job.Start();
-    EXPECT_TRUE(host.WaitEnded(std::chrono::seconds(60)));
-    job.WaitFor();
-  }
-  EXPECT_TRUE(host.exceptions.empty());
-  r.clipboard = host.clipboard;
-  return r;
-}
 
 }  // namespace tolvan::test

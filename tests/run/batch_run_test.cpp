@@ -437,16 +437,5 @@ TEST_F(Batch, AFolderRunsInNameOrderAndLeavesOutNamesThatAreNotUtf8) {
   EXPECT_NE(o.err.find((daily / "表.csv").string()), std::string::npos) << o.err;
 }
 
-// A settings file from Windows: the gawk on PATH runs, the user is told
-// which, and the file keeps its value.
-TEST_F(Batch, AStoredWindowsGawkPathGivesWayToTheOneOnPath) {
-  Settings("[AWKEXE]\r\nPath=C:\\gawk\\bin\\gawk.exe\r\n");
-  Outcome o = Run({"--one-liner", "1", Q(a)});
-  EXPECT_EQ(o.code, 0) << o.err;
-  EXPECT_EQ(o.out, "a1\na2\n");
-  EXPECT_EQ(o.err.rfind("設定ファイルの awk.exe の所在「C:\\gawk\\bin\\gawk.exe」", 0), 0u) << o.err;
-  EXPECT_EQ(Read(dir / "tolvan.INI"), "[AWKEXE]\r\nPath=C:\\gawk\\bin\\gawk.exe\r\n");
-}
-
 }  // namespace
 }  // namespace tolvan
