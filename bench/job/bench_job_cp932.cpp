@@ -59,18 +59,10 @@ int main() {
   std::vector<double> jobTimes, directTimes, cTimes;
   std::string first;
   for (int round = 0; round < kRounds; ++round) {
-    bench::QuietHost host;
     std::string out, err;
-    jobTimes.push_back(bench::Seconds([&] {
-      TThreadDoJob job(record, host, out, err);
-      job.Start();
-      host.Wait();
-      job.WaitFor();
-    }));
-    if (!err.empty()) {
-      std::fprintf(stderr, "job failed: %s\n", err.c_str());
-      return 1;
-    }
+    bool ok = false;
+    jobTimes.push_back(bench::TimeJob(record, out, err, &ok));
+    if (!ok) return 1;
     if (round == 0) first = out;
     directTimes.push_back(bench::Seconds([&] { (void)std::system(("/bin/sh -c " + bench::ShQuote(sameLocale)).c_str()); }));
     cTimes.push_back(bench::Seconds([&] { (void)std::system(("/bin/sh -c " + bench::ShQuote(cLocale)).c_str()); }));

@@ -52,18 +52,10 @@ int main() {
 
   std::vector<double> jobTimes, shellTimes;
   for (int round = 0; round < kRounds; ++round) {
-    bench::QuietHost host;
     std::string out, err;
-    jobTimes.push_back(bench::Seconds([&] {
-      TThreadDoJob job(record, host, out, err);
-      job.Start();
-      host.Wait();
-      job.WaitFor();
-    }));
-    if (!err.empty()) {
-      std::fprintf(stderr, "job failed: %s\n", err.c_str());
-      return 1;
-    }
+    bool ok = false;
+    jobTimes.push_back(bench::TimeJob(record, out, err, &ok));
+    if (!ok) return 1;
     shellTimes.push_back(bench::Seconds([&] {
       if (std::system(shell.c_str()) != 0) std::fprintf(stderr, "shell loop failed\n");
     }));
