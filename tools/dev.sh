@@ -14,7 +14,7 @@ esac
 # The second line is what the package and install tests use: validators,
 # lintian, dpkg-shlibdeps, the manual page reader, GNU parallel.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-          libgtest-dev libgmock-dev libacl1-dev acl attr gawk fonts-ipafont-gothic xdg-utils
+          libgtest-dev libgmock-dev libacl1-dev acl attr gawk locales fonts-ipafont-gothic xdg-utils qt6-translations-l10n
           desktop-file-utils appstream lintian dpkg-dev man-db parallel file)
 missing=()
 for p in "${packages[@]}"; do

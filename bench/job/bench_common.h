@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "job/job_host.h"
+#include "job/thread_do_job.h"
 
 namespace tolvan::bench {
 
@@ -45,6 +46,22 @@ double Seconds(F&& f) {
   auto t0 = std::chrono::steady_clock::now();
   f();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// One job from start to end, in seconds; false in *ok when it left error text.
+inline double TimeJob(const TJobRecord& record, std::string& out, std::string& err, bool* ok) {
+  QuietHost host;
+  out.clear();
+  err.clear();
+  const double s = Seconds([&] {
+    TThreadDoJob job(record, host, out, err);
+    job.Start();
+    host.Wait();
+    job.WaitFor();
+  });
+  *ok = err.empty();
+  if (!*ok) std::fprintf(stderr, "job failed: %s\n", err.c_str());
+  return s;
 }
 
 // Single-quotes a word for sh.

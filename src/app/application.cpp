@@ -1,5 +1,8 @@
 #include "app/application.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include <exception>
 
 #include "core/qt/message_service.h"
@@ -7,6 +10,16 @@
 namespace tolvan {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool InstallQtJapanese(QCoreApplication& app) {
+  auto* qt = new QTranslator(&app);
+  // qt_ja names the catalogues of each Qt module (qtbase_ja, ...).
+  if (!qt->load(QStringLiteral("qt_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete qt;
+    return false;
+  }
+  return QCoreApplication::installTranslator(qt);
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {

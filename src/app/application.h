@@ -17,4 +17,9 @@ class TApplication : public QApplication {
   static void ShowException(const std::exception_ptr& error);
 };
 
+// Qt's own texts (standard buttons, the file dialog) in Japanese, as the
+// program's are, from Qt's translations (Debian: qt6-translations-l10n).
+// False when they are not installed: Qt then speaks English.
+bool InstallQtJapanese(QCoreApplication& app);
+
 }  // namespace tolvan

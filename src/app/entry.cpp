@@ -13,6 +13,7 @@ int RunApplication(int argc, char** argv, const MainWindowFactory& createMainWin
   TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvan"));
   QApplication::setWindowIcon(ProgramIcon());
+  InstallQtJapanese(app);
 
   // The lock lives from before the main window exists until after it has
   // closed: a copy started meanwhile finds it, gets no answer and ends quietly.

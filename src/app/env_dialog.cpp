@@ -263,6 +263,7 @@ void TfrmEnv::btnSetClick() {
   }
   settings_.Ext = ext->front() == '.' ? *ext : "." + *ext;
   settings_.Path = pathBytes_;
+  settings_.PathInFile.reset();  // set now: what the box shows is stored
   settings_.SClickOpen = chkSptOpen->isChecked();
   settings_.ExEditor = chkExtEditor->isChecked();
   settings_.Parallel = spnParallel->value();

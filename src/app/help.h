@@ -23,8 +23,8 @@ QUrl HelpUrl(const ProgramPaths& paths, int context = kHelpContents);
 // reported in an error box.
 void OpenHelp(const ProgramPaths& paths, int context = kHelpContents);
 
-// What opens a URL (QDesktopServices::openUrl unless replaced; nullptr
-// restores it). Answers whether it was opened.
+// What opens a URL (xdg-open, watched until it ends, unless replaced;
+// nullptr restores it). Answers whether it was opened.
 using UrlOpener = std::function<bool(const QUrl&)>;
 void SetHelpUrlOpener(UrlOpener opener);
 

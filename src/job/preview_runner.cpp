@@ -151,7 +151,7 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   base.Argv.insert(base.Argv.begin() + 1, ours.begin(), ours.end());
   base.ScriptIndex += static_cast<int>(ours.size());
 
-  TPreparedScript script(base, request.ScriptText, scriptName, request.Encoding);
+  TPreparedScript script(base, request.ScriptText, scriptName, request.Encoding, request.Locale);
   CommandLine line;
   switch (request.ParseOnly ? PreviewSample::None : request.Sample) {
     case PreviewSample::None: line = WithoutInput(script.Line()); break;

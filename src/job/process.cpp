@@ -80,13 +80,25 @@ void SetNonBlocking(int fd) {
 }
 
 // The child's environment: the caller's, with LC_ALL replaced unless the
-// locale is "inherit".
+// locale is "inherit". A locale given by its folder (a compiled locale of
+// our own) is found through LOCPATH, and LANGUAGE=C keeps gawk's messages
+// as in the C locale, where the preview and the debugger read them.
 std::vector<std::string> ChildEnvironment(std::string locale) {
   const bool inherit = locale == "inherit";
+  const std::size_t slash = locale.rfind('/');
+  const bool folder = !inherit && slash != std::string::npos;
+  auto replaced = [&](const char* entry) {
+    if (inherit) return false;
+    if (std::strncmp(entry, "LC_ALL=", 7) == 0) return true;
+    return folder && (std::strncmp(entry, "LOCPATH=", 8) == 0 || std::strncmp(entry, "LANGUAGE=", 9) == 0);
+  };
   std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e) {
-    if (!inherit && std::strncmp(*e, "LC_ALL=", 7) == 0) continue;
-    env.emplace_back(*e);
+  for (char** e = environ; e && *e; ++e)
+    if (!replaced(*e)) env.emplace_back(*e);
+  if (folder) {
+    env.push_back("LOCPATH=" + (slash == 0 ? std::string("/") : locale.substr(0, slash)));
+    env.push_back("LANGUAGE=C");
+    locale.erase(0, slash + 1);
   }
   if (!inherit) env.push_back(std::string("LC_ALL=") + (locale.empty() ? std::string("C") : locale));
   return env;
@@ -155,7 +167,7 @@ class ChildGuard {
   ChildGuard(const ChildGuard&) = delete;
   ChildGuard& operator=(const ChildGuard&) = delete;
   pid_t pid() const { return pid_; }
-  // The signal that ended the reaped child, or 0.
+  // The signal that ended the reaped child, or 0; else its exit status.
   int Signal() const { return signal_; }
   // The reaped child's exit status when it exited by itself.
   int ExitCode() const { return exitCode_; }

@@ -17,7 +17,9 @@ enum class StdinSource {
 
 struct ProcessRequest {
   std::vector<std::string> Argv;  // Argv[0] is the program; searched in PATH when it holds no '/'
-  // LC_ALL for the child; "inherit" passes the caller's environment unchanged.
+  // LC_ALL for the child; "inherit" passes the caller's environment
+  // unchanged; a path is a compiled locale's folder, found through LOCPATH
+  // (job_locale.h).
   std::string Locale = "C";
   StdinSource Stdin = StdinSource::ClosedPipe;
   // Standard output: this descriptor (an open output file), or a pipe

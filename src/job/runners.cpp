@@ -63,7 +63,8 @@ bool IsOwnMessageLine(std::string_view line) {
           "プログラムがシグナルで終了しました: ", "出力ファイルが通常のファイルではありません: ",
           "スクリプトファイルが通常のファイルではありません: ",
           "出力ファイルとスクリプトファイルを同じにすることはできません: ",
-          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: "}) {
+          "出力ファイルと入力ファイルを同じにすることはできません: ", "出力ファイルに書き込めません: ",
+          "出力ファイルは途中までです: "}) {
       h.push_back(cp932::FromUtf8(utf8).bytes);
       h.push_back(utf8);
     }
@@ -80,6 +81,10 @@ std::string KilledBySignalMessage(const std::string& program, int signal, TextEn
   std::string name = abbrev ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
   if (descr) name += std::string(" (") + descr + ")";
   return JobText("プログラムがシグナルで終了しました: ", e) + PathForText(program, e) + ": " + name + "\r\n";
+}
+
+std::string IncompleteOutputMessage(const std::string& path, TextEncoding e) {
+  return JobText("\r\n出力ファイルは途中までです: ", e) + PathForText(path, e);
 }
 
 std::string NotRegularOutputMessage(const std::string& path, TextEncoding e) {
@@ -153,9 +158,9 @@ int OpenOutputFile(const std::string& outputPath, bool createAnew, RunnerContext
   return fd;
 }
 
-int RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
+FileRunResult RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx) {
   int fd = OpenOutputFile(outputPath, createAnew, ctx);
-  if (fd < 0) return 0;
+  if (fd < 0) return {};
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
@@ -164,7 +169,7 @@ int RunFileRunner(const CommandLine& line, const std::string& outputPath, bool c
   req.Stdin = StdinSource::DevNull;
   req.StdoutFd = fd;
   ProcessSinks sinks;
-  return Launch(line, req, sinks, ctx);
+  return {true, Launch(line, req, sinks, ctx)};
 }
 
 int RunToDescriptor(const CommandLine& line, bool stdinDevNull, int outFd, RunnerContext& ctx) {

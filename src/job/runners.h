@@ -72,7 +72,14 @@ int RunPipeRunner(const CommandLine& line, RunnerContext& ctx);
 // when it is not a regular file (a named pipe would block the open) it
 // becomes NotRegularOutputMessage(). A run cancelled before it starts
 // leaves the file untouched.
-int RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
+struct FileRunResult {
+  bool Opened = false;  // the file was opened (and so created or emptied)
+  int ExitCode = 0;     // gawk's exit status, when it ran and ended by itself
+};
+FileRunResult RunFileRunner(const CommandLine& line, const std::string& outputPath, bool createAnew, RunnerContext& ctx);
+// "\r\n出力ファイルは途中までです: <path>": follows the cancel message when
+// the cancel cut an output file short.
+std::string IncompleteOutputMessage(const std::string& path, TextEncoding e = kSj);
 
 // The file runner's output file, opened as the file runner opens it. -1
 // when it cannot be, with the error text set as the file runner sets it.

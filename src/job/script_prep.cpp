@@ -14,6 +14,7 @@
 #include "core/encoding.h"
 #include "core/file_errors.h"
 #include "core/files.h"
+#include "job/job_locale.h"
 
 namespace tolvan {
 
@@ -68,13 +69,15 @@ TextEncoding ScriptFileEncoding(const std::string& path, TextEncoding preferred)
   return d.ascii ? preferred : d.encoding;
 }
 
-TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encoding) : line_(base) {
+TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encoding, const std::string& locale)
+    : line_(base) {
   const int idx = line_.ScriptIndex;
   if (idx < 0 || static_cast<std::size_t>(idx) >= line_.Argv.size()) return;
   std::string& arg = line_.Argv[static_cast<std::size_t>(idx)];
   const bool utf8 = encoding == TextEncoding::Utf8;
+  const bool doubled = !utf8 && !LocaleReadsCp932(locale);
   if (!line_.ScriptIsFile) {
-    if (!utf8) arg = DoubleTrailBackslashes(arg);
+    if (doubled) arg = DoubleTrailBackslashes(arg);
     return;
   }
 
@@ -84,7 +87,7 @@ TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encod
     if (!text.starts_with(kUtf8Bom)) return;
     text.erase(0, kUtf8Bom.size());
   } else {
-    if (!HasTrailBackslash(text)) return;
+    if (!doubled || !HasTrailBackslash(text)) return;
     text = DoubleTrailBackslashes(text);
   }
 
@@ -94,13 +97,14 @@ TPreparedScript::TPreparedScript(const BaseCommandLine& base, TextEncoding encod
 }
 
 TPreparedScript::TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath,
-                                 TextEncoding encoding)
+                                 TextEncoding encoding, const std::string& locale)
     : line_(base) {
   const int idx = line_.ScriptIndex;
   if (!line_.ScriptIsFile || idx < 0 || static_cast<std::size_t>(idx) >= line_.Argv.size())
     throw std::invalid_argument("script text needs a command line with a script file");
   realPath_ = shownPath;
-  WriteCopy("script.awk", encoding == TextEncoding::Utf8 ? std::string(text) : DoubleTrailBackslashes(text));
+  const bool doubled = encoding != TextEncoding::Utf8 && !LocaleReadsCp932(locale);
+  WriteCopy("script.awk", doubled ? DoubleTrailBackslashes(text) : std::string(text));
   line_.Argv[static_cast<std::size_t>(idx)] = copyPath_;
 }
 

@@ -23,7 +23,8 @@ std::string DoubleTrailBackslashes(std::string_view cp932);
 // (gawk reports that).
 TextEncoding ScriptFileEncoding(const std::string& path, TextEncoding preferred = TextEncoding::Cp932);
 
-// The base command line as gawk should get it. In a CP932 job a one-line
+// The base command line as gawk should get it. In a CP932 job whose locale
+// reads CP932 as bytes (C, not the CP932 locale) a one-line
 // script is doubled in its argument; a script file that needs it is
 // replaced by a private temporary copy, removed again when this object goes
 // away. In a UTF-8 job nothing is doubled; only a script file that opens
@@ -34,13 +35,15 @@ class TPreparedScript {
  public:
   // Throws std::runtime_error when the temporary copy cannot be written. A
   // script file that cannot be read is passed on as it is (gawk reports it).
-  explicit TPreparedScript(const BaseCommandLine& base, TextEncoding encoding = TextEncoding::Cp932);
+  // locale: gawk's; one that reads CP932 whole needs no doubling.
+  explicit TPreparedScript(const BaseCommandLine& base, TextEncoding encoding = TextEncoding::Cp932,
+                           const std::string& locale = "C");
   // A script that exists only as text (an editor's unsaved buffer): always
   // written, doubled, to a private temporary copy that takes the script
   // argument's place; shownPath is what gawk's messages name instead of it.
   // A UTF-8 text is written as it is.
   TPreparedScript(const BaseCommandLine& base, std::string_view text, const std::string& shownPath,
-                  TextEncoding encoding = TextEncoding::Cp932);
+                  TextEncoding encoding = TextEncoding::Cp932, const std::string& locale = "C");
   ~TPreparedScript();
   TPreparedScript(const TPreparedScript&) = delete;
   TPreparedScript& operator=(const TPreparedScript&) = delete;

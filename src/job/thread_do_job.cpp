@@ -20,9 +20,11 @@
 #include "core/codepage.h"
 #include "core/files.h"
 #include "job/crlf_input.h"
+#include "job/descriptors.h"
 #include "job/memory_file.h"
 #include "job/job_files.h"
 #include "job/script_prep.h"
+#include "settings/program_files.h"
 
 namespace tolvan {
 
@@ -64,6 +66,19 @@ bool NoRoomLeft(int fd) {
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool EndsCancelled(const std::string& err, const TJobRecord& r) { return EndsWith(err, CancelledMessage(r.Encoding)); }
+
+// After a cancel, the one output file the job had written into is named as
+// cut short.
+void NameIncompleteOutput(std::string& err, const TJobRecord& r, bool touched) {
+  if (touched && ToFile(r.OutputMode) && EndsCancelled(err, r)) err += IncompleteOutputMessage(r.OutputName, r.Encoding);
+}
+
+// A cancelled run's own new file holds a cut-off output: it goes.
+void RemoveCancelledNewFile(const std::string& err, const TJobRecord& r, bool opened, const std::string& path) {
+  if (opened && r.OutputMode == omFilesNew && EndsCancelled(err, r)) ::unlink(path.c_str());
 }
 
 }  // namespace
@@ -136,11 +151,17 @@ void TThreadDoJob::DoWork() {
     err_ = refused;
     return;
   }
+  // A gawk that cannot start leaves every output as it was: nothing is
+  // created or emptied for a run that will not happen.
+  if (const int e = ProgramStartError(record_.Base.Argv[0]); e != 0) {
+    err_ = CannotStartMessage(record_.Base.Argv[0], SystemReason(e), record_.Encoding);
+    return;
+  }
   CrLfInputs read;
   if (record_.InputMode == imFile) read.Files = record_.InputList;
   if (record_.InputMode == imClipboard) read.Files = {record_.ClipboardFile};
   record_.Base = WithCrLfRecords(record_.Base, record_.CrLf, read);
-  TPreparedScript script(record_.Base, record_.Encoding);
+  TPreparedScript script(record_.Base, record_.Encoding, record_.Locale);
   script_ = &script;
   struct Reset {
     const TPreparedScript*& p;
@@ -205,16 +226,23 @@ void TThreadDoJob::NewFilesLoop() {
   err_.clear();
   RunnerContext ctx = Context();
   ForEachInput([&](const std::string& path) {
-    NoteExit(RunFileRunner(current_, NewFileOutputPath(path, record_.OutputName), true, ctx), path);
+    const std::string out = NewFileOutputPath(path, record_.OutputName);
+    const FileRunResult r = RunFileRunner(current_, out, true, ctx);
+    RemoveCancelledNewFile(err_, record_, r.Opened, out);
+    NoteExit(r.ExitCode, path);
   });
 }
 
 void TThreadDoJob::OneFileLoop() {
   RunnerContext ctx = Context();
   const bool createAnew = record_.OutputMode != omFileAppend;
+  bool touched = false;
   ForEachInput([&](const std::string& path) {
-    NoteExit(RunFileRunner(current_, record_.OutputName, createAnew, ctx), path);
+    const FileRunResult r = RunFileRunner(current_, record_.OutputName, createAnew, ctx);
+    touched = r.Opened || touched;
+    NoteExit(r.ExitCode, path);
   });
+  NameIncompleteOutput(err_, record_, touched);
 }
 
 void TThreadDoJob::CollectLoop() {
@@ -284,6 +312,7 @@ void TThreadDoJob::ParallelLoop() {
     std::string err;
     std::size_t size = 0;
     int exitCode = 0;
+    bool opened = false;  // its output file, at its turn
     bool started = false;
     bool waitsForTurn = false;  // started, holding nothing until its turn
     bool done = false;
@@ -341,6 +370,7 @@ void TThreadDoJob::ParallelLoop() {
     // Stopped meanwhile: nothing is opened, and the text says so.
     const int fd = OpenOutputFile(path, createAnew, ctx);
     if (fd < 0) return;
+    slot.opened = true;
     struct Closer {
       int fd;
       ~Closer() { ::close(fd); }
@@ -433,6 +463,7 @@ void TThreadDoJob::ParallelLoop() {
   for (std::size_t w = 0; w < width; ++w) workers.emplace_back(worker);
 
   RunnerContext commit = Context();
+  bool touched = false;  // the one output file, by a run or a commit
   std::size_t reported = 0;
   RunsDone(0, n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -462,13 +493,20 @@ void TThreadDoJob::ParallelLoop() {
     }
     if (!slot.done && !here) {  // cancelled before it could start
       err_ += CancelledMessage(record_.Encoding);
+      NameIncompleteOutput(err_, record_, touched);
       return;
     }
     if (slot.failure) std::rethrow_exception(slot.failure);
+    touched = touched || slot.opened;
     if (terminated_) {
       // Cancelled: nothing more is written, and the message ends the text.
+      // Only a run that was cut itself loses its file or makes the file cut;
+      // one that had ended keeps what it wrote.
       err_ += slot.err;
-      if (!EndsWith(err_, CancelledMessage(record_.Encoding))) err_ += CancelledMessage(record_.Encoding);
+      const bool cut = EndsCancelled(slot.err, record_);
+      RemoveCancelledNewFile(slot.err, record_, slot.opened, outputPath(i));
+      if (!cut) err_ += CancelledMessage(record_.Encoding);
+      NameIncompleteOutput(err_, record_, touched && (cut || i + 1 < n));
       return;
     }
     bool straight = here || slot.redo;
@@ -477,6 +515,7 @@ void TThreadDoJob::ParallelLoop() {
       const int fd = OpenOutputFile(path, createAnew, commit);
       if (fd < 0) return;
       const off_t before = ::lseek(fd, 0, SEEK_END);
+      touched = true;
       bool written = slot.ahead->CopyTo(fd);
       int e = errno;
       if (!written && NoRoom(e) && before >= 0 && ::ftruncate(fd, before) == 0) {
@@ -507,7 +546,10 @@ void TThreadDoJob::ParallelLoop() {
       slot.err.clear();
       RunnerContext ctx = Context();
       ctx.Err = &slot.err;
-      slot.exitCode = RunFileRunner(current_, path, createAnew, ctx);
+      const FileRunResult r = RunFileRunner(current_, path, createAnew, ctx);
+      slot.exitCode = r.ExitCode;
+      touched = touched || r.Opened;
+      RemoveCancelledNewFile(slot.err, record_, r.Opened, path);
       std::size_t ended;
       {
         std::lock_guard<std::mutex> lock(mu);
@@ -521,6 +563,7 @@ void TThreadDoJob::ParallelLoop() {
     }
     // Otherwise the run wrote straight into its output file.
     err_ += slot.err;
+    NameIncompleteOutput(err_, record_, touched && straight);
     NoteExit(slot.exitCode, inputs[i]);
     slot.out.reset();
     slot.ahead.reset();
@@ -548,7 +591,9 @@ void TThreadDoJob::SingleCommandLine() {
   Progress(kRunning, "");
   if (ToFile(record_.OutputMode)) {
     RunnerContext ctx = Context();
-    NoteExit(RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx), "");
+    const FileRunResult r = RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx);
+    NameIncompleteOutput(err_, record_, r.Opened);
+    NoteExit(r.ExitCode, "");
   } else {
     NoteExit(PipeRunAndHandOver(), "");
   }
@@ -561,7 +606,9 @@ void TThreadDoJob::OneRun(const CommandLine& line, const std::string& label, con
   const std::string input = record_.InputMode == imClipboard ? label : "";
   if (ToFile(record_.OutputMode)) {
     RunnerContext ctx = Context();
-    NoteExit(RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx), input);
+    const FileRunResult r = RunFileRunner(current_, record_.OutputName, record_.OutputMode != omFileAppend, ctx);
+    NameIncompleteOutput(err_, record_, r.Opened);
+    NoteExit(r.ExitCode, input);
   } else {
     NoteExit(PipeRunAndHandOver(), input);
   }

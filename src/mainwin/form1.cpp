@@ -460,6 +460,9 @@ void TForm1::LoadSettings(bool settingsFileExisted) {
   // Also after a first session that ended without closing the window (the
   // file then holds the scheme only).
   FindAwkUntilStored(ini, settings_);
+  standIn_ = QString::fromStdString(StandInForUnusableAwk(settings_));
+  if (!standIn_.isEmpty())
+    QTimer::singleShot(0, this, [this] { Messages().Show(this, QMessageBox::Warning, QString(), standIn_); });
   chkSCmdLn->setChecked(settings_.SCmdLn);
   cmbSep->setCurrentIndex(settings_.ScriptQuote == 0 || settings_.ScriptQuote == 1 ? settings_.ScriptQuote : -1);
   cmbOpt->setEditText(ToQString(settings_.Option));

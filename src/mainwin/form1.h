@@ -86,6 +86,9 @@ class TForm1 : public QMainWindow, public TCommandLineTarget {
   void WaitForJob();
   // What an editor window's preview runs with: read only, nothing stored.
   TPreviewContext EditorPreviewContext(TextEncoding e) const;
+  // The locale gawk runs in for a job, a preview or the debugger of this
+  // encoding (job_locale.h); the first time it cannot be had, says so.
+  std::string JobLocaleFor(TextEncoding e) const;
 
  signals:
   void JobFinished();
@@ -200,6 +203,8 @@ class TForm1 : public QMainWindow, public TCommandLineTarget {
   bool closing_ = false;
   bool constructed_ = false;
   QStringList toldScripts_;
+  // What was said of a stored gawk path that cannot run (empty: nothing).
+  QString standIn_;
 
   std::unique_ptr<TGawkFountain> scheme_;  // the built-in awk scheme, or the stored one
   TfrmError* frmError_ = nullptr;

@@ -52,7 +52,7 @@ TPreviewContext TForm1::EditorPreviewContext(TextEncoding e) const {
   if (!settings_.Path.empty()) c.AwkPath = QFile::encodeName(ToQString(settings_.Path)).toStdString();
   c.Options = OptionBytes(e, &c.Refusal);
   if (!c.Options) c.Refusal = QString::fromUtf8("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(c.Refusal);
-  c.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), e);
+  c.Locale = JobLocaleFor(e);
   c.CrLf = settings_.CrLf;
   // The first selected entry in list order, not in the order of selecting.
   const int first = lstInputFiles->FirstSelectedRow();

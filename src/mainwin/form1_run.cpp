@@ -25,6 +25,7 @@
 #include "core/qt/message_service.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
+#include "job/job_locale.h"
 #include "job/job_record.h"
 #include "job/option_runner.h"
 #include "job/script_prep.h"
@@ -170,6 +171,14 @@ bool TForm1::WriteClipboardFile() {
   return true;
 }
 
+std::string TForm1::JobLocaleFor(TextEncoding e) const {
+  const JobLocale locale = LocaleForJob(IniFile(paths_.SettingsFile()), e);
+  if (locale.SayProblem)
+    Messages().Show(const_cast<TForm1*>(this), QMessageBox::Warning, QString(),
+                    QString::fromStdString(LocaleProblemText(locale.Problem)));
+  return locale.Locale;
+}
+
 void TForm1::StartJob() {
   outputText_.clear();
   shownOutput_ = {};
@@ -190,7 +199,7 @@ void TForm1::StartJob() {
   for (int i = 0; i < lstInputFiles->count(); ++i) record.InputList.push_back(Native(lstInputFiles->item(i)->text()));
   record.ClipboardFile = Native(clipboardFile_);
   record.Encoding = jobEncoding_;
-  record.Locale = LoadAwkLocale(IniFile(paths_.SettingsFile()), jobEncoding_);
+  record.Locale = JobLocaleFor(jobEncoding_);
   record.Parallel = settings_.Parallel;
   record.CrLf = settings_.CrLf;
 

@@ -14,6 +14,7 @@
 #include "colouring/scheme_store.h"
 #include "core/qt/message_service.h"
 #include "editor/view/edit_actions.h"
+#include "job/job_locale.h"
 #include "mainwin/form1.h"
 #include "mainwin/input_list_widgets.h"
 #include "settings/program_files.h"
@@ -45,7 +46,17 @@ void TForm1::BuildSelectAllAction(QMenu* edit) {
 }
 
 void TForm1::OpenEnvironmentDialog() {
-  if (TfrmEnv::Execute(this, settings_, paths_.Executable(), FolderText())) SaveSettings();
+  // Below the settings: a stored gawk path not in use, the folders, and the
+  // locale each encoding's jobs run in.
+  // One sentence a line, so the remark does not widen the dialog.
+  QString text = settings_.PathInFile ? QString(standIn_).replace(QString::fromUtf8("。"), QString::fromUtf8("。\n")) : QString();
+  text += FolderText();
+  const IniFile ini(paths_.SettingsFile());
+  for (TextEncoding e : {TextEncoding::Cp932, TextEncoding::Utf8})
+    text += QString::fromUtf8("\n%1 のジョブのロケール：%2")
+                .arg(QString::fromUtf8(EncodingName(e)),
+                     QString::fromStdString(DescribeJobLocale(ini, e)));
+  if (TfrmEnv::Execute(this, settings_, paths_.Executable(), text)) SaveSettings();
 }
 
 void TForm1::ShowAbout() { TfrmAbout::ShowAbout(this, FolderText()); }

@@ -20,6 +20,7 @@
 #include "core/file_errors.h"
 #include "core/qt/qtext.h"
 #include "job/command_line.h"
+#include "job/job_locale.h"
 #include "job/job_record.h"
 #include "job/script_prep.h"
 #include "job/progress_line.h"
@@ -239,6 +240,7 @@ QString BatchUsage() {
       "  --one-liner テキスト    一行スクリプト\n"
       "  --quote single|double   一行スクリプトを囲む引用符(既定 single)\n"
       "  --input files|null      入力(既定 files): 入力ファイルは残りの引数、フォルダはその中のファイル\n"
+      "                          (名前順。隠しファイルとサブフォルダは除く)\n"
       "  --output new|overwrite|append|screen|null\n"
       "                          出力(既定 screen): 1 Files(new)、2 File(単一上書)、3 File(単一追加)、4 Screen、6 Null\n"
       "  --prefix テキスト       new のときの PreFix(既定は設定ファイルの Pref)\n"
@@ -256,7 +258,7 @@ QString BatchUsage() {
       "gawk の場所、拡張子、PreFix、ロケールは設定ファイルから読みます(実行ファイルのフォルダに書き込める\n"
       "コピーでは実行ファイル + .INI、インストールしたものでは ~/.config/tolvan/tolvan.INI)。\n"
       "4 Screen と 6 Null の出力は標準出力へ、エラーの内容は標準エラーへ出します。\n"
-      "終了コード: 0 エラーなし、1 gawk のエラーあり(0 以外で終わった gawk は標準エラーに\n"
+      "終了コード: 0 エラーなし、1 gawk のエラーあり、名前が UTF-8 でないファイルを除いた(0 以外で終わった gawk は標準エラーに\n"
       "「gawk の終了コード N: 入力ファイル」、入力ファイルのない実行ではコードだけ)、\n"
       "2 チェックやオプションの誤り(スクリプトファイルがないときも)、\n"
       "3 出力またはエラーの内容を標準出力・標準エラーに書き込めなかった。\n"
@@ -319,6 +321,8 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   IniFile ini(paths.SettingsFile());
   MainSettings settings = LoadMainSettings(ini);
   FindAwkUntilStored(ini, settings);
+  if (const std::string standIn = StandInForUnusableAwk(settings); !standIn.empty())
+    Say(err, QString::fromStdString(standIn));
   const int outputIndex = QStringList{"new", "overwrite", "append", "screen", "clipboard", "null"}.indexOf(o.output);
   const int inputIndex = o.input == "null" ? imNull : imFile;
 
@@ -351,18 +355,21 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   ComposeResult composed = ComposeBaseCommandLine(in);
   if (!composed.Ok) return refuse(QString::fromStdString(composed.Error));
 
-  // Inputs as the window takes command-line parameters, but nothing is
-  // dropped without a word: a job over fewer files than named is refused.
+  // Inputs as the window takes command-line parameters. A file whose name
+  // is not UTF-8 is left out, as the window leaves it out, and named; the
+  // job then ends with 1 at best. A name that names nothing is refused.
   QStringList inputs, leftOut, missing;
   for (const QString& parameter : o.inputs) {
+    const qsizetype before = leftOut.size();
     QStringList got = ExpandCommandLineParameter(parameter, &leftOut);
-    if (got.isEmpty() && !QFileInfo(parameter).isDir()) missing << parameter;
+    if (got.isEmpty() && leftOut.size() == before && !QFileInfo(parameter).isDir()) missing << parameter;
     inputs << got;
   }
-  if (!leftOut.isEmpty())
-    return refuse(U("次のファイルは名前がUTF-8でないので、入力ファイルに加えられません。名前をUTF-8に変えてください：\n") +
-                  leftOut.join("\n"));
   if (!missing.isEmpty()) return refuse(U("入力ファイルがありません：\n") + missing.join("\n"));
+  if (!leftOut.isEmpty() &&
+      !Say(err, U("次のファイルは名前がUTF-8でないので、入力ファイルに加えられません。名前をUTF-8に変えてください：\n") +
+                    leftOut.join("\n")))
+    return kBatchOutputLost;
 
   const QString prefix = o.prefix.value_or(ToQString(settings.Pref));
   const QString outputFile = o.out.value_or(QString());
@@ -384,7 +391,9 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   record.OutputName = outputIndex == 0 ? Native(prefix) : Native(outputFile);
   for (const QString& p : inputs) record.InputList.push_back(Native(p));
   record.Encoding = encoding;
-  record.Locale = LoadAwkLocale(ini, encoding);
+  const JobLocale locale = LocaleForJob(ini, encoding);
+  if (locale.SayProblem && !Say(err, QString::fromStdString(LocaleProblemText(locale.Problem)))) return kBatchOutputLost;
+  record.Locale = locale.Locale;
   record.Parallel = ClampParallel(o.parallel.value_or(1));
   record.CrLf = o.crlf.value_or(settings.CrLf);
 
@@ -423,7 +432,7 @@ int RunBatch(const ProgramPaths& paths, const QStringList& arguments, std::FILE*
   const std::string exception = host.Exception();
   if (!exception.empty() && !Say(err, QString::fromStdString(exception))) delivered = false;
   if (!delivered) return kBatchOutputLost;
-  return errText.empty() && exception.empty() && exits.empty() ? kBatchOk : kBatchJobFailed;
+  return errText.empty() && exception.empty() && exits.empty() && leftOut.isEmpty() ? kBatchOk : kBatchJobFailed;
 }
 
 }  // namespace tolvan

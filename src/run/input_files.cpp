@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "core/files.h"
 #include "core/qt/qtext.h"
 
@@ -43,13 +45,21 @@ std::vector<TNonUtf8Entry> NonUtf8Entries(const QString& folder) {
   return out;
 }
 
+bool InputOrderLess(const QString& a, const QString& b) {
+  const int c = QString::compare(a, b, Qt::CaseInsensitive);
+  return c != 0 ? c < 0 : a < b;
+}
+
 QStringList ScanFolder(const QString& folder, QStringList* leftOut) {
   QStringList out;
+  // No QDir::Hidden and no QDir::System: dot files, sockets, pipes and
+  // dangling links stay out.
   for (const QFileInfo& fi :
        QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted)) {
     if (!fi.isFile()) continue;
     out << JoinPath(folder, fi.fileName());
   }
+  std::sort(out.begin(), out.end(), InputOrderLess);
   if (leftOut)
     for (const TNonUtf8Entry& e : NonUtf8Entries(folder))
       if (e.file && !e.Hidden()) *leftOut << JoinPath(folder, ShowNonUtf8Name(e.name));
@@ -73,17 +83,7 @@ QStringList ExpandDroppedUrl(const QUrl& url, QStringList* leftOut) {
 
 QStringList ExpandCommandLineParameter(const QString& parameter, QStringList* leftOut) {
   QFileInfo fi(parameter);
-  if (fi.isDir()) {
-    QStringList out;
-    for (const QFileInfo& e : QDir(parameter).entryInfoList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted)) {
-      if (!e.isDir()) out << JoinPath(parameter, e.fileName());
-    }
-    if (leftOut)
-      for (const TNonUtf8Entry& e : NonUtf8Entries(parameter))
-        if (!e.folder) *leftOut << JoinPath(parameter, ShowNonUtf8Name(e.name));
-    return out;
-  }
+  if (fi.isDir()) return ScanFolder(parameter, leftOut);
   if (fi.exists()) return {parameter};
   // Bytes that are not UTF-8 reach us as U+FFFD, so such a path cannot be
   // found; the entries of its folder that read the same way show its name.

@@ -26,9 +26,14 @@ QString ShowNonUtf8Name(const QByteArray& name);
 // True when a path's bytes do not survive Qt's reading as UTF-8.
 bool IsNonUtf8Path(const QByteArray& path);
 
-// Plain files of a folder itself (no subfolders, no hidden or special
-// files), as folder + "/" + name. Plain files whose names are not UTF-8
-// are added to *leftOut as shown to the user.
+// The order of the input list: letter case ignored, then by code.
+bool InputOrderLess(const QString& a, const QString& b);
+
+// The one expansion of a folder into inputs, for the folder button, a drop,
+// a command-line parameter and batch mode alike: the plain files of the
+// folder itself (a link to one counts; no subfolders, no hidden or special
+// files), as folder + "/" + name, in the input list's order. Plain files
+// whose names are not UTF-8 are added to *leftOut as shown to the user.
 QStringList ScanFolder(const QString& folder, QStringList* leftOut = nullptr);
 
 // A dropped or chosen path: a folder is scanned, anything else is taken as
@@ -37,10 +42,10 @@ QStringList ExpandDroppedPath(const QString& path, QStringList* leftOut = nullpt
 // A dropped URL: a local path that is not UTF-8 goes to *leftOut.
 QStringList ExpandDroppedUrl(const QUrl& url, QStringList* leftOut);
 
-// A command-line parameter: a folder gives every entry in it that is not a
-// folder (hidden files included); a file that exists gives itself; a path
-// that names nothing gives nothing. A parameter or folder entry whose name
-// is not UTF-8 goes to *leftOut (Qt has already turned the parameter's
+// A command-line parameter: a folder is scanned as above; a file that
+// exists gives itself (a hidden one too, since it was named); a path that
+// names nothing gives nothing. A parameter or folder entry whose name is
+// not UTF-8 goes to *leftOut (Qt has already turned the parameter's
 // undecodable bytes into U+FFFD; the entry on disk that reads the same way
 // is shown instead when there is one).
 QStringList ExpandCommandLineParameter(const QString& parameter, QStringList* leftOut = nullptr);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <system_error>
 
 #include "core/codepage.h"
@@ -117,23 +118,54 @@ std::string FolderSummary(const ProgramPaths& paths) {
   return s;
 }
 
-std::filesystem::path FindOnPath(const std::string& name) {
+namespace {
+
+// 0 when path is a file that may be run, else what exec would say.
+int RunnableError(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return EACCES;
+  return ::access(path.c_str(), X_OK) == 0 ? 0 : errno;
+}
+
+// Each folder of $PATH in turn until found(folder) says stop.
+void ForEachPathFolder(const std::function<bool(const std::string& folder)>& found) {
   const char* path = std::getenv("PATH");
   std::string list = path ? path : "/usr/local/bin:/usr/bin:/bin";
   std::size_t start = 0;
   while (start <= list.size()) {
     std::size_t end = list.find(':', start);
     if (end == std::string::npos) end = list.size();
-    std::string dir = list.substr(start, end - start);
-    if (!dir.empty() && dir.front() == '/') {
-      std::filesystem::path candidate = std::filesystem::path(dir) / name;
-      struct stat st{};
-      if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
-        return candidate;
-    }
+    if (found(list.substr(start, end - start))) return;
     start = end + 1;
   }
-  return {};
+}
+
+}  // namespace
+
+std::filesystem::path FindOnPath(const std::string& name) {
+  std::filesystem::path hit;
+  ForEachPathFolder([&](const std::string& dir) {
+    if (dir.empty() || dir.front() != '/') return false;
+    std::filesystem::path candidate = std::filesystem::path(dir) / name;
+    if (RunnableError(candidate.string()) != 0) return false;
+    hit = candidate;
+    return true;
+  });
+  return hit;
+}
+
+int ProgramStartError(const std::string& program) {
+  if (program.empty()) return ENOENT;
+  if (program.find('/') != std::string::npos) return RunnableError(program);
+  int error = ENOENT;  // a folder that refuses wins over not found, as in execvp
+  ForEachPathFolder([&](const std::string& dir) {
+    const int e = RunnableError((dir.empty() ? std::string(".") : dir) + "/" + program);
+    if (e == EACCES) error = EACCES;
+    if (e == 0) error = 0;
+    return e == 0;
+  });
+  return error;
 }
 
 }  // namespace tolvan

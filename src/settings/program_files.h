@@ -51,4 +51,9 @@ std::vector<SampleScript> SampleScripts(const std::string& ext = ".awk");
 // The first program called name in $PATH that can be run, or empty.
 std::filesystem::path FindOnPath(const std::string& name);
 
+// Why program (file-system bytes) cannot be started, as an errno (0 when it
+// exists and may be run); looked for in $PATH, as posix_spawnp does, when it
+// holds no '/'.
+int ProgramStartError(const std::string& program);
+
 }  // namespace tolvan

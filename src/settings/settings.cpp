@@ -51,7 +51,7 @@ MainSettings LoadMainSettings(const IniFile& ini) {
 }
 
 bool SaveMainSettings(IniFile& ini, const MainSettings& s) {
-  bool ok = ini.WriteString(kSectionAwkExe, "Path", s.Path);
+  bool ok = ini.WriteString(kSectionAwkExe, "Path", s.PathInFile.value_or(s.Path));
   if (!s.Pref.empty()) ok = ini.WriteString(kSectionAwkExe, "Pref", s.Pref) && ok;
   ok = ini.WriteString(kSectionAwkExe, "Ext", s.Ext) && ok;
   ok = ini.WriteBool(kSectionAwkExe, "SCmdLn", s.SCmdLn) && ok;
@@ -79,6 +79,19 @@ void FindAwkUntilStored(const IniFile& ini, MainSettings& s) {
   if (gawk.empty()) return;
   cp932::EncodeResult bytes = cp932::FromUtf8(gawk.string());
   if (bytes.ok) s.Path = bytes.bytes;
+}
+
+std::string StandInForUnusableAwk(MainSettings& s) {
+  if (s.Path.empty() || s.PathInFile) return {};
+  const std::string stored = cp932::ToUtf8(s.Path);
+  if (ProgramStartError(stored) == 0) return {};
+  const std::filesystem::path gawk = FindOnPath("gawk");
+  const cp932::EncodeResult bytes = cp932::FromUtf8(gawk.string());
+  std::string text = "設定ファイルの awk.exe の所在「" + stored + "」は実行できるプログラムではありません。";
+  if (gawk.empty() || !bytes.ok) return text + "PATH にも gawk がありません。環境設定で gawk を指定してください。";
+  s.PathInFile = s.Path;
+  s.Path = bytes.bytes;
+  return text + "代わりに PATH の " + gawk.string() + " を使います（環境設定で設定するまで、設定ファイルは変えません）。";
 }
 
 std::string LoadAwkLocale(const IniFile& ini, TextEncoding job) {

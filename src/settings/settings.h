@@ -40,6 +40,9 @@ struct MainSettings {
   // Encoding of a new script (Editor NewEncoding).
   TextEncoding NewScriptEncoding = TextEncoding::Cp932;
   CrLfInput CrLf = CrLfInput::Auto;  // AWKEXE CrLfInput
+  // Set while Path stands in for a stored Path that cannot run: what saving
+  // writes back, so the file changes only once the user sets a path.
+  std::optional<std::string> PathInFile;
 };
 
 // The number of gawk runs at once, kept between 1 and the number of cores.
@@ -62,6 +65,13 @@ bool SaveMainSettings(IniFile& ini, const MainSettings& s);
 // once, in the window and in batch mode alike). A Path stored empty stays
 // empty; a location CP932 cannot hold is not taken.
 void FindAwkUntilStored(const IniFile& ini, MainSettings& s);
+
+// A stored Path that is not a program that can run (a settings file from
+// Windows keeps C:\gawk\bin\gawk.exe) gives way to the gawk on $PATH, as
+// on a first start: Path becomes it and PathInFile keeps the stored value.
+// Answers what to tell the user once (UTF-8), empty when the stored Path
+// runs (or none is stored).
+std::string StandInForUnusableAwk(MainSettings& s);
 
 // Locale gawk runs in: AWKEXE Locale, the value "inherit" keeping the
 // caller's; empty or missing means "C" for a CP932 job and "C.UTF-8" for a

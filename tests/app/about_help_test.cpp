@@ -101,6 +101,23 @@ class AboutHelpTest : public QObject {
     QCOMPARE(rec.Beeps(), 1);
   }
 
+  // With no browser xdg-open lists what it tried, says so and exits
+  // non-zero: the program's message, with that last line.
+  void anOpenerThatFailsIsReported() {
+    TempDir dir;
+    std::ofstream(dir / "tolvan.html") << "x";
+    std::ofstream(dir / "xdg-open") << "#!/bin/sh\necho 'firefox: not found' >&2\necho 'no method available' >&2\nexit 3\n";
+    std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(dir.path().string()) + ":" + path);
+    RecordingMessages rec;
+    OpenHelp(ProgramPaths(dir / "tolvan"));
+    QTRY_COMPARE(rec.Texts().size(), 1);
+    qputenv("PATH", path);
+    QVERIFY(rec.Texts()[0].startsWith(QString::fromUtf8("ヘルプを表示できません")));
+    QVERIFY(rec.Texts()[0].endsWith("\nno method available"));
+  }
+
   void helpPageIsInstalledWithItsSections() {
     QFile page(QCoreApplication::applicationDirPath() + "/tolvan.html");
     QVERIFY2(page.open(QIODevice::ReadOnly), "the build puts tolvan.html beside the executables");

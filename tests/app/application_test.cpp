@@ -1,5 +1,7 @@
 // Exceptions that leave an event handler reach the standard error box and
 // the program goes on.
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QtTest>
 
 #include <stdexcept>
@@ -31,6 +33,18 @@ class Thrower : public QObject {
 class ApplicationTest : public QObject {
   Q_OBJECT
  private slots:
+  // Qt's own buttons speak Japanese as the program does.
+  void qtsOwnTextsAreJapanese() {
+    const auto texts = [] {
+      QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      return box.button(QMessageBox::Yes)->text() + box.button(QMessageBox::No)->text() +
+             box.button(QMessageBox::Cancel)->text();
+    };
+    QCOMPARE(texts(), QString("&Yes&NoCancel"));
+    QVERIFY(InstallQtJapanese(*qApp));
+    QCOMPARE(texts(), QString::fromUtf8("はい(&Y)いいえ(&N)キャンセル"));
+  }
+
   void exceptionInAHandlerIsShownAndTheLoopGoesOn() {
     RecordingMessages rec;
     Thrower t;

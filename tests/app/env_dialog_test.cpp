@@ -117,6 +117,15 @@ class EnvDialogTest : public QObject {
     QVERIFY(s.SClickOpen);
   }
 
+  // Set stores the path shown, a stand-in for a stored one that cannot run.
+  void setStoresAStandInPath() {
+    MainSettings s = Sample();
+    s.PathInFile = std::string("C:\\gawk.exe");
+    TfrmEnv d(s, {});
+    d.btnSetClick();
+    QVERIFY(!s.PathInFile);
+  }
+
   void setIsEnabledOnlyByTheRules() {
     MainSettings s = Sample();
     s.Path.clear();

@@ -21,7 +21,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Version) == "$version" ]] || fail Version
 [[ $(field Architecture) == "$arch" ]] || fail Architecture
 depends=$(field Depends)
-for dep in gawk qt6-qpa-plugins fonts-ipafont-gothic libqt6widgets6 libqt6network6 libc6; do
+for dep in gawk locales qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic libqt6widgets6 libqt6network6 libc6; do
   grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 [[ -n $(field Maintainer) && -n $(field Description) ]] || fail "Maintainer or Description"

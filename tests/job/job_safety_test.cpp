@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
+
 #include "job/job_files.h"
 #include "job/runners.h"
 #include "job/thread_do_job.h"
@@ -315,6 +317,64 @@ TEST(ClosedStandardInput, OutputsStillReachTheirFiles) {
   EXPECT_EQ(err, "");
   EXPECT_EQ(ReadBytes(file), "to the file\n");
   EXPECT_EQ(out, "to the file\n");
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> m;
+  for (const auto& e : fs::directory_iterator(folder)) m[e.path().filename()] = ReadBytes(e.path());
+  return m;
+}
+
+TEST_F(JobFiles, AGawkThatCannotStartTouchesNoFile) {
+  const std::string out = (dir / "out.txt").string(), notExecutable = (dir / "gawk").string();
+  WriteBytes(out, "last month\n");
+  WriteBytes(notExecutable, "#!/bin/sh\n");
+  const auto before = Snapshot(dir.path());
+  for (const std::string& gawk : {(dir / "none").string(), notExecutable, dir.path().string()}) {
+    for (auto [output, parallel] : {std::pair{omFilesNew, 1}, {omFilesNew, 2}, {omFileOverwrite, 1}, {omFileAppend, 2}}) {
+      auto r = Record(output, {a, script});
+      r.Base.Argv[0] = gawk;
+      r.OutputName = output == omFilesNew ? "new_" : out;
+      r.Parallel = parallel;
+      Outcome o;
+      o.Run(r);
+      EXPECT_EQ(o.err.rfind(Sj("プログラムを起動できません: ") + gawk + ": ", 0), 0u) << o.err;
+      EXPECT_EQ(Snapshot(dir.path()), before) << gawk << " " << output;
+    }
+  }
+}
+
+// Cancel while the second input's run writes: in "1 Files(new)" its file goes
+// and the first's stays; the one output file of "2"/"3" is named.
+TEST_F(JobFiles, CancelRemovesTheCutNewFileOrNamesTheOutputAsIncomplete) {
+  const std::string b = (dir / "b.txt").string(), newB = (dir / "new_b.txt").string(), out = (dir / "out.txt").string();
+  WriteBytes(b, "b\n");
+  WriteBytes(script, "{ print \"out:\" $0 } $0 == \"b\" { printf \"cut\"; fflush(); system(\"sleep 20\") }\n");
+  for (auto [output, single] : {std::pair{omFilesNew, false}, {omFileOverwrite, false}, {omFileAppend, true}}) {
+    WriteBytes(newB, "last month\n");
+    fs::remove(out);
+    auto r = Record(output, {a, b});
+    r.OutputName = output == omFilesNew ? "new_" : out;
+    r.SingleCommandLine = single;
+    const std::string written = output == omFilesNew ? newB : out;
+    Outcome o;
+    std::thread watcher;
+    o.Run(r, [&](TThreadDoJob& job) {
+      o.host.onProgress = [&](const std::string& count) {
+        if (count != (single ? "" : "2/2")) return;
+        watcher = std::thread([&job, written] {
+          test::WaitUntil([&] { return ReadBytes(written).find("cut") != std::string::npos; }, 10s);
+          job.Terminate();
+        });
+      };
+    });
+    watcher.join();
+    const bool newFiles = output == omFilesNew;
+    EXPECT_EQ(o.err, CancelledMessage() + (newFiles ? "" : Sj("\r\n出力ファイルは途中までです: ") + out));
+    EXPECT_EQ(fs::exists(newB), !newFiles);
+    if (newFiles) EXPECT_EQ(ReadBytes(newA), "out:a\n");
+  }
 }
 
 }  // namespace

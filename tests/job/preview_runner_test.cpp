@@ -5,6 +5,7 @@
 #include <map>
 
 #include "job/command_line.h"
+#include "job/job_locale.h"
 #include "job_test_support.h"
 #include "support/temp_dir.h"
 
@@ -294,6 +295,13 @@ TEST(PreviewRunner, EncodingAsAJob) {
   const PreviewResult res = RunToEnd(r);
   EXPECT_EQ(res.Error, "");
   EXPECT_EQ(res.Output, Sj("ソ能予表示\n"));
+}
+
+// In a job's CP932 locale gawk counts characters and ソ is not doubled.
+TEST(PreviewRunner, Cp932LocaleAsAJob) {
+  PreviewRequest r = Script("BEGIN { print length(\"" + Sj("ソ表") + "\"), \"" + Sj("ソ") + "\" }");
+  r.Locale = LocaleForJob(IniFile(std::filesystem::path("/nonexistent/t.INI")), TextEncoding::Cp932).Locale;
+  EXPECT_EQ(RunToEnd(r).Output, Sj("2 ソ\n"));
 }
 
 // A UTF-8 script goes to gawk as it is (no CP932 doubling: あ ends in 0x82,

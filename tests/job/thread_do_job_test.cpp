@@ -392,7 +392,7 @@ TEST_F(JobThread, ProgramThatCannotStartEndsInTheErrorForm) {
   j.Run(r);
   EXPECT_NE(j.err.find("/no/such/gawk"), std::string::npos);
   EXPECT_NE(j.err.find(Sj("ファイルまたはフォルダがありません")), std::string::npos);
-  EXPECT_EQ(j.host.progress.size(), 1u);  // stopped after the first run
+  EXPECT_EQ(j.host.progress.size(), 0u);  // known before any run
 }
 
 TEST_F(JobThread, ExceptionIsReportedAndTheEndStillComes) {

@@ -195,11 +195,12 @@ class CatalogueTest : public QObject {
     QString a = env.WriteInput("a.txt", "1\n");
     env.WriteInput(".h.txt", "2\n");
     std::filesystem::create_directories(env.dir.path() / "in" / "sub");
-    auto w = env.Open({env.Folder() + "/in", env.Folder() + "/missing.txt", a});
+    auto w = env.Open({env.Folder() + "/in", env.Folder() + "/missing.txt", a, env.Folder() + "/in/.h.txt"});
     auto* list = Child<QListWidget>(w.get(), "lstInputFiles");
     QStringList items;
     for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
-    // A folder parameter gives every file in it (hidden ones too), no folders.
+    // A folder parameter gives its plain files as the folder button does
+    // (no hidden files, no folders); a hidden file named on its own is taken.
     QCOMPARE(items, (QStringList{env.Folder() + "/in/.h.txt", a, a}));
   }
 
@@ -220,6 +221,10 @@ class CatalogueTest : public QObject {
     env.WriteInput(".hidden", "");
     std::filesystem::create_directories(env.dir.path() / "in" / "sub");
     QCOMPARE(ScanFolder(env.Folder() + "/in"), QStringList{a});
+    // In the list's order, whatever order the folder keeps.
+    QString b = env.WriteInput("B.txt", ""), c = env.WriteInput("c.txt", ""), z = env.WriteInput("_.txt", "");
+    QCOMPARE(ScanFolder(env.Folder() + "/in"), (QStringList{z, a, b, c}));
+    QCOMPARE(ScanFolder(env.Folder() + "/in"), ExpandCommandLineParameter(env.Folder() + "/in"));
     QCOMPARE(ExpandDroppedPath(a), QStringList{a});
     std::filesystem::create_directories(env.dir.path() / ".hid");
     WriteFileAtomically(env.dir.path() / ".hid" / "f.txt", "");

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 #include "settings/line_file.h"
+#include "settings/program_files.h"
 
 #include <gtest/gtest.h>
 
@@ -196,4 +197,29 @@ TEST(MainSettingsTest, LocaleFollowsTheJobEncodingUnlessNamed) {
   ASSERT_TRUE(ini.WriteString("AWKEXE", "Locale", "ja_JP.UTF-8"));
   EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Utf8), "ja_JP.UTF-8");
   EXPECT_EQ(LoadAwkLocale(ini, TextEncoding::Cp932), "ja_JP.UTF-8");
+}
+
+// A stored gawk path that cannot run gives way to the gawk on PATH for the
+// session; saving writes back what was stored until a path is set.
+TEST(MainSettingsTest, UnusableStoredAwkPathStandsAsideUntilAPathIsSet) {
+  TempDir d;
+  const std::string nonExecutable = (d / "gawk").string();
+  ASSERT_TRUE(WriteFileAtomically(nonExecutable, "#!/bin/sh\n"));
+  for (auto [stored, standsAside] : std::initializer_list<std::pair<std::string, bool>>{
+           {"C:\\gawk\\bin\\gawk.exe", true}, {nonExecutable, true}, {d.path().string(), true},
+           {"/usr/bin/gawk", false}, {"gawk", false}, {"", false}}) {
+    IniFile ini(d / "t.INI");
+    ASSERT_TRUE(WriteFileAtomically(d / "t.INI", "[AWKEXE]\r\nPath=" + stored + "\r\n"));
+    MainSettings s = LoadMainSettings(ini);
+    const std::string told = StandInForUnusableAwk(s);
+    EXPECT_EQ(s.Path, standsAside ? FindOnPath("gawk").string() : stored);
+    if (!standsAside) continue;
+    EXPECT_NE(told.find(stored + "」"), std::string::npos) << told;
+    EXPECT_EQ(StandInForUnusableAwk(s), "");  // said once
+    ASSERT_TRUE(SaveMainSettings(ini, s));    // closing: the file keeps it
+    EXPECT_EQ(ini.ReadString("AWKEXE", "Path", ""), stored);
+    s.PathInFile.reset();  // the user set a path
+    ASSERT_TRUE(SaveMainSettings(ini, s));
+    EXPECT_EQ(ini.ReadString("AWKEXE", "Path", ""), FindOnPath("gawk").string());
+  }
 }
