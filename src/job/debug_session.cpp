@@ -506,7 +506,9 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
     for (int row = 1; row <= rows; ++row) commands.push_back("tbreak " + std::to_string(row));
     Send(commands);
   }
-  return Resume(any ? "run" : "run\ndelete");
+  DebugStop first = Resume(any ? "run" : "run\ndelete");
+  first.DroppedOptions = dropped_;
+  return first;
 }
 
 DebugStop TDebugSession::Resume(const std::string& command) {
@@ -605,7 +607,12 @@ void TDebugSession::Collect(DebugStop& stop) {
     v.Name = w;
     std::string text;
     std::vector<DebugValue> got = debug_parse::PrintAnswer(a.Text, text);
-    if (got.size() == 1 && text.empty()) {
+    // "print a[k]" answers with the one element.
+    const bool element = got.size() == 1 && w.rfind('@', 0) != 0 && got.front().Elements.size() == 1 &&
+                         got.front().Value.Count == 1;
+    if (element && text.empty()) {
+      v.Value = std::move(got.front().Elements.front().Value);
+    } else if (got.size() == 1 && text.empty()) {
       v.Value = std::move(got.front().Value);
       v.Elements = std::move(got.front().Elements);
       v.ElementsShown = got.front().ElementsShown;

@@ -184,5 +184,159 @@ TEST_F(DebugRun, StepOverIntoOutAndRunToARow) {
   EXPECT_EQ(session.Continue().State, DebugState::Ended);
 }
 
+
+TEST_F(DebugRun, ValuesAsTheScriptHoldsThem) {
+  DebugRequest r = Script(
+      "BEGIN {\n"
+      "  s = \"q\\\"uo\\\\te\"; n = 0.5; big = 1e20; e = \"\"; st = \"12\"\n"
+      "  a[1, 2] = \"x\"; a[\"k\"] = 5\n"
+      "  for (i = 0; i < 150; i++) many[i] = i\n"
+      "  x = 1\n"
+      "}\n",
+      {5});
+  session.SetWatches({"a[1, 2]", "@a", "s n", "nosuch[1]"});
+  const DebugStop s = session.Start(r);
+  ASSERT_EQ(s.State, DebugState::Stopped) << s.Messages;
+  EXPECT_EQ(ValueOf(s.Globals, "s"), "q\"uo\\te");
+  EXPECT_EQ(Find(s.Globals, "s")->Value.Kind, DebugValueKind::String);
+  EXPECT_EQ(ValueOf(s.Globals, "n"), "0.5");
+  EXPECT_EQ(Find(s.Globals, "big")->Value.Kind, DebugValueKind::Number);
+  EXPECT_EQ(Find(s.Globals, "e")->Value.Kind, DebugValueKind::String);
+  EXPECT_EQ(Find(s.Globals, "st")->Value.Kind, DebugValueKind::String);
+  const DebugValue* a = Find(s.Globals, "a");
+  ASSERT_TRUE(a && a->ElementsShown);
+  EXPECT_EQ(a->Value.Count, 2u);
+  ASSERT_EQ(a->Elements.size(), 2u);
+  const bool subsep = a->Elements[0].Key == "1\x1C" "2" || a->Elements[1].Key == "1\x1C" "2";
+  EXPECT_TRUE(subsep);
+  const DebugValue* many = Find(s.Globals, "many");
+  EXPECT_EQ(many->Value.Count, 150u);
+  EXPECT_EQ(many->Elements.size(), kDebugShownElements);
+  EXPECT_EQ(Find(s.Globals, "x")->Value.Kind, DebugValueKind::Untyped);  // not assigned yet
+  ASSERT_EQ(s.Watches.size(), 4u);
+  EXPECT_EQ(s.Watches[0].Value.Text, "x");
+  EXPECT_EQ(s.Watches[1].Elements.size(), 2u);
+  // Two values, or none: gawk's own text.
+  EXPECT_EQ(s.Watches[2].Value.Kind, DebugValueKind::Other);
+  EXPECT_NE(s.Watches[2].Value.Text.find("n = 0.5"), std::string::npos);
+  EXPECT_EQ(s.Watches[3].Value.Kind, DebugValueKind::Other);
+  EXPECT_FALSE(s.Watches[3].Value.Text.empty());
+}
+
+TEST_F(DebugRun, RecordsAcrossTwoFiles) {
+  test::TempDir dir;
+  test::WriteBytes(dir / "one.txt", "a b c\nd e\n");
+  test::WriteBytes(dir / "two.txt", "f\n");
+  // A second file through ARGV: NR goes on, FNR starts again.
+  DebugRequest r = Script("BEGIN { ARGV[ARGC++] = \"" + (dir / "two.txt").string() + "\" }\n{ n++ }\n", {2});
+  r.Sample = PreviewSample::File;
+  r.SamplePath = (dir / "one.txt").string();
+  DebugStop s = session.Start(r);
+  EXPECT_EQ(ValueOf(s.Specials, "NF"), "3");
+  EXPECT_EQ(s.FieldCount, 3u);
+  ASSERT_EQ(s.Fields.size(), 4u);
+  EXPECT_EQ(s.Fields[3].Value.Text, "c");
+  session.Continue();
+  s = session.Continue();
+  EXPECT_EQ(ValueOf(s.Specials, "NR"), "3");
+  EXPECT_EQ(ValueOf(s.Specials, "FNR"), "1");
+  EXPECT_EQ(ValueOf(s.Specials, "FILENAME"), (dir / "two.txt").string());
+  EXPECT_EQ(s.Fields.size(), 2u);
+}
+
+TEST_F(DebugRun, JapaneseValuesInTheDocumentsEncoding) {
+  // 表 ends in 0x5C in CP932: the copy gawk reads has it doubled.
+  DebugRequest r = Script(Sj("BEGIN {\n  v = \"表示\" \"日本\"\n  w = v\n}\n"), {3});
+  r.Encoding = TextEncoding::Cp932;
+  r.Locale = "C";
+  DebugStop s = session.Start(r);
+  ASSERT_EQ(s.State, DebugState::Stopped) << s.Messages;
+  EXPECT_EQ(ValueOf(s.Globals, "v"), Sj("表示日本"));
+  r = Script("BEGIN {\n  v = \"表示日本\"\n  w = v\n}\n", {3});
+  s = session.Start(r);
+  EXPECT_EQ(ValueOf(s.Globals, "v"), "表示日本");
+}
+
+TEST_F(DebugRun, ASyntaxErrorEndsTheRunWithGawksMessage) {
+  const DebugStop s = session.Start(Script("BEGIN { x = 1\n  y = (x\n}\n", {1}));
+  EXPECT_EQ(s.State, DebugState::Ended);
+  EXPECT_NE(s.ExitStatus, 0);
+  EXPECT_EQ(s.ErrorLine, 3);
+  EXPECT_NE(s.Messages.find("/home/u/mine.awk:3:"), std::string::npos) << s.Messages;
+  EXPECT_FALSE(session.Stopped());
+}
+
+TEST_F(DebugRun, StopEndsAnEndlessLoopAtOnce) {
+  test::TempDir dir;
+  // A child in the group, too: it goes with gawk.
+  DebugStop s = session.Start(Script("BEGIN {\n  system(\"sleep 30 &\")\n  while (1) n++\n}\n", {2}));
+  ASSERT_EQ(s.State, DebugState::Stopped);
+  std::chrono::steady_clock::time_point asked;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    asked = std::chrono::steady_clock::now();
+    session.Stop();
+  });
+  s = session.Continue();
+  const auto took = std::chrono::steady_clock::now() - asked;
+  stopper.join();
+  EXPECT_EQ(s.State, DebugState::Killed);
+  EXPECT_LT(took, std::chrono::milliseconds(100));
+}
+
+TEST_F(DebugRun, RowsWithoutAStatement) {
+  const char* text =
+      "# comment\n"              // 1: refused
+      "function g(v) {\n"        // 2: the function's first statement, 4
+      "  # inside\n"             // 3: 4
+      "  return v + 1\n"         // 4
+      "}\n"                      // 5: refused
+      "BEGIN {\n"                // 6: 7
+      "  a = g(1)\n"             // 7
+      "}\n";                     // 8: refused
+  session.Start(Script(text, {1, 3, 5, 6, 8, 2}));
+  std::vector<int> placed;
+  for (const DebugBreakpoint& b : session.StartBreakpoints()) placed.push_back(b.SetAt);
+  EXPECT_EQ(placed, (std::vector<int>{0, 4, 0, 7, 0, 4}));
+  // Two rows on one statement stop there once.
+  DebugStop s = session.Continue();
+  EXPECT_EQ(s.Row, 4);
+  EXPECT_EQ(session.Continue().State, DebugState::Ended);
+}
+
+TEST_F(DebugRun, WithoutBreakpointsItStopsAtTheFirstStatement) {
+  DebugStop s = session.Start(Script("function f() { return 1 }\n\nEND { y = 2 }\nBEGIN { x = f() }\n"));
+  EXPECT_EQ(s.Row, 4);
+  // Nothing else left to stop at.
+  s = session.Continue();
+  EXPECT_EQ(s.State, DebugState::Ended);
+  // Set while stopped, and cleared again.
+  s = session.Start(Script("BEGIN {\n  x = 1\n  y = 2\n  z = 3\n}\n"));
+  EXPECT_EQ(s.Row, 2);
+  EXPECT_EQ(session.SetBreakpoint(4).SetAt, 4);
+  EXPECT_EQ(session.SetBreakpoint(5).SetAt, 0);
+  EXPECT_EQ(session.SetBreakpoint(3).SetAt, 3);
+  EXPECT_TRUE(session.ClearBreakpoint(3));
+  EXPECT_EQ(session.Continue().Row, 4);
+}
+
+TEST(DebugStart, GawkMissingOrOptionsUnsplit) {
+  TDebugSession session;
+  DebugRequest r = Script("BEGIN { x = 1 }\n");
+  r.AwkPath = "/nonexistent/gawk";
+  DebugStop s = session.Start(r);
+  EXPECT_EQ(s.State, DebugState::NotStarted);
+  EXPECT_FALSE(s.Messages.empty());
+  r.AwkPath = kGawk;
+  r.Options = "-v 'x=1";
+  s = session.Start(r);
+  EXPECT_EQ(s.State, DebugState::NotStarted);
+  // The option box cannot bring in a second debugger or a profile.
+  r.Options = "-p -v x=1";
+  s = session.Start(r);
+  EXPECT_EQ(s.State, DebugState::Stopped);
+  EXPECT_EQ(s.DroppedOptions, (std::vector<std::string>{"-p"}));
+}
+
 }  // namespace
 }  // namespace tolvan
