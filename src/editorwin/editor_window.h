@@ -32,6 +32,7 @@ namespace tolvan {
 
 class TGawkFountain;
 class TFindReplace;
+class TDebugger;
 
 // What an editor window needs of the main window.
 class TEditorWindowHost {
@@ -174,6 +175,7 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   std::unique_ptr<TFindReplace> findReplace_;
   QSplitter* split_ = nullptr;
   TPreviewPane* preview_ = nullptr;
+  std::unique_ptr<TDebugger> debugger_;
   void PlacePreview();
   void DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info);
 

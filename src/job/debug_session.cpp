@@ -332,6 +332,14 @@ void TDebugSession::Stop() {
   if (process_) process_->Kill();
 }
 
+DebugStop TDebugSession::End() {
+  DebugStop stop;
+  stop.State = DebugState::Killed;
+  if (!process_) return stop;
+  Stop();
+  return Ended(std::move(stop));
+}
+
 void TDebugSession::Finish() {
   std::unique_ptr<TRunningProcess> gone;
   {

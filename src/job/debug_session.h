@@ -171,6 +171,9 @@ class TDebugSession {
   // Kills gawk's process group; from any thread. A command under way
   // answers Killed.
   void Stop();
+  // Stop, then on the thread that runs the commands: what gawk left
+  // (messages, output), and the session closed.
+  DebugStop End();
   bool Stopped() const { return state_ == DebugState::Stopped; }
 
  private:
