@@ -220,6 +220,12 @@ void TDebugPane::AppendOutput(std::string_view bytes) {
   if (!refresh_.isActive()) refresh_.start();
 }
 
+void TDebugPane::FlushOutput() {
+  if (!refresh_.isActive()) return;
+  refresh_.stop();
+  ReloadOutput();
+}
+
 void TDebugPane::ReloadOutput() {
   TEditor& e = output_->Editor();
   e.Lines().LoadFromText(std::make_shared<const std::string>(buffer_));

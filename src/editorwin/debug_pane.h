@@ -41,6 +41,8 @@ class TDebugPane : public QWidget {
   void Clear();
   void ShowStop(const DebugStop& stop);
   void AppendOutput(std::string_view bytes);
+  // Shows output still waiting for the refresh.
+  void FlushOutput();
   void AddMessages(const std::string& bytes);  // gawk's words, line by line
 
   // The watch line's expression (bytes in the encoding); changed is

@@ -312,6 +312,8 @@ void TDebugger::Show(const Result& r) {
     return;
   }
   pane_->SetEncoding(encoding_);
+  // The output printed before the stop is queued before it.
+  pane_->FlushOutput();
   pane_->ShowStop(stop);
   stopped_ = stop.State == DebugState::Stopped;
   QString status;

@@ -138,6 +138,8 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   // The pane once it has been opened, else nullptr.
   TPreviewPane* Preview() const { return preview_; }
   bool PreviewShown() const;
+  // The debugger (ツール → デバッグ).
+  TDebugger& Debugger() const { return *debugger_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

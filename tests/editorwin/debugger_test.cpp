@@ -1,0 +1,168 @@
+// The editor window's debugger driven by its keys: breakpoints as marks
+// that move with the text, a start, steps with the row marked and the
+// record shown, the end, a stop, and what a start says first about a
+// script that writes.
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "editorwin/debugger.h"
+#include "editorwin/editor_window_fixture.h"
+
+using namespace tolvan;
+using namespace tolvan::test;
+
+namespace {
+
+constexpr int kWaitMs = 8000;
+
+struct DebugEnv : EditorEnv {
+  DebugEnv() {
+    host.preview.AwkPath = "/usr/bin/gawk";
+    host.preview.FirstSelectedInput = Write("sample.csv", "a,1\nb,2\nc,3\n");
+  }
+  TfrmEditor* Window(const std::string& text) {
+    TfrmEditor* w = host.Open(Write("sum.awk", text));
+    w->resize(1000, 500);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w)) return nullptr;
+    return w;
+  }
+};
+
+bool Key(TfrmEditor* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QSignalSpy spy(&w->Debugger(), &TDebugger::Shown);
+  QTest::keyClick(&w->Editor1(), static_cast<Qt::Key>(key), mods);
+  // A refusal is shown at once.
+  return spy.count() > 0 || spy.wait(kWaitMs);
+}
+
+void CaretTo(TfrmEditor* w, int line) {
+  TEditor& c = w->Editor1().Editor();
+  c.SetRowCol(c.Lines().LinesToRow(line - 1), 0);
+}
+
+// The value shown for name in the pane's section.
+QString Shown(TDebugPane* pane, const QString& section, const QString& name) {
+  QTreeWidget* t = pane->Variables();
+  for (int i = 0; i < t->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* s = t->topLevelItem(i);
+    if (s->text(0) != section) continue;
+    for (int k = 0; k < s->childCount(); ++k)
+      if (s->child(k)->text(0) == name) return s->child(k)->text(1);
+  }
+  return "<none>";
+}
+
+const char* kSum =
+    "BEGIN { FS = \",\" }\n"  // 1
+    "{\n"                     // 2
+    "  sum += $2\n"           // 3
+    "  n++\n"                 // 4
+    "}\n"                     // 5
+    "END { print sum }\n";    // 6
+
+}  // namespace
+
+class DebuggerTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void writesOrRuns() {
+    struct Case {
+      const char* text;
+      bool expected;
+    } cases[] = {
+        {"{ print > \"out.txt\" }", true},
+        {"{ printf \"%s\", $1 >> f }", true},
+        {"{ print | \"sort\" }", true},
+        {"{ \"date\" | getline d }", true},
+        {"BEGIN { system(\"ls\") }", true},
+        {"{ if (NF > 2) print }", false},
+        {"{ print (a || b) }", false},
+        {"{ print \"a > b | c\" } # system()", false},
+        {"{ x = mysystem(1) }", false},
+        {"{ print \"\\\" > \" }", false},
+    };
+    for (const Case& c : cases) QVERIFY2(ScriptWritesOrRuns(c.text, TextEncoding::Utf8) == c.expected, c.text);
+    // A CP932 character whose second byte is '|' is no pipe.
+    QVERIFY(!ScriptWritesOrRuns("{ print \"\x83\x7C\" }\n{ x = \x83\x7C }", TextEncoding::Cp932));
+    QVERIFY(ScriptWritesOrRuns("{ x = \"\x83\x7C\" } { print | \"cat\" }", TextEncoding::Cp932));
+  }
+
+  void breakpointsStepsAndTheEnd() {
+    DebugEnv env;
+    TfrmEditor* w = env.Window(kSum);
+    QVERIFY(w);
+    TDebugger& d = w->Debugger();
+    QCOMPARE(d.actStart->shortcut(), QKeySequence(Qt::Key_F6));
+    QVERIFY(w->findChild<QMenu*>("mnuToolDebug"));
+    CaretTo(w, 3);
+    QTest::keyClick(&w->Editor1(), Qt::Key_F9);
+    QCOMPARE(d.BreakpointLines(), std::vector<int>{3});
+    // A row inserted above moves it along.
+    CaretTo(w, 1);
+    w->Editor1().Editor().CharBytes("# sums\r\n");
+    QCOMPARE(d.BreakpointLines(), std::vector<int>{4});
+
+    QVERIFY(Key(w, Qt::Key_F6));
+    QCOMPARE(d.CurrentLine(), 4);
+    TDebugPane* pane = d.Pane();
+    QVERIFY(pane && pane->isVisible());
+    QCOMPARE(Shown(pane, QString::fromUtf8("レコード"), "$2"), QString("\"1\""));
+    QCOMPARE(Shown(pane, QString::fromUtf8("グローバル変数"), "sum"), QString::fromUtf8("（未設定）"));
+    QVERIFY(Key(w, Qt::Key_F10));
+    QCOMPARE(d.CurrentLine(), 5);
+    QCOMPARE(Shown(pane, QString::fromUtf8("グローバル変数"), "sum"), QString("1"));
+    QVERIFY(Key(w, Qt::Key_F8));
+    QCOMPARE(d.CurrentLine(), 4);
+    QCOMPARE(Shown(pane, QString::fromUtf8("レコード"), "NR"), QString("2"));
+    // Off while stopped: the run goes to its end.
+    CaretTo(w, 4);
+    QVERIFY(Key(w, Qt::Key_F9));
+    QVERIFY(d.BreakpointLines().empty());
+    QVERIFY(Key(w, Qt::Key_F8));
+    QCOMPARE(d.CurrentLine(), 0);
+    QVERIFY(pane->Status().contains(QString::fromUtf8("終了ステータス 0")));
+    QCOMPARE(pane->OutputBytes(), std::string("6\r\n"));
+    QVERIFY(!d.actStepOver->isEnabled());
+  }
+
+  void stopAndTheFirstStartOfAWriter() {
+    DebugEnv env;
+    TfrmEditor* w = env.Window("BEGIN {\n  print \"x\" > \"/dev/null\"\n  while (1) n++\n}\n");
+    QVERIFY(w);
+    TDebugger& d = w->Debugger();
+    QVERIFY(Key(w, Qt::Key_F6));
+    // Said first, started by the second F6.
+    QVERIFY(d.Pane()->Status().contains(QString::fromUtf8("書き込む")));
+    QVERIFY(!d.Stopped());
+    QVERIFY(Key(w, Qt::Key_F6));
+    QCOMPARE(d.CurrentLine(), 2);
+    QSignalSpy spy(&d, &TDebugger::Shown);
+    QTest::keyClick(&w->Editor1(), Qt::Key_F8);
+    QTest::qWait(100);
+    QVERIFY(d.Busy());
+    QTest::keyClick(&w->Editor1(), Qt::Key_F6, Qt::ShiftModifier);
+    QVERIFY(spy.wait(kWaitMs));
+    while (d.Busy()) QVERIFY(spy.wait(kWaitMs));
+    QVERIFY(!d.Stopped());
+    QVERIFY(d.Pane()->Status().contains(QString::fromUtf8("止めました")));
+  }
+
+  void aSyntaxErrorMarksItsRow() {
+    DebugEnv env;
+    TfrmEditor* w = env.Window("BEGIN { x = 1\n  y = (x\n}\n");
+    QVERIFY(w);
+    QVERIFY(Key(w, Qt::Key_F6));
+    TEditor& c = w->Editor1().Editor();
+    QVERIFY(c.List().GetListRowMarks(c.Lines().LinesToRow(2)) & RowMarkBit(kPreviewErrorMark));
+    QVERIFY(w->Debugger().Pane()->Messages()->count() > 0);
+    QVERIFY(w->Debugger().Pane()->Messages()->item(0)->text().contains("sum.awk:3:"));
+  }
+};
+
+QTEST_MAIN(DebuggerTest)
+#include "debugger_test.moc"
