@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <vector>
 
 #include "core/qt/qtext.h"
 #include "editor/view/editor_font.h"
@@ -84,7 +85,6 @@ TDebugPane::TDebugPane(QWidget* parent) : QWidget(parent) {
   variables_->setObjectName("trvDebugVariables");
   variables_->setColumnCount(2);
   variables_->setHeaderLabels({U("名前"), U("値")});
-  variables_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   stack_ = new QListWidget(this);
   stack_->setObjectName("lstDebugStack");
   messages_ = new QListWidget(this);
@@ -140,6 +140,8 @@ void TDebugPane::SetEncoding(TextEncoding e) {
 }
 
 void TDebugPane::SetStatus(const QString& text, bool warning) {
+  if (text == status_->text() && warning == warning_) return;
+  warning_ = warning;
   status_->setText(text);
   QPalette p = status_->palette();
   p.setColor(QPalette::WindowText, warning ? QColor(Qt::red) : palette().color(QPalette::WindowText));
@@ -156,48 +158,92 @@ void TDebugPane::Clear() {
   messages_->clear();
 }
 
-QTreeWidgetItem* TDebugPane::Section(const QString& caption, const std::vector<DebugValue>& values, bool expanded) {
-  auto* section = new QTreeWidgetItem(variables_, {caption});
+namespace {
+
+// One row of the variables tree: a name, a value, its elements.
+struct TreeRow {
+  QString Name, Value;
+  std::vector<TreeRow> Children;
+};
+
+TreeRow SectionRows(const QString& caption, const std::vector<DebugValue>& values, TextEncoding e) {
+  TreeRow section{caption, {}, {}};
   for (const DebugValue& v : values) {
-    auto* item = new QTreeWidgetItem(section, {ToQString(encoding_, v.Name), ShowValue(v.Value, encoding_)});
+    TreeRow row{ToQString(e, v.Name), ShowValue(v.Value, e), {}};
     for (const DebugElement& el : v.Elements)
-      new QTreeWidgetItem(item, {ShowElementName(v.Name, el, encoding_), ShowValue(el.Value, encoding_)});
+      row.Children.push_back(TreeRow{ShowElementName(v.Name, el, e), ShowValue(el.Value, e), {}});
     if (v.ElementsShown && v.Value.Count > v.Elements.size())
-      new QTreeWidgetItem(item, {U("…"), U("ほか %1 個").arg(v.Value.Count - v.Elements.size())});
+      row.Children.push_back(TreeRow{QString::fromUtf8("…"), QString::fromUtf8("ほか %1 個").arg(v.Value.Count - v.Elements.size()), {}});
     else if (!v.ElementsShown && v.Value.Kind == DebugValueKind::Array && v.Value.Count > 0)
-      new QTreeWidgetItem(item, {U("…"), U("多すぎるので要素は表示しません")});
+      row.Children.push_back(TreeRow{QString::fromUtf8("…"), QString::fromUtf8("多すぎるので要素は表示しません"), {}});
+    section.Children.push_back(std::move(row));
   }
-  section->setExpanded(expanded);
   return section;
 }
 
+bool SameNames(QTreeWidgetItem* item, const TreeRow& row) {
+  if (item->text(0) != row.Name || item->childCount() != static_cast<int>(row.Children.size())) return false;
+  for (int i = 0; i < item->childCount(); ++i)
+    if (!SameNames(item->child(i), row.Children[static_cast<std::size_t>(i)])) return false;
+  return true;
+}
+
+// Only the values that changed are set: a step usually changes a few.
+void SetValues(QTreeWidgetItem* item, const TreeRow& row) {
+  if (item->text(1) != row.Value) item->setText(1, row.Value);
+  for (int i = 0; i < item->childCount(); ++i) SetValues(item->child(i), row.Children[static_cast<std::size_t>(i)]);
+}
+
+QTreeWidgetItem* Build(const TreeRow& row) {
+  auto* item = new QTreeWidgetItem({row.Name, row.Value});
+  for (const TreeRow& c : row.Children) item->addChild(Build(c));
+  return item;
+}
+
+}  // namespace
+
 void TDebugPane::ShowStop(const DebugStop& stop) {
-  // What the user opened stays open from one stop to the next.
-  QStringList open;
-  for (int i = 0; i < variables_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* s = variables_->topLevelItem(i);
-    for (int k = 0; k < s->childCount(); ++k)
-      if (s->child(k)->isExpanded()) open << s->text(0) + "\n" + s->child(k)->text(0);
-  }
-  variables_->clear();
-  if (!stop.Watches.empty()) Section(U("ウォッチ"), stop.Watches, true);
+  std::vector<TreeRow> sections;
+  if (!stop.Watches.empty()) sections.push_back(SectionRows(U("ウォッチ"), stop.Watches, encoding_));
   std::vector<DebugValue> record = stop.Specials;
   record.insert(record.end(), stop.Fields.begin(), stop.Fields.end());
-  if (stop.FieldCount > stop.Fields.size() - (stop.Fields.empty() ? 0 : 1) && !stop.Fields.empty())
+  if (!stop.Fields.empty() && stop.FieldCount + 1 > stop.Fields.size())
     record.push_back(DebugValue{"…", DebugScalar{DebugValueKind::Other, FromUtf8(encoding_, "ほかのフィールドは表示しません").bytes, 0}, {}, false});
-  if (!record.empty()) Section(U("レコード"), record, true);
-  if (!stop.Locals.empty()) Section(U("ローカル変数"), stop.Locals, true);
-  if (!stop.Globals.empty()) Section(U("グローバル変数"), stop.Globals, true);
-  for (int i = 0; i < variables_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* s = variables_->topLevelItem(i);
-    for (int k = 0; k < s->childCount(); ++k)
-      if (open.contains(s->text(0) + "\n" + s->child(k)->text(0))) s->child(k)->setExpanded(true);
-  }
-  variables_->resizeColumnToContents(0);
+  if (!record.empty()) sections.push_back(SectionRows(U("レコード"), record, encoding_));
+  if (!stop.Locals.empty()) sections.push_back(SectionRows(U("ローカル変数"), stop.Locals, encoding_));
+  if (!stop.Globals.empty()) sections.push_back(SectionRows(U("グローバル変数"), stop.Globals, encoding_));
 
-  stack_->clear();
-  for (const DebugFrame& f : stop.Stack)
-    stack_->addItem(ToQString(encoding_, f.Function) + U("  行 %1").arg(f.Row));
+  bool same = variables_->topLevelItemCount() == static_cast<int>(sections.size());
+  for (int i = 0; same && i < variables_->topLevelItemCount(); ++i)
+    same = SameNames(variables_->topLevelItem(i), sections[static_cast<std::size_t>(i)]);
+  if (same) {
+    for (int i = 0; i < variables_->topLevelItemCount(); ++i)
+      SetValues(variables_->topLevelItem(i), sections[static_cast<std::size_t>(i)]);
+  } else {
+    // What the user opened stays open.
+    QStringList open;
+    for (int i = 0; i < variables_->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* s = variables_->topLevelItem(i);
+      for (int k = 0; k < s->childCount(); ++k)
+        if (s->child(k)->isExpanded()) open << s->text(0) + "\n" + s->child(k)->text(0);
+    }
+    variables_->clear();
+    for (const TreeRow& row : sections) {
+      QTreeWidgetItem* s = Build(row);
+      variables_->addTopLevelItem(s);
+      s->setExpanded(true);
+      for (int k = 0; k < s->childCount(); ++k)
+        if (open.contains(s->text(0) + "\n" + s->child(k)->text(0))) s->child(k)->setExpanded(true);
+    }
+    variables_->resizeColumnToContents(0);
+  }
+
+  QStringList frames;
+  for (const DebugFrame& f : stop.Stack) frames << ToQString(encoding_, f.Function) + U("  行 %1").arg(f.Row);
+  for (int i = 0; i < stack_->count() && i < frames.size(); ++i)
+    if (stack_->item(i)->text() != frames[i]) stack_->item(i)->setText(frames[i]);
+  while (stack_->count() > frames.size()) delete stack_->takeItem(stack_->count() - 1);
+  for (int i = stack_->count(); i < frames.size(); ++i) stack_->addItem(frames[i]);
   if (!stop.Messages.empty()) AddMessages(stop.Messages);
   if (!stop.Unparsed.empty()) AddMessages(stop.Unparsed);
 }

@@ -58,7 +58,6 @@ class TDebugPane : public QWidget {
   QLineEdit* WatchLine() const { return watch_; }
 
  private:
-  QTreeWidgetItem* Section(const QString& caption, const std::vector<DebugValue>& values, bool expanded);
   void ReloadOutput();
 
   TextEncoding encoding_ = TextEncoding::Cp932;
@@ -70,6 +69,7 @@ class TDebugPane : public QWidget {
   TOutputText* output_ = nullptr;
   std::string buffer_;
   QTimer refresh_;
+  bool warning_ = false;
 };
 
 }  // namespace tolvan

@@ -19,6 +19,8 @@ namespace {
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 
+constexpr int kRunningNoteMs = 300;
+
 bool WordAt(std::string_view t, std::size_t i, std::string_view w) {
   auto name = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
   return t.substr(i, w.size()) == w && (i == 0 || !name(t[i - 1])) &&
@@ -82,6 +84,11 @@ TDebugger::TDebugger(Context context, QObject* parent)
         this, [this, b = std::string(bytes)] { if (pane_) pane_->AppendOutput(b); }, Qt::QueuedConnection);
   };
   ctx_.Editor->viewport()->installEventFilter(this);
+  running_.setSingleShot(true);
+  running_.setInterval(kRunningNoteMs);
+  connect(&running_, &QTimer::timeout, this, [this] {
+    if (pane_ && busy_) pane_->SetStatus(U("実行中…（Shift+F6 で停止）"), false);
+  });
 }
 
 TDebugger::~TDebugger() {
@@ -162,8 +169,9 @@ void TDebugger::AddCommands(QMenu* tools, QToolBar* bar) {
 
 void TDebugger::UpdateCommands() {
   if (!actStart) return;
-  const bool stopped = stopped_ && !busy_;
-  for (QAction* a : {actContinue, actStepOver, actStepInto, actStepOut, actRunToCaret}) a->setEnabled(stopped);
+  // Left as they are while a step runs (a step asked meanwhile is ignored):
+  // the tool bar is not repainted twice for every step.
+  for (QAction* a : {actContinue, actStepOver, actStepInto, actStepOut, actRunToCaret}) a->setEnabled(stopped_);
   actStop->setEnabled(stopped_ || busy_);
 }
 
@@ -268,7 +276,8 @@ void TDebugger::Start() {
 void TDebugger::Step(std::function<DebugStop(TDebugSession&)> step) {
   if (!stopped_ || busy_) return;
   ClearMarks(kDebugCurrentMark);
-  pane_->SetStatus(U("実行中…（Shift+F6 で停止）"), false);
+  // Said only of a step that takes a while.
+  running_.start();
   Post([step = std::move(step)](TDebugSession& s) { return Result{step(s), {}}; });
 }
 
@@ -297,6 +306,7 @@ void TDebugger::Stop() {
 }
 
 void TDebugger::Show(const Result& r) {
+  running_.stop();
   {
     std::lock_guard lock(mutex_);
     busy_ = !jobs_.empty();
@@ -326,7 +336,9 @@ void TDebugger::Show(const Result& r) {
         // Into view, the caret left where the user put it.
         if (row < ed.TopRow() || row >= ed.TopRow() + std::max(1, ed.RowCount() - 1))
           ed.SetTopRow(std::max(0, row - ed.RowCount() / 3));
-        status = U("行 %1 で停止中").arg(stop.Row);
+        // The row is in the call stack: a status that stays the same from
+        // step to step costs no new layout.
+        status = U("停止中（F8 続行、F10 ステップオーバー、F11 ステップイン、Shift+F6 停止）");
       } else {
         status = U("%1 で停止中").arg(ToQString(encoding_, stop.Location));
       }
@@ -351,7 +363,6 @@ void TDebugger::Show(const Result& r) {
     status += U("\nデバッグでは次のオプションを外しました: %1").arg(ToQString(encoding_, words));
   }
   pane_->SetStatus(status, warning);
-  ctx_.Editor->viewport()->update();
   UpdateCommands();
   emit Shown();
 }
@@ -406,7 +417,6 @@ void TDebugger::ToggleBreakpointAtRow(int row) {
   const bool on = ed.List().GetListRowMarks(first) & RowMarkBit(kBreakpointMark);
   if (on) ed.DeleteRowMark(first, kBreakpointMark);
   else ed.PutRowMark(first, kBreakpointMark);
-  ctx_.Editor->viewport()->update();
   if (!stopped_) return;  // told to gawk at the next start
   if (on) {
     Post([line](TDebugSession& s) {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <condition_variable>
 #include <deque>
@@ -118,6 +119,7 @@ class TDebugger : public QObject {
   bool warnedWrites_ = false;
   bool errorMarked_ = false;
   bool imagebarWidened_ = false;
+  QTimer running_;
 
   TDebugSession session_;
   std::mutex mutex_;
