@@ -12,6 +12,7 @@
 #include "editor/view/editor_renderer.h"
 #include "editor/view/editor_widget.h"
 #include "editorwin/debug_pane.h"
+#include "editorwin/editor_window_logic.h"
 
 namespace tolvan {
 
@@ -54,25 +55,32 @@ QImage Dot() {
 
 bool ScriptWritesOrRuns(std::string_view t, TextEncoding e) {
   bool printing = false;  // a print or printf in this statement
-  std::size_t i = 0;
-  while (i < t.size()) {
-    const char c = t[i];
-    if (c == '#') {
-      while (i < t.size() && t[i] != '\n') ++i;
-      continue;
+  std::size_t start = 0;
+  while (start < t.size()) {
+    std::size_t end = t.find('\n', start);
+    if (end == std::string_view::npos) end = t.size();
+    const std::string_view line = t.substr(start, end - start);
+    start = end + 1;
+    printing = false;
+    // Comments, strings and regular expressions as the row hook finds them.
+    // It takes a division for the start of one, so only a "|" (an
+    // alternative) is passed over inside those; the rest still counts.
+    enum : char { Code, Text, Slashes };
+    std::vector<char> kind(line.size(), Code);
+    for (const TOverdrawRun& r : OverdrawRuns(line, e)) {
+      if (r.Kind == TOverdrawKind::Dbcs) continue;
+      const char k = r.Kind == TOverdrawKind::Plain ? Slashes : Text;
+      for (int b = r.Pos; b < r.Pos + r.Len && b < static_cast<int>(line.size()); ++b) kind[static_cast<std::size_t>(b)] = k;
     }
-    if (c == '"') {
-      for (++i; i < t.size() && t[i] != '"' && t[i] != '\n'; i += CharLength(e, t, i))
-        if (t[i] == '\\') i += 1;
-      ++i;
-      continue;
+    for (std::size_t i = 0; i < line.size(); i += std::max<std::size_t>(1, CharLength(e, line, i))) {
+      const char c = line[i];
+      if (kind[i] == Text || (kind[i] == Slashes && c == '|')) continue;
+      if (c == ';' || c == '{' || c == '}') printing = false;
+      if (WordAt(line, i, "system")) return true;
+      if (WordAt(line, i, "print") || WordAt(line, i, "printf")) printing = true;
+      if (c == '|' && !(i + 1 < line.size() && line[i + 1] == '|') && !(i > 0 && line[i - 1] == '|')) return true;
+      if (c == '>' && printing) return true;
     }
-    if (c == '\n' || c == ';' || c == '{' || c == '}') printing = false;
-    if (WordAt(t, i, "system")) return true;
-    if (WordAt(t, i, "print") || WordAt(t, i, "printf")) printing = true;
-    if (c == '|' && !(i + 1 < t.size() && t[i + 1] == '|') && !(i > 0 && t[i - 1] == '|')) return true;
-    if (c == '>' && printing) return true;
-    i += CharLength(e, t, i);
   }
   return false;
 }

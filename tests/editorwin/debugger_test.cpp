@@ -85,6 +85,8 @@ class DebuggerTest : public QObject {
         {"{ print \"a > b | c\" } # system()", false},
         {"{ x = mysystem(1) }", false},
         {"{ print \"\\\" > \" }", false},
+        {"{ gsub(/^[ \\t]+|[ \\t]+$/, \"\", v); if (v ~ /a|b/) n++ }", false},
+        {"{ x = a / b; print x > \"f\" }", true},
     };
     for (const Case& c : cases) QVERIFY2(ScriptWritesOrRuns(c.text, TextEncoding::Utf8) == c.expected, c.text);
     // A CP932 character whose second byte is '|' is no pipe.
