@@ -443,14 +443,22 @@ void TDebugger::ToggleBreakpointAtRow(int row) {
 }
 
 bool TDebugger::eventFilter(QObject* watched, QEvent* event) {
-  // A click in the image bar toggles the breakpoint of the row clicked; the
-  // control has put the caret on that row by the release.
-  if (event->type() == QEvent::MouseButtonRelease) {
+  // A click in the image bar toggles the breakpoint of the row under it;
+  // the control does not see it (it would select the row).
+  const QEvent::Type t = event->type();
+  if (watched == ctx_.Editor->viewport() &&
+      (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick)) {
     auto* me = static_cast<QMouseEvent*>(event);
     const TEditor& ed = ctx_.Editor->Editor();
-    const int x = static_cast<int>(me->position().x());
-    if (me->button() == Qt::LeftButton && x >= 0 && x < ed.ImagebarWidth() && watched == ctx_.Editor->viewport())
-      QMetaObject::invokeMethod(this, [this] { ToggleBreakpoint(); }, Qt::QueuedConnection);
+    const QPoint p = me->position().toPoint();
+    if (me->button() == Qt::LeftButton && p.x() >= 0 && p.x() < ed.ImagebarWidth() && p.y() >= ed.TopMargin()) {
+      if (t != QEvent::MouseButtonRelease) {
+        int col = 0, row = 0;
+        ed.PosToRowCol(p.x(), p.y(), col, row, true);
+        ToggleBreakpointAtRow(row);
+      }
+      return true;
+    }
   }
   return QObject::eventFilter(watched, event);
 }

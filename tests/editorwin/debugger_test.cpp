@@ -154,6 +154,24 @@ class DebuggerTest : public QObject {
     QVERIFY(d.Pane()->Status().contains(QString::fromUtf8("止めました")));
   }
 
+  void aClickInTheImageBarTogglesItsRow() {
+    DebugEnv env;
+    TfrmEditor* w = env.Window(kSum);
+    QVERIFY(w);
+    TEditor& c = w->Editor1().Editor();
+    CaretTo(w, 1);
+    auto click = [&](int line) {
+      const int y = c.TopMargin() + (c.Lines().LinesToRow(line - 1) - c.TopRow()) * c.GetRowHeight() + 2;
+      QTest::mouseClick(w->Editor1().viewport(), Qt::LeftButton, {}, QPoint(2, y));
+    };
+    click(4);
+    QCOMPARE(w->Debugger().BreakpointLines(), std::vector<int>{4});
+    QCOMPARE(c.Row(), 0);  // the caret stays, nothing is selected
+    QVERIFY(!c.Selected());
+    click(4);
+    QVERIFY(w->Debugger().BreakpointLines().empty());
+  }
+
   void aSyntaxErrorMarksItsRow() {
     DebugEnv env;
     TfrmEditor* w = env.Window("BEGIN { x = 1\n  y = (x\n}\n");
