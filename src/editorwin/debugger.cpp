@@ -92,6 +92,8 @@ TDebugger::TDebugger(Context context, QObject* parent)
         this, [this, b = std::string(bytes)] { if (pane_) pane_->AppendOutput(b); }, Qt::QueuedConnection);
   };
   ctx_.Editor->viewport()->installEventFilter(this);
+  // Room for the marks from the start: the bar is where breakpoints are clicked.
+  EnsureImagebarRoom();
   running_.setSingleShot(true);
   running_.setInterval(kRunningNoteMs);
   connect(&running_, &QTimer::timeout, this, [this] {
