@@ -219,11 +219,11 @@ void TDebugger::Refuse(const QString& text) {
 }
 
 void TDebugger::EnsureImagebarRoom() {
-  if (imagebarWidened_) return;
-  imagebarWidened_ = true;
   TEditor& ed = ctx_.Editor->Editor();
   // The marks are drawn right of the digit cell; the bar gets room for one.
   if (ed.Imagebar().MarkWidth() < 12) ed.Imagebar().SetMarkWidth(12);
+  if (imagebarWidened_) return;
+  imagebarWidened_ = true;
   std::vector<QImage> images(3);
   images[kDebugCurrentMark - rm10] = Arrow();
   images[kBreakpointMark - rm10] = Dot();

@@ -137,15 +137,15 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   editor_->setObjectName("Editor1");
   split_->addWidget(editor_);
   BuildMenusAndToolBar();
-  debugger_ = std::make_unique<TDebugger>(TDebugger::Context{
-      editor_, split_, [this] { return host_.PreviewContext(Encoding()); },
-      [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, [this] { return preview_; }});
-  debugger_->AddCommands(findChild<QMenu*>("Tool1"), ToolBar1);
 
   LoadSettingsScheme();
   BuildDisplayScheme();
   editor_->Editor().SetFountain(displayScheme_.get());
   ConfigureControl();
+  debugger_ = std::make_unique<TDebugger>(TDebugger::Context{
+      editor_, split_, [this] { return host_.PreviewContext(Encoding()); },
+      [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, [this] { return preview_; }});
+  debugger_->AddCommands(findChild<QMenu*>("Tool1"), ToolBar1);
 
   IniFile ini(host_.SettingsFile());
   const EditorSettings keys = LoadEditorSettings(ini);

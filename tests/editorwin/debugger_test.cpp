@@ -162,8 +162,10 @@ class DebuggerTest : public QObject {
     CaretTo(w, 1);
     auto click = [&](int line) {
       const int y = c.TopMargin() + (c.Lines().LinesToRow(line - 1) - c.TopRow()) * c.GetRowHeight() + 2;
-      QTest::mouseClick(w->Editor1().viewport(), Qt::LeftButton, {}, QPoint(2, y));
+      // On the mark's place, right of the digit cell.
+      QTest::mouseClick(w->Editor1().viewport(), Qt::LeftButton, {}, QPoint(c.ImagebarWidth() - 3, y));
     };
+    QVERIFY(c.ImagebarWidth() >= c.Imagebar().DigitWidth() + 11);
     click(4);
     QCOMPARE(w->Debugger().BreakpointLines(), std::vector<int>{4});
     QCOMPARE(c.Row(), 0);  // the caret stays, nothing is selected
