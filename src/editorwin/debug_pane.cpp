@@ -25,9 +25,17 @@ QString U(const char* s) { return QString::fromUtf8(s); }
 constexpr int kRefreshMs = 50;
 
 // awk's escapes for what would not show; other bytes stay, to be decoded.
-std::string Escaped(const std::string& bytes) {
+std::string Escaped(const std::string& bytes, TextEncoding e) {
   std::string out;
-  for (unsigned char c : bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    // A multi-byte character whole: a CP932 second byte may be a backslash.
+    const std::size_t len = std::max<std::size_t>(1, CharLength(e, bytes, i));
+    if (len > 1) {
+      out.append(bytes, i, len);
+      i += len;
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(bytes[i++]);
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -52,7 +60,7 @@ std::string Escaped(const std::string& bytes) {
 QString ShowValue(const DebugScalar& v, TextEncoding e) {
   switch (v.Kind) {
     case DebugValueKind::Untyped: return U("（未設定）");
-    case DebugValueKind::String: return ToQString(e, "\"" + Escaped(v.Text) + "\"");
+    case DebugValueKind::String: return ToQString(e, "\"" + Escaped(v.Text, e) + "\"");
     case DebugValueKind::Array: return U("配列（%1 個）").arg(v.Count);
     default: return ToQString(e, v.Text);
   }
@@ -63,12 +71,12 @@ QString ShowElementName(const std::string& array, const DebugElement& element, T
   std::size_t pos = 0;
   for (;;) {
     const std::size_t sep = element.Key.find('\x1C', pos);
-    keys += "\"" + Escaped(element.Key.substr(pos, sep == std::string::npos ? std::string::npos : sep - pos)) + "\"";
+    keys += "\"" + Escaped(element.Key.substr(pos, sep == std::string::npos ? std::string::npos : sep - pos), e) + "\"";
     if (sep == std::string::npos) break;
     keys += ",";
     pos = sep + 1;
   }
-  const std::string parent = element.Parent.empty() ? std::string() : "[\"" + Escaped(element.Parent) + "\"]";
+  const std::string parent = element.Parent.empty() ? std::string() : "[\"" + Escaped(element.Parent, e) + "\"]";
   return ToQString(e, array + parent + "[" + keys + "]");
 }
 

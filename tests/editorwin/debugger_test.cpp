@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "editorwin/debug_pane.h"
 #include "editorwin/debugger.h"
 #include "editorwin/editor_window_fixture.h"
 
@@ -92,6 +93,55 @@ class DebuggerTest : public QObject {
     // A CP932 character whose second byte is '|' is no pipe.
     QVERIFY(!ScriptWritesOrRuns("{ print \"\x83\x7C\" }\n{ x = \x83\x7C }", TextEncoding::Cp932));
     QVERIFY(ScriptWritesOrRuns("{ x = \"\x83\x7C\" } { print | \"cat\" }", TextEncoding::Cp932));
+  }
+
+  void valuesAsThePaneShowsThem() {
+    struct Case {
+      DebugScalar value;
+      TextEncoding e;
+      const char* shown;
+    } cases[] = {
+        {{DebugValueKind::String, "a\"b\\c\n\x01", 0}, TextEncoding::Utf8, "\"a\\\"b\\\\c\\n\\001\""},
+        {{DebugValueKind::String, "表示", 0}, TextEncoding::Utf8, "\"表示\""},
+        // A CP932 character whose second byte is a backslash stays whole.
+        {{DebugValueKind::String, "\x95\x5C", 0}, TextEncoding::Cp932, "\"表\""},
+        {{DebugValueKind::Number, "0.10000000000000001", 0}, TextEncoding::Utf8, "0.10000000000000001"},
+        {{DebugValueKind::Untyped, "", 0}, TextEncoding::Utf8, "（未設定）"},
+        {{DebugValueKind::Array, "", 12}, TextEncoding::Utf8, "配列（12 個）"},
+    };
+    for (const Case& c : cases) QCOMPARE(ShowValue(c.value, c.e), QString::fromUtf8(c.shown));
+    DebugElement el{"1\x1C" "x\"y", "", {}};
+    QCOMPARE(ShowElementName("a", el, TextEncoding::Utf8), QString::fromUtf8("a[\"1\",\"x\\\"y\"]"));
+    el = DebugElement{"in", "z", {}};
+    QCOMPARE(ShowElementName("a", el, TextEncoding::Utf8), QString::fromUtf8("a[\"z\"][\"in\"]"));
+  }
+
+  void aStepSetsValuesInPlace() {
+    DebugEnv env;
+    TfrmEditor* w = env.Window("{\n  s = $1\n  n++\n}\nEND {\n  a[1] = \"x\"; a[\"k\"] = \"b\"\n  n = 0\n}\n");
+    QVERIFY(w);
+    for (int line : {2, 7}) {
+      CaretTo(w, line);
+      QTest::keyClick(&w->Editor1(), Qt::Key_F9);
+    }
+    QVERIFY(Key(w, Qt::Key_F6));
+    QTreeWidget* tree = w->Debugger().Pane()->Variables();
+    QTreeWidgetItem* record = tree->topLevelItem(0);
+    QCOMPARE(record->text(0), QString::fromUtf8("レコード"));
+    QVERIFY(Key(w, Qt::Key_F8));
+    // The same names: the same items, their values changed.
+    QCOMPARE(tree->topLevelItem(0), record);
+    QCOMPARE(Shown(w->Debugger().Pane(), QString::fromUtf8("レコード"), "NR"), QString("2"));
+    QVERIFY(Key(w, Qt::Key_F8));
+    QVERIFY(Key(w, Qt::Key_F8));
+    QCOMPARE(w->Debugger().CurrentLine(), 7);
+    QTreeWidgetItem* globals = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    QCOMPARE(globals->child(0)->text(0), QString("a"));
+    QStringList elements;
+    for (int i = 0; i < globals->child(0)->childCount(); ++i)
+      elements << globals->child(0)->child(i)->text(0) + "=" + globals->child(0)->child(i)->text(1);
+    elements.sort();
+    QCOMPARE(elements, (QStringList{"a[\"1\"]=\"x\"", "a[\"k\"]=\"b\""}));
   }
 
   void breakpointsStepsAndTheEnd() {

@@ -338,5 +338,91 @@ TEST(DebugStart, GawkMissingOrOptionsUnsplit) {
   EXPECT_EQ(s.DroppedOptions, (std::vector<std::string>{"-p"}));
 }
 
+// ---- the interactive child of the process interface
+
+TEST(RunningProcess, PipesOnTheirNumbersAndAnEndedReader) {
+  ProcessRequest r;
+  // Reads a line from descriptor 3, writes it to 4 and its exit status.
+  r.Argv = {"/bin/sh", "-c", "read x <&3; echo \"got $x\" >&4; echo err >&2; exit 7"};
+  auto p = DefaultProcessLauncher().Start(r, {ChildPipe{3, true}, ChildPipe{4, false}});
+  ASSERT_TRUE(p->Write(0, "hello\n"));
+  std::vector<std::string> out;
+  while (p->Read(1000, out)) {
+  }
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[2], "got hello\n");
+  EXPECT_EQ(out[1], "err\n");
+  EXPECT_EQ(p->ExitStatus(), 7);
+  EXPECT_EQ(p->Result().Outcome, ProcessOutcome::Finished);
+  // Nobody reads any more: refused, and this process lives on (no SIGPIPE).
+  EXPECT_FALSE(p->Write(0, std::string(100000, 'x')));
+}
+
+TEST(RunningProcess, KillFromAnotherThreadEndsTheGroup) {
+  ProcessRequest r;
+  r.Argv = {"/bin/sh", "-c", "sleep 30 & echo $!; wait"};
+  auto p = DefaultProcessLauncher().Start(r, {});
+  std::vector<std::string> out;
+  while (out.empty() || out[0].find('\n') == std::string::npos) ASSERT_TRUE(p->Read(2000, out));
+  const pid_t grandchild = std::stoi(out[0]);
+  std::thread killer([&] { p->Kill(); });
+  while (p->Read(2000, out)) {
+  }
+  killer.join();
+  EXPECT_EQ(p->Result().Outcome, ProcessOutcome::Cancelled);
+  for (int i = 0; i < 100 && !test::ProcessGone(grandchild); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(test::ProcessGone(grandchild));
+  EXPECT_THROW(DefaultProcessLauncher().Start(r, {ChildPipe{2, true}}), std::invalid_argument);
+}
+
+// ---- more of the session
+
+TEST_F(DebugRun, AFunctionsLocalArraysAndAStopInIt) {
+  const char* text =
+      "function fill(n,   loc, i) {\n"                  // 1
+      "  for (i = 1; i <= n; i++) loc[i] = i * i\n"     // 2
+      "  return length(loc)\n"                          // 3
+      "}\n"                                             // 4
+      "BEGIN { r = fill(3)\n"                           // 5
+      "  g[\"a\"] = r }\n";                               // 6
+  DebugStop s = session.Start(Script(text, {3}));
+  ASSERT_EQ(s.Row, 3);
+  EXPECT_EQ(ValueOf(s.Locals, "n"), "3");
+  const DebugValue* loc = Find(s.Locals, "loc");
+  ASSERT_TRUE(loc);
+  EXPECT_EQ(loc->Value.Count, 3u);
+  ASSERT_EQ(loc->Elements.size(), 3u);
+  EXPECT_TRUE(loc->ElementsShown);
+  ASSERT_EQ(s.Stack.size(), 2u);
+  EXPECT_EQ(s.Stack[1].Row, 5);
+  // A breakpoint set while stopped, a row that is never reached.
+  EXPECT_EQ(session.SetBreakpoint(6).SetAt, 6);
+  s = session.RunToRow(2);  // the loop is done: the next stop is the one at 6
+  EXPECT_EQ(s.Row, 6);
+  EXPECT_TRUE(s.Locals.empty());
+  s = session.Continue();
+  EXPECT_EQ(s.State, DebugState::Ended);
+  ASSERT_TRUE(Find(s.Globals, "g"));
+  EXPECT_EQ(Find(s.Globals, "g")->Value.Kind, DebugValueKind::Array);
+}
+
+TEST_F(DebugRun, AWatchChangedWhileStoppedAndANewStart) {
+  DebugStop s = session.Start(Sample({6}));
+  EXPECT_TRUE(s.Watches.empty());
+  session.SetWatches({"$1"});
+  s = session.Refresh();
+  EXPECT_EQ(s.Row, 6);
+  ASSERT_EQ(s.Watches.size(), 1u);
+  EXPECT_EQ(s.Watches[0].Value.Text, "a");
+  // A new start ends the first gawk; the breakpoint is met afresh.
+  s = session.Start(Sample({6}));
+  EXPECT_EQ(ValueOf(s.Specials, "NR"), "1");
+  session.Stop();
+  s = session.End();
+  EXPECT_EQ(s.State, DebugState::Killed);
+  EXPECT_FALSE(session.Stopped());
+  EXPECT_EQ(session.Continue().State, DebugState::Ended);
+}
+
 }  // namespace
 }  // namespace tolvan
