@@ -22,6 +22,8 @@ QString U(const char* s) { return QString::fromUtf8(s); }
 
 constexpr int kRunningNoteMs = 300;
 
+QString kEditedNote() { return U("開始後にテキストが変わりました。行は開始したときのテキストのものです（F6 でやり直せます）"); }
+
 bool WordAt(std::string_view t, std::size_t i, std::string_view w) {
   auto name = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
   return t.substr(i, w.size()) == w && (i == 0 || !name(t[i - 1])) &&
@@ -92,6 +94,12 @@ TDebugger::TDebugger(Context context, QObject* parent)
         this, [this, b = std::string(bytes)] { if (pane_) pane_->AppendOutput(b); }, Qt::QueuedConnection);
   };
   ctx_.Editor->viewport()->installEventFilter(this);
+  // gawk runs the text as it was at the start; the rows it names are of that text.
+  connect(ctx_.Editor, &TEditorWidget::textChanged, this, [this] {
+    if (!(stopped_ || busy_) || edited_) return;
+    edited_ = true;
+    if (pane_) pane_->SetStatus(pane_->Status() + U("\n") + kEditedNote(), true);
+  });
   // Room for the marks from the start: the bar is where breakpoints are clicked.
   EnsureImagebarRoom();
   running_.setSingleShot(true);
@@ -268,6 +276,7 @@ void TDebugger::Start() {
   request.Breakpoints = BreakpointLines();
 
   ClearMarks(kDebugCurrentMark);
+  edited_ = false;
   if (errorMarked_) ClearMarks(kPreviewErrorMark);
   errorMarked_ = false;
   pane_->Clear();
@@ -372,7 +381,8 @@ void TDebugger::Show(const Result& r) {
     for (const std::string& w : stop.DroppedOptions) words += (words.empty() ? "" : " ") + w;
     status += U("\nデバッグでは次のオプションを外しました: %1").arg(ToQString(encoding_, words));
   }
-  pane_->SetStatus(status, warning);
+  if (edited_ && stop.State == DebugState::Stopped) status += U("\n") + kEditedNote();
+  pane_->SetStatus(status, warning || (edited_ && stop.State == DebugState::Stopped));
   UpdateCommands();
   emit Shown();
 }

@@ -118,6 +118,7 @@ class TDebugger : public QObject {
   bool stopped_ = false;
   bool warnedWrites_ = false;
   bool errorMarked_ = false;
+  bool edited_ = false;  // the text changed since the start
   bool imagebarWidened_ = false;
   QTimer running_;
 

@@ -17,6 +17,7 @@ namespace tolvan {
 namespace {
 
 constexpr int kReadCycleMs = 50;
+constexpr int kSweepRows = 500;
 
 bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
@@ -508,11 +509,17 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
 
   // With no breakpoint the run stops at the first statement it meets: a
   // temporary one on every row, the rest deleted at the stop.
-  commands.clear();
+  // A few hundred rows to an answer: few markers, and gawk's answers
+  // (some 50 bytes a row) never fill the pipe while the commands are
+  // still being written.
   if (!any) {
     const int rows = static_cast<int>(std::count(request.ScriptText.begin(), request.ScriptText.end(), '\n')) + 1;
-    for (int row = 1; row <= rows; ++row) commands.push_back("tbreak " + std::to_string(row));
-    Send(commands);
+    for (int first = 1; first <= rows; first += kSweepRows) {
+      std::string sweep;
+      for (int row = first; row <= rows && row < first + kSweepRows; ++row)
+        sweep += (row > first ? "\ntbreak " : "tbreak ") + std::to_string(row);
+      if (!Send({sweep}).back().Ok) return Ended(std::move(stop));
+    }
   }
   DebugStop first = Resume(any ? "run" : "run\ndelete");
   first.DroppedOptions = dropped_;

@@ -171,6 +171,10 @@ class DebuggerTest : public QObject {
     QVERIFY(Key(w, Qt::Key_F8));
     QCOMPARE(d.CurrentLine(), 4);
     QCOMPARE(Shown(pane, QString::fromUtf8("レコード"), "NR"), QString("2"));
+    // An edit while stopped: the rows are the started text's, and the pane says so.
+    CaretTo(w, 6);
+    w->Editor1().Editor().CharBytes("#");
+    QVERIFY(pane->Status().contains(QString::fromUtf8("開始したときのテキスト")));
     // Off while stopped: the run goes to its end.
     CaretTo(w, 4);
     QVERIFY(Key(w, Qt::Key_F9));

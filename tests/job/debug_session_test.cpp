@@ -310,6 +310,13 @@ TEST_F(DebugRun, WithoutBreakpointsItStopsAtTheFirstStatement) {
   // Nothing else left to stop at.
   s = session.Continue();
   EXPECT_EQ(s.State, DebugState::Ended);
+  // A long script: gawk's answers to the row-by-row breakpoints are far
+  // more than a pipe holds.
+  std::string longText = "\n\nBEGIN {\n";
+  for (int i = 0; i < 3000; ++i) longText += "  x" + std::to_string(i % 7) + " = " + std::to_string(i) + "\n";
+  s = session.Start(Script(longText + "}\n"));
+  EXPECT_EQ(s.Row, 4);
+  EXPECT_EQ(session.StepOver().Row, 5);
   // Set while stopped, and cleared again.
   s = session.Start(Script("BEGIN {\n  x = 1\n  y = 2\n  z = 3\n}\n"));
   EXPECT_EQ(s.Row, 2);
