@@ -313,7 +313,7 @@ TEST_F(DebugRun, WithoutBreakpointsItStopsAtTheFirstStatement) {
   // A long script: gawk's answers to the row-by-row breakpoints are far
   // more than a pipe holds.
   std::string longText = "\n\nBEGIN {\n";
-  for (int i = 0; i < 3000; ++i) longText += "  x" + std::to_string(i % 7) + " = " + std::to_string(i) + "\n";
+  for (int i = 0; i < 8000; ++i) longText += "  x" + std::to_string(i % 7) + " = " + std::to_string(i) + "\n";
   s = session.Start(Script(longText + "}\n"));
   EXPECT_EQ(s.Row, 4);
   EXPECT_EQ(session.StepOver().Row, 5);
