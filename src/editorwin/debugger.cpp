@@ -162,6 +162,8 @@ void TDebugger::AddCommands(QMenu* tools, QToolBar* bar) {
   auto add = [&](const char* name, const char* caption, QKeySequence key, void (TDebugger::*slot)()) {
     QAction* a = menu->addAction(U(caption));
     a->setObjectName(name);
+    // The tool button's text without the menu's "(&X)".
+    a->setIconText(a->text().section('(', 0, 0));
     a->setShortcut(key);
     a->setShortcutContext(Qt::WindowShortcut);
     connect(a, &QAction::triggered, this, slot);
