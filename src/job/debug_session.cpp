@@ -668,6 +668,11 @@ DebugStop TDebugSession::RunToRow(int row) {
   return stop;
 }
 
+void TDebugSession::SetWatches(std::vector<std::string> expressions) {
+  for (std::string& w : expressions) std::replace_if(w.begin(), w.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+  watches_ = std::move(expressions);
+}
+
 DebugStop TDebugSession::Refresh() { return Resume("frame 0"); }
 
 DebugBreakpoint TDebugSession::SetBreakpoint(int row) {

@@ -164,7 +164,8 @@ class TDebugSession {
   // Breakpoints as gawk placed them at the start (asked row, placed row).
   const std::vector<DebugBreakpoint>& StartBreakpoints() const { return startBreakpoints_; }
   // Evaluated at every stop, in order ("print" takes each).
-  void SetWatches(std::vector<std::string> expressions) { watches_ = std::move(expressions); }
+  // A line end in one would end the command early: it counts as a space.
+  void SetWatches(std::vector<std::string> expressions);
   // Values again, for a watch changed while stopped.
   DebugStop Refresh();
 

@@ -416,10 +416,15 @@ TEST_F(DebugRun, AFunctionsLocalArraysAndAStopInIt) {
 TEST_F(DebugRun, AWatchChangedWhileStoppedAndANewStart) {
   DebugStop s = session.Start(Sample({6}));
   EXPECT_TRUE(s.Watches.empty());
-  session.SetWatches({"$1"});
+  // A line end cannot slip a command of its own in.
+  session.SetWatches({"$1\nrun"});
   s = session.Refresh();
   EXPECT_EQ(s.Row, 6);
   ASSERT_EQ(s.Watches.size(), 1u);
+  EXPECT_EQ(s.Watches[0].Value.Kind, DebugValueKind::Other);  // gawk's complaint
+  EXPECT_EQ(ValueOf(s.Specials, "NR"), "1");                  // nothing restarted
+  session.SetWatches({"$1"});
+  s = session.Refresh();
   EXPECT_EQ(s.Watches[0].Value.Text, "a");
   // A new start ends the first gawk; the breakpoint is met afresh.
   s = session.Start(Sample({6}));
