@@ -1,5 +1,7 @@
 #include "editorwin/editor_window.h"
 
+#include "editorwin/debugger.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -151,6 +153,10 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
   BuildDisplayScheme();
   editor_->Editor().SetFountain(displayScheme_.get());
   ConfigureControl();
+  debugger_ = std::make_unique<TDebugger>(TDebugger::Context{
+      editor_, split_, [this] { return host_.PreviewContext(Encoding()); },
+      [this] { return filePath_.isEmpty() ? windowTitle() : filePath_; }, [this] { return preview_; }});
+  debugger_->AddCommands(findChild<QMenu*>("Tool1"), ToolBar1);
 
   IniFile ini(host_.SettingsFile());
   const EditorSettings keys = LoadEditorSettings(ini);
@@ -191,6 +197,8 @@ TfrmEditor::TfrmEditor(TEditorWindowHost& host, const QString& path, QWidget* ow
 
 TfrmEditor::~TfrmEditor() {
   findReplace_.reset();
+  // gawk's group ends and the marks go while the control is still there.
+  debugger_.reset();
   // Its run ends and its row mark goes while the control is still there.
   delete preview_;
   preview_ = nullptr;
@@ -811,6 +819,7 @@ void TfrmEditor::closeEvent(QCloseEvent* event) {
     }
   }
   if (preview_) preview_->Stop();
+  debugger_->Stop();
   host_.UnregisterEditor(this);
   event->accept();
 }
@@ -914,6 +923,7 @@ void TfrmEditor::DrawLine(QPainter& painter, const TDrawLineInfo& info) {
   TProblemsPane::DrawMarks(painter, info, *editor_);
   // Over the runs, whose cells are filled.
   TPreviewPane::DrawErrorMark(painter, info, *editor_);
+  TDebugger::DrawCurrentRow(painter, info, *editor_);
 }
 
 void TfrmEditor::DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info) {

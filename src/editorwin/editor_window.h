@@ -35,6 +35,7 @@ class TFindReplace;
 class TProblemsPane;
 class TOutlinePane;
 class TCodeAssist;
+class TDebugger;
 
 // What an editor window needs of the main window.
 class TEditorWindowHost {
@@ -142,6 +143,8 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   // The pane once it has been opened, else nullptr.
   TPreviewPane* Preview() const { return preview_; }
   bool PreviewShown() const;
+  // The debugger (ツール → デバッグ).
+  TDebugger& Debugger() const { return *debugger_; }
 
   // ツール → 構文チェック, アウトライン (remembered in the settings file).
   void SetSyntaxCheck(bool on, bool remember = true);
@@ -195,6 +198,7 @@ class TfrmEditor : public QMainWindow, public TEditorWindowRef {
   TOutlinePane* outline_ = nullptr;
   TCodeAssist* assist_ = nullptr;
   void BuildCodePanes();
+  std::unique_ptr<TDebugger> debugger_;
   void PlacePreview();
   void DrawOverdrawRuns(QPainter& painter, const TDrawLineInfo& info);
 

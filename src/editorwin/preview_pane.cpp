@@ -51,6 +51,48 @@ class TPreviewPane::Sink : public TPreviewSink {
   TPreviewPane* pane_;
 };
 
+TSampleChoice ChooseSample(TPreviewPane::SampleChoice choice, const TPreviewContext& ctx, const QString& chosenFile,
+                           PreviewRequest& request) {
+  TSampleChoice r;
+  switch (choice) {
+    case TPreviewPane::SampleSelectedInput:
+      if (ctx.FirstSelectedInput.isEmpty()) {
+        r.Note = U("入力ファイルが選ばれていないので、入力なしで実行します");
+      } else {
+        request.Sample = PreviewSample::File;
+        request.SamplePath = QFile::encodeName(ctx.FirstSelectedInput).toStdString();
+      }
+      r.Shown = QFileInfo(ctx.FirstSelectedInput).fileName();
+      break;
+    case TPreviewPane::SampleFile:
+      request.Sample = PreviewSample::File;
+      request.SamplePath = QFile::encodeName(chosenFile).toStdString();
+      r.Shown = QFileInfo(chosenFile).fileName();
+      break;
+    case TPreviewPane::SampleClipboard: {
+      QString text = QApplication::clipboard()->text();
+      const int nul = text.indexOf(QChar(0));
+      if (nul >= 0) text.truncate(nul);
+      if (text.isEmpty()) {
+        r.Refusal = U("クリップボードにテキストがありません！");
+        break;
+      }
+      QString failed;
+      auto bytes = Encode(ctx.Encoding, text, &failed);
+      if (!bytes) {
+        r.Refusal = U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed);
+        break;
+      }
+      request.Sample = PreviewSample::Text;
+      request.SampleText = std::move(*bytes);
+      break;
+    }
+    default:
+      break;
+  }
+  return r;
+}
+
 TPreviewPane::TPreviewPane(TEditorWidget& editor, std::function<TPreviewContext()> context,
                            std::function<QString()> scriptName, QWidget* parent)
     : QWidget(parent), editor_(editor), context_(std::move(context)), scriptName_(std::move(scriptName)) {
@@ -189,39 +231,11 @@ void TPreviewPane::RunNow() {
                                                           : Encode(ctx.Encoding, scriptName_()).value_or(std::string());
   request.ScriptName = shownScriptName_;
 
-  QString note;
-  switch (sample_->currentIndex()) {
-    case SampleSelectedInput:
-      if (ctx.FirstSelectedInput.isEmpty()) {
-        note = U("入力ファイルが選ばれていないので、入力なしで実行します");
-      } else {
-        request.Sample = PreviewSample::File;
-        request.SamplePath = QFile::encodeName(ctx.FirstSelectedInput).toStdString();
-      }
-      sampleName_->setText(QFileInfo(ctx.FirstSelectedInput).fileName());
-      break;
-    case SampleFile:
-      request.Sample = PreviewSample::File;
-      request.SamplePath = QFile::encodeName(chosenFile_).toStdString();
-      sampleName_->setText(QFileInfo(chosenFile_).fileName());
-      break;
-    case SampleClipboard: {
-      QString text = QApplication::clipboard()->text();
-      const int nul = text.indexOf(QChar(0));
-      if (nul >= 0) text.truncate(nul);
-      if (text.isEmpty()) return refuse(U("クリップボードにテキストがありません！"));
-      QString failed;
-      auto bytes = Encode(ctx.Encoding, text, &failed);
-      if (!bytes) return refuse(U("「%1」はShift-JISで表せない文字なので、gawkに渡せません").arg(failed));
-      request.Sample = PreviewSample::Text;
-      request.SampleText = std::move(*bytes);
-      sampleName_->clear();
-      break;
-    }
-    default:
-      sampleName_->clear();
-      break;
-  }
+  const TSampleChoice chosen =
+      ChooseSample(static_cast<SampleChoice>(sample_->currentIndex()), ctx, chosenFile_, request);
+  if (!chosen.Refusal.isEmpty()) return refuse(chosen.Refusal);
+  sampleName_->setText(chosen.Shown);
+  const QString note = chosen.Note;
   note_ = note;
   // What this run shows is in the script's encoding.
   if (output_->Editor().Lines().Encoding() != ctx.Encoding) {
@@ -355,6 +369,8 @@ void TPreviewPane::ErrorClicked(QListWidgetItem* item) {
   editor_.Guard([&] { ed.SetRowCol(ed.Lines().LinesToRow(n - 1), 0); });
   editor_.setFocus();
 }
+
+TPreviewPane::SampleChoice TPreviewPane::Sample() const { return static_cast<SampleChoice>(sample_->currentIndex()); }
 
 std::string TPreviewPane::OutputBytes() const { return output_->Editor().Lines().GetTextStr(); }
 

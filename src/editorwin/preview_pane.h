@@ -93,6 +93,8 @@ class TPreviewPane : public QWidget {
   TOutputText* OutputView() const { return output_; }
   QListWidget* ErrorView() const { return errors_; }
   QComboBox* SampleBox() const { return sample_; }
+  SampleChoice Sample() const;
+  QString ChosenFile() const { return chosenFile_; }
 
   // The editor's row hook calls this for each row: the flagged row gets a
   // red wavy line under it.
@@ -137,5 +139,15 @@ class TPreviewPane : public QWidget {
   std::unique_ptr<Sink> sink_;
   std::unique_ptr<TPreviewRunner> runner_;
 };
+
+// The sample a run of the editor's script reads, as the preview pane's
+// choice names it: set into request (Sample, SamplePath, SampleText).
+struct TSampleChoice {
+  QString Shown;    // the file's name, for the pane
+  QString Note;     // said about the choice (no input selected)
+  QString Refusal;  // not runnable (an empty clipboard)
+};
+TSampleChoice ChooseSample(TPreviewPane::SampleChoice choice, const TPreviewContext& ctx, const QString& chosenFile,
+                           PreviewRequest& request);
 
 }  // namespace tolvan

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 
 #include "job/memory_file.h"
@@ -131,6 +133,51 @@ class SpawnSetup {
   posix_spawnattr_t attr_;
 };
 
+// Starts the child in a process group of its own with in, out and err as
+// its standard descriptors and each extra (ours, the child's number) copied
+// in; it holds nothing else of ours. Answers posix_spawn's error, 0 when
+// started. Our descriptors must all lie above every child number.
+int SpawnGroup(const ProcessRequest& req, int in, int out, int err, const std::vector<std::pair<int, int>>& extra,
+               pid_t& pid) {
+  SpawnSetup setup;
+  auto check = [](int rc, const char* what) {
+    if (rc != 0) {
+      errno = rc;
+      ThrowSys(what);
+    }
+  };
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, in, 0), "posix_spawn");
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, out, 1), "posix_spawn");
+  check(::posix_spawn_file_actions_adddup2(&setup.actions_, err, 2), "posix_spawn");
+  int top = 2;
+  for (const auto& [ours, theirs] : extra) {
+    check(::posix_spawn_file_actions_adddup2(&setup.actions_, ours, theirs), "posix_spawn");
+    top = std::max(top, theirs);
+  }
+  if (!req.WorkingFolder.empty())
+    check(::posix_spawn_file_actions_addchdir_np(&setup.actions_, req.WorkingFolder.c_str()), "posix_spawn");
+  check(::posix_spawn_file_actions_addclosefrom_np(&setup.actions_, top + 1), "posix_spawn");
+
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  sigdelset(&all, SIGKILL);
+  sigdelset(&all, SIGSTOP);
+  check(::posix_spawnattr_setsigmask(&setup.attr_, &none), "posix_spawn");
+  check(::posix_spawnattr_setsigdefault(&setup.attr_, &all), "posix_spawn");
+  // A group of its own: cancel kills the child and whatever it started.
+  check(::posix_spawnattr_setpgroup(&setup.attr_, 0), "posix_spawn");
+  check(::posix_spawnattr_setflags(&setup.attr_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                                     POSIX_SPAWN_SETSIGDEF),
+        "posix_spawn");
+
+  std::vector<std::string> args = req.Argv;
+  std::vector<char*> argv = CPointers(args);
+  std::vector<std::string> envStrings = ChildEnvironment(req.Locale);
+  std::vector<char*> envp = CPointers(envStrings);
+  return ::posix_spawnp(&pid, args[0].c_str(), &setup.actions_, &setup.attr_, argv.data(), envp.data());
+}
+
 // Reads what is there without waiting. Returns false at end of file.
 bool ReadAvailable(int fd, std::string& sink, std::size_t limit) {
   char buf[kReadChunk];
@@ -230,14 +277,6 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
   else if (outToPipe) outMem = std::make_unique<TMemoryFile>();
   MakePipe(errRead, errWrite);
 
-  SpawnSetup setup;
-  auto check = [](int rc, const char* what) {
-    if (rc != 0) {
-      errno = rc;
-      ThrowSys(what);
-    }
-  };
-  check(::posix_spawn_file_actions_adddup2(&setup.actions_, inRead.get(), 0), "posix_spawn");
   // A caller started with a standard descriptor closed may hand us its
   // output as 0..2, which the dup2 onto 0 would overwrite before it is
   // copied to 1: such a descriptor goes through a copy above 2.
@@ -248,33 +287,8 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     if (!outCopy.valid()) ThrowSys("fcntl");
     outFd = outCopy.get();
   }
-  check(::posix_spawn_file_actions_adddup2(&setup.actions_, outFd, 1), "posix_spawn");
-  check(::posix_spawn_file_actions_adddup2(&setup.actions_, errWrite.get(), 2), "posix_spawn");
-  if (!req.WorkingFolder.empty())
-    check(::posix_spawn_file_actions_addchdir_np(&setup.actions_, req.WorkingFolder.c_str()), "posix_spawn");
-  // The child holds nothing of ours but its three standard descriptors.
-  check(::posix_spawn_file_actions_addclosefrom_np(&setup.actions_, 3), "posix_spawn");
-
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  sigdelset(&all, SIGKILL);
-  sigdelset(&all, SIGSTOP);
-  check(::posix_spawnattr_setsigmask(&setup.attr_, &none), "posix_spawn");
-  check(::posix_spawnattr_setsigdefault(&setup.attr_, &all), "posix_spawn");
-  // A group of its own: cancel kills the child and whatever it started.
-  check(::posix_spawnattr_setpgroup(&setup.attr_, 0), "posix_spawn");
-  check(::posix_spawnattr_setflags(&setup.attr_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                                     POSIX_SPAWN_SETSIGDEF),
-        "posix_spawn");
-
-  std::vector<std::string> args = req.Argv;
-  std::vector<char*> argv = CPointers(args);
-  std::vector<std::string> envStrings = ChildEnvironment(req.Locale);
-  std::vector<char*> envp = CPointers(envStrings);
-
   pid_t pid = 0;
-  int rc = ::posix_spawnp(&pid, args[0].c_str(), &setup.actions_, &setup.attr_, argv.data(), envp.data());
+  int rc = SpawnGroup(req, inRead.get(), outFd, errWrite.get(), {}, pid);
   // The child's ends, and our end of its standard input: it reads end of
   // file at once.
   inRead.Close();
@@ -383,6 +397,198 @@ ProcessResult TPosixProcessLauncher::Run(const ProcessRequest& req, ProcessSinks
     result.ExitCode = child.ExitCode();
   }
   return result;
+}
+
+namespace {
+
+// A descriptor at or above min, close-on-exec; the original is closed.
+Fd LiftTo(Fd fd, int min) {
+  if (fd.get() >= min) return fd;
+  Fd moved(::fcntl(fd.get(), F_DUPFD_CLOEXEC, min));
+  if (!moved.valid()) ThrowSys("fcntl");
+  return moved;
+}
+
+class TPosixRunningProcess : public TRunningProcess {
+ public:
+  TPosixRunningProcess(const ProcessRequest& req, const std::vector<ChildPipe>& pipes) {
+    int top = 2;
+    for (const ChildPipe& p : pipes) {
+      if (p.ChildFd < 3) throw std::invalid_argument("process: a child pipe must lie above 2");
+      top = std::max(top, p.ChildFd);
+    }
+    // Our descriptors lie above every child number, so no dup2 in the
+    // child overwrites one it has still to copy.
+    const int min = top + 1;
+    Fd inRead, inWrite;
+    if (req.Stdin == StdinSource::ClosedPipe) {
+      MakePipe(inRead, inWrite);
+      inRead = LiftTo(std::move(inRead), min);
+      inWrite.Close();
+    } else {
+      inRead = LiftTo(Fd(::open("/dev/null", O_RDONLY | O_CLOEXEC)), min);
+    }
+    std::vector<Fd> childEnds;
+    std::vector<std::pair<int, int>> extra;
+    auto pipe = [&](bool childReads) {
+      Fd r, w;
+      MakePipe(r, w);
+      r = LiftTo(std::move(r), min);
+      w = LiftTo(std::move(w), min);
+      Fd& ours = childReads ? w : r;
+      Fd& theirs = childReads ? r : w;
+      if (!childReads) SetNonBlocking(ours.get());
+      childEnds.push_back(std::move(theirs));
+      return std::move(ours);
+    };
+    reads_.push_back(pipe(false));  // standard output
+    reads_.push_back(pipe(false));  // standard error
+    const int outFd = childEnds[0].get(), errFd = childEnds[1].get();
+    for (const ChildPipe& p : pipes) {
+      if (p.ChildReads) writes_.push_back(pipe(true));
+      else reads_.push_back(pipe(false));
+      extra.emplace_back(childEnds.back().get(), p.ChildFd);
+    }
+    const int rc = SpawnGroup(req, inRead.get(), outFd, errFd, extra, pid_);
+    if (rc != 0) throw std::runtime_error(Reason(rc));
+    pidfd_ = Fd(static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)));
+  }
+
+  ~TPosixRunningProcess() override {
+    Kill();
+    std::lock_guard lock(mutex_);
+    ReapLocked(true);
+  }
+
+  bool Write(std::size_t pipe, std::string_view bytes) override {
+    if (pipe >= writes_.size() || !writes_[pipe].valid()) return false;
+    // A reader that has gone must not end us with SIGPIPE: it is blocked
+    // on this thread while writing, and one it raised is taken back.
+    sigset_t pipeSet, old;
+    sigemptyset(&pipeSet);
+    sigaddset(&pipeSet, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSet, &old);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool wasPending = sigismember(&pending, SIGPIPE);
+    bool ok = true;
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(writes_[pipe].get(), bytes.data(), bytes.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        if (errno == EPIPE && !wasPending) {
+          const timespec zero{0, 0};
+          while (::sigtimedwait(&pipeSet, nullptr, &zero) < 0 && errno == EINTR) {
+          }
+        }
+        writes_[pipe].Close();
+        ok = false;
+        break;
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return ok;
+  }
+
+  bool Read(int timeoutMs, std::vector<std::string>& out) override {
+    if (out.size() < reads_.size()) out.resize(reads_.size());
+    std::vector<pollfd> fds;
+    std::vector<std::size_t> which;
+    for (std::size_t i = 0; i < reads_.size(); ++i) {
+      if (!reads_[i].valid()) continue;
+      fds.push_back(pollfd{reads_[i].get(), POLLIN, 0});
+      which.push_back(i);
+    }
+    const bool watchChild = !reaped_ && pidfd_.valid();
+    if (watchChild) fds.push_back(pollfd{pidfd_.get(), POLLIN, 0});
+    if (fds.empty()) {
+      std::lock_guard lock(mutex_);
+      return !ReapLocked(true);
+    }
+    // Without a pidfd the child's end shows as the end of its pipes.
+    int n = ::poll(fds.data(), fds.size(), timeoutMs);
+    if (n < 0 && errno != EINTR) ThrowSys("poll");
+    if (n <= 0) return true;
+    for (std::size_t k = 0; k < which.size(); ++k) {
+      if (!fds[k].revents) continue;
+      if (!ReadAvailable(reads_[which[k]].get(), out[which[k]], kMaxReadPerCycle)) reads_[which[k]].Close();
+    }
+    if (watchChild && fds.back().revents) {
+      std::lock_guard lock(mutex_);
+      ReapLocked(true);
+      // What it wrote is in the pipes now; a grandchild that keeps them
+      // open must not hold the caller.
+      for (std::size_t i = 0; i < reads_.size(); ++i) {
+        if (!reads_[i].valid()) continue;
+        ReadAvailable(reads_[i].get(), out[i], kMaxReadPerCycle);
+        reads_[i].Close();
+      }
+      return false;
+    }
+    return true;
+  }
+
+  void Kill() override {
+    std::lock_guard lock(mutex_);
+    // Only while the unreaped leader keeps the group's id ours.
+    if (reaped_ || pid_ <= 0) return;
+    ::kill(-pid_, SIGKILL);
+    killed_ = true;
+  }
+
+  ProcessResult Result() const override {
+    std::lock_guard lock(mutex_);
+    ProcessResult r;
+    r.Outcome = killed_ ? ProcessOutcome::Cancelled : ProcessOutcome::Finished;
+    if (!killed_) r.Signal = signal_;
+    return r;
+  }
+
+  int ExitStatus() const override {
+    std::lock_guard lock(mutex_);
+    return status_;
+  }
+
+ private:
+  // True once reaped.
+  bool ReapLocked(bool wait) {
+    if (reaped_ || pid_ <= 0) return true;
+    // Anything the group started that outlives the leader, while the
+    // unreaped leader keeps the group's id ours.
+    if (killed_) ::kill(-pid_, SIGKILL);
+    int st = 0;
+    for (;;) {
+      pid_t r = ::waitpid(pid_, &st, wait ? 0 : WNOHANG);
+      if (r == pid_) {
+        if (WIFSIGNALED(st)) signal_ = WTERMSIG(st);
+        if (WIFEXITED(st)) status_ = WEXITSTATUS(st);
+        break;
+      }
+      if (r == 0) return false;
+      if (errno == EINTR) continue;
+      break;  // ECHILD: gone all the same
+    }
+    reaped_ = true;
+    return true;
+  }
+
+  mutable std::mutex mutex_;
+  pid_t pid_ = 0;
+  Fd pidfd_;
+  std::vector<Fd> reads_, writes_;
+  bool reaped_ = false;
+  bool killed_ = false;
+  int signal_ = 0;
+  int status_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TRunningProcess> TPosixProcessLauncher::Start(const ProcessRequest& req,
+                                                              const std::vector<ChildPipe>& pipes) {
+  if (req.Argv.empty() || req.Argv[0].empty()) throw std::runtime_error(Reason(ENOENT));
+  return std::make_unique<TPosixRunningProcess>(req, pipes);
 }
 
 TProcessLauncher& DefaultProcessLauncher() {

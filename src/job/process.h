@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvan {
@@ -58,6 +60,37 @@ struct ProcessResult {
   int ExitCode = 0;
 };
 
+// A descriptor an interactive child gets beyond its standard three: a pipe
+// the caller writes into (ChildReads) or reads from.
+struct ChildPipe {
+  int ChildFd = 3;  // its number in the child, 3 and up
+  bool ChildReads = false;
+};
+
+// A child that runs while the caller talks to it (a debugger). Its standard
+// output and error and every pipe it writes are streams the caller reads;
+// StdoutFd of the request is not used. Destroying it kills its process
+// group and reaps it.
+class TRunningProcess {
+ public:
+  virtual ~TRunningProcess() = default;
+  // Writes all of bytes into the index-th pipe the child reads (counting
+  // only those). False once the child no longer reads it.
+  virtual bool Write(std::size_t pipe, std::string_view bytes) = 0;
+  // Waits at most timeoutMs (-1: no limit) until something can be read or the
+  // child has ended, then appends what was read: out[0] standard output,
+  // out[1] standard error, out[2...] the pipes the child writes, in the order
+  // given. Answers false once the child is reaped and every stream is
+  // drained; its ending is then in Result().
+  virtual bool Read(int timeoutMs, std::vector<std::string>& out) = 0;
+  // Kills the whole process group; safe from any thread, at any time.
+  virtual void Kill() = 0;
+  // Valid once Read answered false: Cancelled after Kill.
+  virtual ProcessResult Result() const = 0;
+  // The exit status of a child that exited by itself.
+  virtual int ExitStatus() const = 0;
+};
+
 class TProcessLauncher {
  public:
   virtual ~TProcessLauncher() = default;
@@ -65,12 +98,16 @@ class TProcessLauncher {
   // Returns only once the child has been reaped. A cancelled child is
   // killed together with everything in its process group.
   virtual ProcessResult Run(const ProcessRequest& request, ProcessSinks& sinks) = 0;
+  // Starts an interactive child. Throws std::runtime_error when it cannot
+  // be started (the reason in the text).
+  virtual std::unique_ptr<TRunningProcess> Start(const ProcessRequest& request, const std::vector<ChildPipe>& pipes) = 0;
 };
 
 // posix_spawn, a process group per child, poll() on the pipes and a pidfd.
 class TPosixProcessLauncher : public TProcessLauncher {
  public:
   ProcessResult Run(const ProcessRequest& request, ProcessSinks& sinks) override;
+  std::unique_ptr<TRunningProcess> Start(const ProcessRequest& request, const std::vector<ChildPipe>& pipes) override;
 };
 
 // The launcher the runners use unless given another.

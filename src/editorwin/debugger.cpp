@@ -1,0 +1,488 @@
+#include "editorwin/debugger.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSplitter>
+#include <QToolBar>
+
+#include "core/qt/qtext.h"
+#include "editor/view/editor_renderer.h"
+#include "editor/view/editor_widget.h"
+#include "editorwin/debug_pane.h"
+#include "editorwin/editor_window_logic.h"
+
+namespace tolvan {
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+constexpr int kRunningNoteMs = 300;
+
+QString kEditedNote() { return U("開始後にテキストが変わりました。行は開始したときのテキストのものです（F6 でやり直せます）"); }
+
+bool WordAt(std::string_view t, std::size_t i, std::string_view w) {
+  auto name = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+  return t.substr(i, w.size()) == w && (i == 0 || !name(t[i - 1])) &&
+         (i + w.size() >= t.size() || !name(t[i + w.size()]));
+}
+
+QImage Arrow() {
+  QImage img(11, 11, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(120, 90, 0), 1));
+  p.setBrush(QColor(255, 210, 0));
+  p.drawPolygon(QPolygonF({QPointF(0.5, 3), QPointF(5.5, 3), QPointF(5.5, 0.5), QPointF(10.5, 5.5),
+                           QPointF(5.5, 10.5), QPointF(5.5, 8), QPointF(0.5, 8)}));
+  return img;
+}
+
+QImage Dot() {
+  QImage img(11, 11, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(220, 0, 0));
+  p.drawEllipse(QRectF(0.5, 0.5, 10, 10));
+  return img;
+}
+
+}  // namespace
+
+bool ScriptWritesOrRuns(std::string_view t, TextEncoding e) {
+  bool printing = false;  // a print or printf in this statement
+  std::size_t start = 0;
+  while (start < t.size()) {
+    std::size_t end = t.find('\n', start);
+    if (end == std::string_view::npos) end = t.size();
+    const std::string_view line = t.substr(start, end - start);
+    start = end + 1;
+    printing = false;
+    // Comments, strings and regular expressions as the row hook finds them.
+    // It takes a division for the start of one, so only a "|" (an
+    // alternative) is passed over inside those; the rest still counts.
+    enum : char { Code, Text, Slashes };
+    std::vector<char> kind(line.size(), Code);
+    for (const TOverdrawRun& r : OverdrawRuns(line, e)) {
+      if (r.Kind == TOverdrawKind::Dbcs) continue;
+      const char k = r.Kind == TOverdrawKind::Plain ? Slashes : Text;
+      for (int b = r.Pos; b < r.Pos + r.Len && b < static_cast<int>(line.size()); ++b) kind[static_cast<std::size_t>(b)] = k;
+    }
+    for (std::size_t i = 0; i < line.size(); i += std::max<std::size_t>(1, CharLength(e, line, i))) {
+      const char c = line[i];
+      if (kind[i] == Text || (kind[i] == Slashes && c == '|')) continue;
+      if (c == ';' || c == '{' || c == '}') printing = false;
+      if (WordAt(line, i, "system")) return true;
+      if (WordAt(line, i, "print") || WordAt(line, i, "printf")) printing = true;
+      if (c == '|' && !(i + 1 < line.size() && line[i + 1] == '|') && !(i > 0 && line[i - 1] == '|')) return true;
+      if (c == '>' && printing) return true;
+    }
+  }
+  return false;
+}
+
+TDebugger::TDebugger(Context context, QObject* parent)
+    : QObject(parent), ctx_(std::move(context)), worker_([this] { Loop(); }) {
+  session_.OnScriptOutput = [this](std::string_view bytes) {
+    QMetaObject::invokeMethod(
+        this, [this, b = std::string(bytes)] { if (pane_) pane_->AppendOutput(b); }, Qt::QueuedConnection);
+  };
+  ctx_.Editor->viewport()->installEventFilter(this);
+  // gawk runs the text as it was at the start; the rows it names are of that text.
+  connect(ctx_.Editor, &TEditorWidget::textChanged, this, [this] {
+    if (!(stopped_ || busy_) || edited_) return;
+    edited_ = true;
+    if (pane_) pane_->SetStatus(pane_->Status() + U("\n") + kEditedNote(), true);
+  });
+  // Room for the marks from the start: the bar is where breakpoints are clicked.
+  EnsureImagebarRoom();
+  running_.setSingleShot(true);
+  running_.setInterval(kRunningNoteMs);
+  connect(&running_, &QTimer::timeout, this, [this] {
+    if (pane_ && busy_) pane_->SetStatus(U("実行中…（Shift+F6 で停止）"), false);
+  });
+}
+
+TDebugger::~TDebugger() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+    jobs_.clear();
+  }
+  session_.Stop();
+  wake_.notify_all();
+  worker_.join();
+  if (ctx_.Editor) {
+    ClearMarks(kDebugCurrentMark);
+    ctx_.Editor->viewport()->removeEventFilter(this);
+  }
+}
+
+void TDebugger::Loop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
+    if (quit_) return;
+    auto job = std::move(jobs_.front());
+    jobs_.pop_front();
+    lock.unlock();
+    job();
+    lock.lock();
+  }
+}
+
+void TDebugger::Post(std::function<Result(TDebugSession&)> job) {
+  busy_ = true;
+  UpdateCommands();
+  {
+    std::lock_guard lock(mutex_);
+    jobs_.push_back([this, job = std::move(job)] {
+      Result r;
+      try {
+        r = job(session_);
+      } catch (const std::exception& e) {
+        r.Stop = session_.End();
+        r.Stop.Messages += e.what();
+      }
+      QMetaObject::invokeMethod(this, [this, r = std::move(r)] { Show(r); }, Qt::QueuedConnection);
+    });
+  }
+  wake_.notify_all();
+}
+
+void TDebugger::AddCommands(QMenu* tools, QToolBar* bar) {
+  QMenu* menu = tools->addMenu(U("デバッグ"));
+  menu->setObjectName("mnuToolDebug");
+  auto add = [&](const char* name, const char* caption, QKeySequence key, void (TDebugger::*slot)()) {
+    QAction* a = menu->addAction(U(caption));
+    a->setObjectName(name);
+    // The tool button's text without the menu's "(&X)".
+    a->setIconText(a->text().section('(', 0, 0));
+    a->setShortcut(key);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  actStart = add("mnuDebugStart", "開始(&S)", QKeySequence(Qt::Key_F6), &TDebugger::Start);
+  actContinue = add("mnuDebugContinue", "続行(&C)", QKeySequence(Qt::Key_F8), &TDebugger::Continue);
+  actStepOver = add("mnuDebugStepOver", "ステップオーバー(&O)", QKeySequence(Qt::Key_F10), &TDebugger::StepOver);
+  actStepInto = add("mnuDebugStepInto", "ステップイン(&I)", QKeySequence(Qt::Key_F11), &TDebugger::StepInto);
+  actStepOut = add("mnuDebugStepOut", "ステップアウト(&U)", QKeySequence(Qt::SHIFT | Qt::Key_F11), &TDebugger::StepOut);
+  actRunToCaret =
+      add("mnuDebugRunToCaret", "カーソル行まで実行(&R)", QKeySequence(Qt::CTRL | Qt::Key_F10), &TDebugger::RunToCaret);
+  actStop = add("mnuDebugStop", "停止(&T)", QKeySequence(Qt::SHIFT | Qt::Key_F6), &TDebugger::Stop);
+  menu->addSeparator();
+  actBreakpoint = add("mnuDebugBreakpoint", "ブレークポイントの切り替え(&B)", QKeySequence(Qt::Key_F9),
+                      &TDebugger::ToggleBreakpoint);
+  if (bar) {
+    bar->addSeparator();
+    for (QAction* a : {actStart, actContinue, actStepOver, actStepInto, actStepOut, actStop}) bar->addAction(a);
+  }
+  UpdateCommands();
+}
+
+void TDebugger::UpdateCommands() {
+  if (!actStart) return;
+  // Left as they are while a step runs (a step asked meanwhile is ignored):
+  // the tool bar is not repainted twice for every step.
+  for (QAction* a : {actContinue, actStepOver, actStepInto, actStepOut, actRunToCaret}) a->setEnabled(stopped_);
+  actStop->setEnabled(stopped_ || busy_);
+}
+
+void TDebugger::ShowPane() {
+  if (!pane_) {
+    pane_ = new TDebugPane(ctx_.Split);
+    ctx_.Split->addWidget(pane_);
+    pane_->WatchChanged = [this] {
+      std::vector<std::string> watches;
+      if (const std::string w = pane_->WatchExpression(); !w.empty()) watches.push_back(w);
+      // Otherwise the next start reads the line.
+      if (!stopped_ || busy_) return;
+      Post([watches](TDebugSession& s) {
+        s.SetWatches(watches);
+        return Result{s.Refresh(), {}};
+      });
+    };
+  }
+  if (!pane_->isVisible()) {
+    pane_->show();
+    const int whole = ctx_.Split->orientation() == Qt::Horizontal ? ctx_.Split->width() : ctx_.Split->height();
+    QList<int> sizes = ctx_.Split->sizes();
+    const int share = whole * 2 / 5;
+    for (int i = 0; i < sizes.size(); ++i)
+      sizes[i] = ctx_.Split->widget(i) == pane_ ? share : ctx_.Split->widget(i)->isVisible() ? whole - share : 0;
+    ctx_.Split->setSizes(sizes);
+  }
+  pane_->SetEncoding(encoding_);
+}
+
+void TDebugger::Refuse(const QString& text) {
+  ShowPane();
+  pane_->SetStatus(text, true);
+  emit Shown();
+}
+
+void TDebugger::EnsureImagebarRoom() {
+  TEditor& ed = ctx_.Editor->Editor();
+  // The marks are drawn right of the digit cell; the bar gets room for one.
+  if (ed.Imagebar().MarkWidth() < 12) ed.Imagebar().SetMarkWidth(12);
+  if (imagebarWidened_) return;
+  imagebarWidened_ = true;
+  std::vector<QImage> images(3);
+  images[kDebugCurrentMark - rm10] = Arrow();
+  images[kBreakpointMark - rm10] = Dot();
+  ctx_.Editor->Renderer().SetImageMarks(std::move(images));
+  ctx_.Editor->viewport()->update();
+}
+
+void TDebugger::Start() {
+  if (busy_ || stopped_) Stop();
+  const TPreviewContext run = ctx_.Run();
+  encoding_ = run.Encoding;
+  EnsureImagebarRoom();
+  ShowPane();
+  if (run.AwkPath.empty()) return Refuse(U("awk.exeが指定されていません"));
+  if (!run.Options) return Refuse(run.Refusal);
+  TEditor& ed = ctx_.Editor->Editor();
+  const std::string text = ed.Lines().GetTextStr();
+  if (!warnedWrites_ && ScriptWritesOrRuns(text, encoding_)) {
+    warnedWrites_ = true;
+    return Refuse(U("このスクリプトはファイルに書き込むか、ほかのプログラムを起動します。デバッグは「実行」と同じく"
+                    "サンドボックスなしで、同じフォルダーで動くので、それらも実際に行われます。"
+                    "よければもう一度 F6 で開始します"));
+  }
+
+  PreviewRequest sample;
+  TPreviewPane* preview = ctx_.Preview ? ctx_.Preview() : nullptr;
+  const TSampleChoice chosen = ChooseSample(preview ? preview->Sample() : TPreviewPane::SampleSelectedInput, run,
+                                            preview ? preview->ChosenFile() : QString(), sample);
+  if (!chosen.Refusal.isEmpty()) return Refuse(chosen.Refusal);
+
+  DebugRequest request;
+  request.AwkPath = run.AwkPath;
+  request.Options = *run.Options;
+  request.Locale = run.Locale;
+  request.Encoding = encoding_;
+  request.ScriptText = text;
+  request.ScriptName = encoding_ == TextEncoding::Cp932 ? ToCp932Lossy(ctx_.ScriptName())
+                                                         : Encode(encoding_, ctx_.ScriptName()).value_or(std::string());
+  request.Sample = sample.Sample;
+  request.SamplePath = sample.SamplePath;
+  request.SampleText = sample.SampleText;
+  request.Breakpoints = BreakpointLines();
+
+  ClearMarks(kDebugCurrentMark);
+  edited_ = false;
+  if (errorMarked_) ClearMarks(kPreviewErrorMark);
+  errorMarked_ = false;
+  pane_->Clear();
+  pane_->SetStatus(chosen.Note.isEmpty() ? U("実行中…") : chosen.Note, false);
+  std::vector<std::string> watches;
+  if (const std::string w = pane_->WatchExpression(); !w.empty()) watches.push_back(w);
+  Post([request, watches](TDebugSession& s) {
+    s.SetWatches(watches);
+    Result r;
+    r.Stop = s.Start(request);
+    r.Placed = s.StartBreakpoints();
+    return r;
+  });
+}
+
+void TDebugger::Step(std::function<DebugStop(TDebugSession&)> step) {
+  if (!stopped_ || busy_) return;
+  ClearMarks(kDebugCurrentMark);
+  // Said only of a step that takes a while.
+  running_.start();
+  Post([step = std::move(step)](TDebugSession& s) { return Result{step(s), {}}; });
+}
+
+void TDebugger::Continue() { Step([](TDebugSession& s) { return s.Continue(); }); }
+void TDebugger::StepOver() { Step([](TDebugSession& s) { return s.StepOver(); }); }
+void TDebugger::StepInto() { Step([](TDebugSession& s) { return s.StepInto(); }); }
+void TDebugger::StepOut() { Step([](TDebugSession& s) { return s.StepOut(); }); }
+
+void TDebugger::RunToCaret() {
+  TEditor& ed = ctx_.Editor->Editor();
+  const int line = ed.List().RowToLines(ed.Row()) + 1;
+  Step([line](TDebugSession& s) { return s.RunToRow(line); });
+}
+
+void TDebugger::Stop() {
+  if (!busy_ && !stopped_) return;
+  {
+    std::lock_guard lock(mutex_);
+    jobs_.clear();
+  }
+  // At once, whatever the worker is waiting for; the worker then collects
+  // what gawk left.
+  session_.Stop();
+  stopped_ = false;
+  Post([](TDebugSession& s) { return Result{s.End(), {}}; });
+}
+
+void TDebugger::Show(const Result& r) {
+  running_.stop();
+  {
+    std::lock_guard lock(mutex_);
+    busy_ = !jobs_.empty();
+  }
+  const DebugStop& stop = r.Stop;
+  if (!pane_) return;
+  TEditor& ed = ctx_.Editor->Editor();
+  for (const DebugBreakpoint& b : r.Placed)
+    if (b.SetAt != b.Row) MoveBreakpoint(b.Row, b.SetAt);
+  if (busy_ && stop.State != DebugState::Stopped) {
+    // A stop was asked for meanwhile; its answer comes next.
+    UpdateCommands();
+    return;
+  }
+  pane_->SetEncoding(encoding_);
+  // The output printed before the stop is queued before it.
+  pane_->FlushOutput();
+  pane_->ShowStop(stop);
+  stopped_ = stop.State == DebugState::Stopped;
+  QString status;
+  bool warning = false;
+  switch (stop.State) {
+    case DebugState::Stopped:
+      if (stop.Row > 0 && stop.Row <= ed.Lines().GetCount()) {
+        const int row = ed.Lines().LinesToRow(stop.Row - 1);
+        ed.PutRowMark(row, kDebugCurrentMark);
+        // Into view, the caret left where the user put it.
+        if (row < ed.TopRow() || row >= ed.TopRow() + std::max(1, ed.RowCount() - 1))
+          ed.SetTopRow(std::max(0, row - ed.RowCount() / 3));
+        // The row is in the call stack: a status that stays the same from
+        // step to step costs no new layout.
+        status = U("停止中（F8 続行、F10 ステップオーバー、F11 ステップイン、Shift+F6 停止）");
+      } else {
+        status = U("%1 で停止中").arg(ToQString(encoding_, stop.Location));
+      }
+      break;
+    case DebugState::Ended:
+      if (stop.ErrorLine > 0 && stop.ErrorLine <= ed.Lines().GetCount()) {
+        ed.PutRowMark(ed.Lines().LinesToRow(stop.ErrorLine - 1), kPreviewErrorMark);
+        errorMarked_ = true;
+      }
+      status = U("スクリプトが終了しました（終了ステータス %1）").arg(stop.ExitStatus);
+      warning = stop.ExitStatus != 0;
+      break;
+    case DebugState::Killed: status = U("gawk を止めました"); break;
+    case DebugState::NotStarted:
+      status = U("gawk を実行できませんでした");
+      warning = true;
+      break;
+  }
+  if (!stop.DroppedOptions.empty()) {
+    std::string words;
+    for (const std::string& w : stop.DroppedOptions) words += (words.empty() ? "" : " ") + w;
+    status += U("\nデバッグでは次のオプションを外しました: %1").arg(ToQString(encoding_, words));
+  }
+  if (edited_ && stop.State == DebugState::Stopped) status += U("\n") + kEditedNote();
+  pane_->SetStatus(status, warning || (edited_ && stop.State == DebugState::Stopped));
+  UpdateCommands();
+  emit Shown();
+}
+
+void TDebugger::ClearMarks(TRowMark mark) {
+  TEditor& ed = ctx_.Editor->Editor();
+  const TRowMarks bit = RowMarkBit(mark);
+  const int count = ed.List().Count();
+  for (int r = 0; r < count; ++r)
+    if (ed.List().GetListRowMarks(r) & bit) ed.DeleteRowMark(r, mark);
+}
+
+std::vector<int> TDebugger::BreakpointLines() const {
+  const TEditor& ed = ctx_.Editor->Editor();
+  std::vector<int> lines;
+  const TRowMarks bit = RowMarkBit(kBreakpointMark);
+  const int count = ed.List().Count();
+  for (int r = 0; r < count; ++r) {
+    if (!(ed.List().GetListRowMarks(r) & bit)) continue;
+    const int line = ed.List().RowToLines(r) + 1;
+    if (lines.empty() || lines.back() != line) lines.push_back(line);
+  }
+  return lines;
+}
+
+int TDebugger::CurrentLine() const {
+  const TEditor& ed = ctx_.Editor->Editor();
+  const TRowMarks bit = RowMarkBit(kDebugCurrentMark);
+  const int count = ed.List().Count();
+  for (int r = 0; r < count; ++r)
+    if (ed.List().GetListRowMarks(r) & bit) return ed.List().RowToLines(r) + 1;
+  return 0;
+}
+
+void TDebugger::MoveBreakpoint(int line, int to) {
+  TEditor& ed = ctx_.Editor->Editor();
+  if (line < 1 || line > ed.Lines().GetCount()) return;
+  ed.DeleteRowMark(ed.Lines().LinesToRow(line - 1), kBreakpointMark);
+  if (to > 0 && to <= ed.Lines().GetCount()) ed.PutRowMark(ed.Lines().LinesToRow(to - 1), kBreakpointMark);
+  else if (pane_) pane_->AddMessages(FromUtf8(encoding_, "行 " + std::to_string(line) +
+                                                            " には止まれる文がないので、ブレークポイントを外しました").bytes);
+}
+
+void TDebugger::ToggleBreakpoint() { ToggleBreakpointAtRow(ctx_.Editor->Editor().Row()); }
+
+void TDebugger::ToggleBreakpointAtRow(int row) {
+  EnsureImagebarRoom();
+  TEditor& ed = ctx_.Editor->Editor();
+  if (row < 0 || row >= ed.List().Count()) return;
+  const int line = ed.List().RowToLines(row) + 1;
+  const int first = ed.Lines().LinesToRow(line - 1);
+  const bool on = ed.List().GetListRowMarks(first) & RowMarkBit(kBreakpointMark);
+  if (on) ed.DeleteRowMark(first, kBreakpointMark);
+  else ed.PutRowMark(first, kBreakpointMark);
+  if (!stopped_) return;  // told to gawk at the next start
+  if (on) {
+    Post([line](TDebugSession& s) {
+      s.ClearBreakpoint(line);
+      return Result{s.Refresh(), {}};
+    });
+  } else {
+    Post([line](TDebugSession& s) {
+      Result r;
+      DebugBreakpoint b = s.SetBreakpoint(line);
+      r.Stop = s.Refresh();
+      if (!b.Text.empty()) r.Placed.push_back(b);
+      return r;
+    });
+  }
+}
+
+bool TDebugger::eventFilter(QObject* watched, QEvent* event) {
+  // A click in the image bar toggles the breakpoint of the row under it;
+  // the control does not see it (it would select the row).
+  const QEvent::Type t = event->type();
+  if (watched == ctx_.Editor->viewport() &&
+      (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick)) {
+    auto* me = static_cast<QMouseEvent*>(event);
+    const TEditor& ed = ctx_.Editor->Editor();
+    const QPoint p = me->position().toPoint();
+    if (me->button() == Qt::LeftButton && p.x() >= 0 && p.x() < ed.ImagebarWidth() && p.y() >= ed.TopMargin()) {
+      if (t != QEvent::MouseButtonRelease) {
+        int col = 0, row = 0;
+        ed.PosToRowCol(p.x(), p.y(), col, row, true);
+        ToggleBreakpointAtRow(row);
+      }
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void TDebugger::DrawCurrentRow(QPainter& painter, const TDrawLineInfo& info, const TEditorWidget& editor) {
+  if (!(editor.Editor().List().GetListRowMarks(info.Index) & RowMarkBit(kDebugCurrentMark))) return;
+  painter.save();
+  painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+  painter.fillRect(info.Rect, QColor(255, 240, 120));
+  painter.restore();
+}
+
+}  // namespace tolvan
