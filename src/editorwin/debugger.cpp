@@ -234,7 +234,13 @@ void TDebugger::EnsureImagebarRoom() {
   if (ed.Imagebar().MarkWidth() < 12) ed.Imagebar().SetMarkWidth(12);
   if (imagebarWidened_) return;
   imagebarWidened_ = true;
-  std::vector<QImage> images(3);
+  // The marks of the check and the preview are waves under the text; in
+  // the bar they would show as the built-in arrow, the same as the row
+  // about to run.
+  QImage none(1, 1, QImage::Format_ARGB32);
+  none.fill(Qt::transparent);
+  std::vector<QImage> images(rm15 - rm10 + 1, none);
+  images[rm10 - rm10] = QImage();
   images[kDebugCurrentMark - rm10] = Arrow();
   images[kBreakpointMark - rm10] = Dot();
   ctx_.Editor->Renderer().SetImageMarks(std::move(images));
@@ -323,6 +329,7 @@ void TDebugger::Stop() {
   // what gawk left.
   session_.Stop();
   stopped_ = false;
+  ClearMarks(kDebugCurrentMark);  // nothing is about to run any more
   Post([](TDebugSession& s) { return Result{s.End(), {}}; });
 }
 

@@ -206,6 +206,12 @@ class DebuggerTest : public QObject {
     while (d.Busy()) QVERIFY(spy.wait(kWaitMs));
     QVERIFY(!d.Stopped());
     QVERIFY(d.Pane()->Status().contains(QString::fromUtf8("止めました")));
+    // Stopped while at a row: the row is no longer marked as about to run.
+    QVERIFY(Key(w, Qt::Key_F6));
+    QCOMPARE(d.CurrentLine(), 2);
+    QTest::keyClick(&w->Editor1(), Qt::Key_F6, Qt::ShiftModifier);
+    QVERIFY(spy.wait(kWaitMs));
+    QCOMPARE(d.CurrentLine(), 0);
   }
 
   void aClickInTheImageBarTogglesItsRow() {
