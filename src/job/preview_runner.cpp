@@ -167,6 +167,8 @@ PreviewResult TPreviewRunner::RunOne(std::uint64_t run, const PreviewRequest& re
   process.Stdin = StdinSource::ClosedPipe;
   // Nothing of the user's lies where gawk runs, should it still write.
   process.WorkingFolder = script.MakeFolderBeside("work");
+  // gawk's persistent memory would be written on every run.
+  process.Unset = {"GAWK_PERSIST_FILE"};
 
   // The run's own flag: set when the runner cancels it or at the time limit.
   std::atomic<bool> stop{false};

@@ -85,11 +85,13 @@ void SetNonBlocking(int fd) {
 // locale is "inherit". A locale given by its folder (a compiled locale of
 // our own) is found through LOCPATH, and LANGUAGE=C keeps gawk's messages
 // as in the C locale, where the preview and the debugger read them.
-std::vector<std::string> ChildEnvironment(std::string locale) {
+std::vector<std::string> ChildEnvironment(std::string locale, const std::vector<std::string>& unset) {
   const bool inherit = locale == "inherit";
   const std::size_t slash = locale.rfind('/');
   const bool folder = !inherit && slash != std::string::npos;
   auto replaced = [&](const char* entry) {
+    for (const std::string& name : unset)
+      if (std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=') return true;
     if (inherit) return false;
     if (std::strncmp(entry, "LC_ALL=", 7) == 0) return true;
     return folder && (std::strncmp(entry, "LOCPATH=", 8) == 0 || std::strncmp(entry, "LANGUAGE=", 9) == 0);
@@ -173,7 +175,7 @@ int SpawnGroup(const ProcessRequest& req, int in, int out, int err, const std::v
 
   std::vector<std::string> args = req.Argv;
   std::vector<char*> argv = CPointers(args);
-  std::vector<std::string> envStrings = ChildEnvironment(req.Locale);
+  std::vector<std::string> envStrings = ChildEnvironment(req.Locale, req.Unset);
   std::vector<char*> envp = CPointers(envStrings);
   return ::posix_spawnp(&pid, args[0].c_str(), &setup.actions_, &setup.attr_, argv.data(), envp.data());
 }

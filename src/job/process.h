@@ -29,6 +29,8 @@ struct ProcessRequest {
   int StdoutFd = -1;
   // The child's working folder; empty: the caller's.
   std::string WorkingFolder;
+  // Names of environment variables the child does not get.
+  std::vector<std::string> Unset;
 };
 
 struct ProcessSinks {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <map>
 
 #include "job/command_line.h"
@@ -253,6 +255,17 @@ TEST(PreviewRunner, LeavesNoFileAnywhere) {
   }
   std::filesystem::current_path(here);
   EXPECT_TRUE(RunToEnd(Script("BEGIN { print 1 }")).DroppedOptions.empty());
+
+  // Nor a persistent-memory heap named in the environment.
+  const std::string heap = (dir / "heap.pma").string();
+  test::WriteBytes(heap, "");
+  std::filesystem::resize_file(heap, 64 << 20);
+  ::setenv("GAWK_PERSIST_FILE", heap.c_str(), 1);
+  const PreviewResult persisted = RunToEnd(Script("BEGIN { kept = 5; print \"ran\" }"));
+  ::unsetenv("GAWK_PERSIST_FILE");
+  EXPECT_EQ(persisted.Output, "ran\n") << persisted.Error;
+  std::ifstream in(heap, std::ios::binary);
+  EXPECT_TRUE(std::all_of(std::istreambuf_iterator<char>(in), {}, [](char c) { return c == 0; }));
 }
 
 TEST(PreviewRunner, ErrorNamesTheScriptNotItsCopy) {
