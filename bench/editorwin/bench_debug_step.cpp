@@ -21,6 +21,7 @@
 #include "editorwin/debugger.h"
 #include "editorwin/editor_window.h"
 #include "job/process.h"
+#include "bench_host.h"
 
 using namespace tolvan;
 
@@ -55,30 +56,6 @@ std::string Sample() {
   for (int i = 0; i < 200; ++i) s += std::to_string(i) + " b" + std::to_string(i) + " c d e\n";
   return s;
 }
-
-class BenchHost : public TEditorWindowHost {
- public:
-  BenchHost(std::filesystem::path folder, QString sample) : folder_(std::move(folder)), sample_(std::move(sample)) {}
-  std::filesystem::path SettingsFile() const override { return folder_ / "bench.INI"; }
-  QString ScriptsFolder() const override { return QString::fromStdString(folder_.string()); }
-  QString ScriptExt() const override { return ".awk"; }
-  void OpenEditor(const QString&) override {}
-  void UnregisterEditor(TEditorWindowRef*) override {}
-  QStringList& FindHistory() override { return find_; }
-  QStringList& ReplaceHistory() override { return replace_; }
-  TPreviewContext PreviewContext(TextEncoding e) const override {
-    TPreviewContext c;
-    c.Encoding = e;
-    c.AwkPath = kGawk;
-    c.FirstSelectedInput = sample_;
-    return c;
-  }
-
- private:
-  std::filesystem::path folder_;
-  QString sample_;
-  QStringList find_, replace_;
-};
 
 // gawk -D over the same pipes, answering what the debugger asks at a stop.
 class DirectGawk {

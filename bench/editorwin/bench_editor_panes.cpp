@@ -20,6 +20,7 @@
 #include "editorwin/outline_pane.h"
 #include "editorwin/problems_pane.h"
 #include "settings/ini_file.h"
+#include "bench_host.h"
 
 using namespace tolvan;
 
@@ -30,28 +31,6 @@ double CpuMs() {
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
   return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) * 1e-6;
 }
-
-class PanesHost : public TEditorWindowHost {
- public:
-  explicit PanesHost(std::filesystem::path folder) : folder_(std::move(folder)) {}
-  std::filesystem::path SettingsFile() const override { return folder_ / "bench.INI"; }
-  QString ScriptsFolder() const override { return QString::fromStdString(folder_.string()); }
-  QString ScriptExt() const override { return ".awk"; }
-  void OpenEditor(const QString&) override {}
-  void UnregisterEditor(TEditorWindowRef*) override {}
-  QStringList& FindHistory() override { return find_; }
-  QStringList& ReplaceHistory() override { return replace_; }
-  TPreviewContext PreviewContext(TextEncoding e) const override {
-    TPreviewContext c;
-    c.AwkPath = "/usr/bin/gawk";
-    c.Encoding = e;
-    return c;
-  }
-
- private:
-  std::filesystem::path folder_;
-  QStringList find_, replace_;
-};
 
 // The slowest of 200 keys typed at the middle row.
 double TypeKeys(TfrmEditor& w) {
@@ -86,7 +65,7 @@ int main(int argc, char** argv) {
     std::ofstream out(script, std::ios::binary);
     for (int i = 0; i < 2000000; ++i) out << kRows[i % 4];
   }
-  PanesHost host(dir);
+  BenchHost host(dir);
   auto open = [&](bool on) {
     IniFile ini(host.SettingsFile());
     ini.WriteBool("Editor", "SyntaxCheck", on);

@@ -26,6 +26,7 @@
 
 #include "core/files.h"
 #include "editorwin/editor_window.h"
+#include "bench_host.h"
 
 extern char** environ;
 
@@ -87,30 +88,6 @@ double DirectRun(const std::vector<std::string>& args, bool firstOnly) {
   posix_spawn_file_actions_destroy(&fa);
   return t;
 }
-
-class BenchHost : public TEditorWindowHost {
- public:
-  BenchHost(std::filesystem::path folder, QString sample) : folder_(std::move(folder)), sample_(std::move(sample)) {}
-  std::filesystem::path SettingsFile() const override { return folder_ / "bench.INI"; }
-  QString ScriptsFolder() const override { return QString::fromStdString(folder_.string()); }
-  QString ScriptExt() const override { return ".awk"; }
-  void OpenEditor(const QString&) override {}
-  void UnregisterEditor(TEditorWindowRef*) override {}
-  QStringList& FindHistory() override { return find_; }
-  QStringList& ReplaceHistory() override { return replace_; }
-  TPreviewContext PreviewContext(TextEncoding e) const override {
-    TPreviewContext c;
-    c.Encoding = e;
-    c.AwkPath = kGawk;
-    c.FirstSelectedInput = sample_;
-    return c;
-  }
-
- private:
-  std::filesystem::path folder_;
-  QString sample_;
-  QStringList find_, replace_;
-};
 
 // Milliseconds from a key typed into the editor to the first output painted
 // in the pane, less the pause; -1 when nothing came.
