@@ -93,8 +93,17 @@ TDebugPane::TDebugPane(QWidget* parent) : QWidget(parent) {
   variables_->setObjectName("trvDebugVariables");
   variables_->setColumnCount(2);
   variables_->setHeaderLabels({U("名前"), U("値")});
-  stack_ = new QListWidget(this);
-  stack_->setObjectName("lstDebugStack");
+  // Values are one line each (line ends escaped): a changed value then
+  // costs no measuring of its row.
+  variables_->setUniformRowHeights(true);
+  // A tree of two columns rather than a list: a list lays all its items
+  // out again whenever one's text changes, and the row changes every step.
+  stack_ = new QTreeWidget(this);
+  stack_->setObjectName("trvDebugStack");
+  stack_->setColumnCount(2);
+  stack_->setHeaderLabels({U("関数"), U("行")});
+  stack_->setRootIsDecorated(false);
+  stack_->setUniformRowHeights(true);
   messages_ = new QListWidget(this);
   messages_->setObjectName("lstDebugMessages");
   messages_->setFont(QFont(QString::fromUtf8(kEditorFallbackFamily), 10));
@@ -162,6 +171,7 @@ void TDebugPane::Clear() {
   buffer_.clear();
   ReloadOutput();
   variables_->clear();
+  shown_.clear();
   stack_->clear();
   messages_->clear();
 }
@@ -174,32 +184,26 @@ struct TreeRow {
   std::vector<TreeRow> Children;
 };
 
+// An array whose elements are not all shown ends with a "…" row.
+bool HasMore(const DebugValue& v) {
+  return v.ElementsShown ? v.Value.Count > v.Elements.size() : v.Value.Kind == DebugValueKind::Array && v.Value.Count > 0;
+}
+
+QString MoreText(const DebugValue& v) {
+  return v.ElementsShown ? QString::fromUtf8("ほか %1 個").arg(v.Value.Count - v.Elements.size())
+                         : QString::fromUtf8("多すぎるので要素は表示しません");
+}
+
 TreeRow SectionRows(const QString& caption, const std::vector<DebugValue>& values, TextEncoding e) {
   TreeRow section{caption, {}, {}};
   for (const DebugValue& v : values) {
     TreeRow row{ToQString(e, v.Name), ShowValue(v.Value, e), {}};
     for (const DebugElement& el : v.Elements)
       row.Children.push_back(TreeRow{ShowElementName(v.Name, el, e), ShowValue(el.Value, e), {}});
-    if (v.ElementsShown && v.Value.Count > v.Elements.size())
-      row.Children.push_back(TreeRow{QString::fromUtf8("…"), QString::fromUtf8("ほか %1 個").arg(v.Value.Count - v.Elements.size()), {}});
-    else if (!v.ElementsShown && v.Value.Kind == DebugValueKind::Array && v.Value.Count > 0)
-      row.Children.push_back(TreeRow{QString::fromUtf8("…"), QString::fromUtf8("多すぎるので要素は表示しません"), {}});
+    if (HasMore(v)) row.Children.push_back(TreeRow{QString::fromUtf8("…"), MoreText(v), {}});
     section.Children.push_back(std::move(row));
   }
   return section;
-}
-
-bool SameNames(QTreeWidgetItem* item, const TreeRow& row) {
-  if (item->text(0) != row.Name || item->childCount() != static_cast<int>(row.Children.size())) return false;
-  for (int i = 0; i < item->childCount(); ++i)
-    if (!SameNames(item->child(i), row.Children[static_cast<std::size_t>(i)])) return false;
-  return true;
-}
-
-// Only the values that changed are set: a step usually changes a few.
-void SetValues(QTreeWidgetItem* item, const TreeRow& row) {
-  if (item->text(1) != row.Value) item->setText(1, row.Value);
-  for (int i = 0; i < item->childCount(); ++i) SetValues(item->child(i), row.Children[static_cast<std::size_t>(i)]);
 }
 
 QTreeWidgetItem* Build(const TreeRow& row) {
@@ -208,25 +212,54 @@ QTreeWidgetItem* Build(const TreeRow& row) {
   return item;
 }
 
+bool SameScalar(const DebugScalar& a, const DebugScalar& b) {
+  return a.Kind == b.Kind && a.Count == b.Count && a.Text == b.Text;
+}
+
+// The same rows under the same names: only values to set.
+bool SameShape(const std::vector<TDebugPane::Section>& a, const std::vector<TDebugPane::Section>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].Caption != b[i].Caption || a[i].Values.size() != b[i].Values.size()) return false;
+    for (std::size_t j = 0; j < a[i].Values.size(); ++j) {
+      const DebugValue& x = a[i].Values[j];
+      const DebugValue& y = b[i].Values[j];
+      if (x.Name != y.Name || x.Elements.size() != y.Elements.size() || HasMore(x) != HasMore(y)) return false;
+      for (std::size_t k = 0; k < x.Elements.size(); ++k)
+        if (x.Elements[k].Key != y.Elements[k].Key || x.Elements[k].Parent != y.Elements[k].Parent) return false;
+    }
+  }
+  return true;
+}
+
+// Only what changed is converted and set: a step usually changes a value or two.
+void SetValues(QTreeWidgetItem* item, const DebugValue& now, const DebugValue& was, TextEncoding e) {
+  if (!SameScalar(now.Value, was.Value)) item->setText(1, ShowValue(now.Value, e));
+  for (std::size_t k = 0; k < now.Elements.size(); ++k)
+    if (!SameScalar(now.Elements[k].Value, was.Elements[k].Value))
+      item->child(static_cast<int>(k))->setText(1, ShowValue(now.Elements[k].Value, e));
+  if (HasMore(now) && now.Value.Count != was.Value.Count) item->child(item->childCount() - 1)->setText(1, MoreText(now));
+}
+
 }  // namespace
 
 void TDebugPane::ShowStop(const DebugStop& stop) {
-  std::vector<TreeRow> sections;
-  if (!stop.Watches.empty()) sections.push_back(SectionRows(U("ウォッチ"), stop.Watches, encoding_));
+  std::vector<Section> sections;
+  if (!stop.Watches.empty()) sections.push_back(Section{U("ウォッチ"), stop.Watches});
   std::vector<DebugValue> record = stop.Specials;
   record.insert(record.end(), stop.Fields.begin(), stop.Fields.end());
   if (!stop.Fields.empty() && stop.FieldCount + 1 > stop.Fields.size())
     record.push_back(DebugValue{"…", DebugScalar{DebugValueKind::Other, FromUtf8(encoding_, "ほかのフィールドは表示しません").bytes, 0}, {}, false});
-  if (!record.empty()) sections.push_back(SectionRows(U("レコード"), record, encoding_));
-  if (!stop.Locals.empty()) sections.push_back(SectionRows(U("ローカル変数"), stop.Locals, encoding_));
-  if (!stop.Globals.empty()) sections.push_back(SectionRows(U("グローバル変数"), stop.Globals, encoding_));
+  if (!record.empty()) sections.push_back(Section{U("レコード"), std::move(record)});
+  if (!stop.Locals.empty()) sections.push_back(Section{U("ローカル変数"), stop.Locals});
+  if (!stop.Globals.empty()) sections.push_back(Section{U("グローバル変数"), stop.Globals});
 
-  bool same = variables_->topLevelItemCount() == static_cast<int>(sections.size());
-  for (int i = 0; same && i < variables_->topLevelItemCount(); ++i)
-    same = SameNames(variables_->topLevelItem(i), sections[static_cast<std::size_t>(i)]);
-  if (same) {
-    for (int i = 0; i < variables_->topLevelItemCount(); ++i)
-      SetValues(variables_->topLevelItem(i), sections[static_cast<std::size_t>(i)]);
+  if (shownEncoding_ == encoding_ && SameShape(sections, shown_)) {
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+      QTreeWidgetItem* section = variables_->topLevelItem(static_cast<int>(i));
+      for (std::size_t j = 0; j < sections[i].Values.size(); ++j)
+        SetValues(section->child(static_cast<int>(j)), sections[i].Values[j], shown_[i].Values[j], encoding_);
+    }
   } else {
     // What the user opened stays open.
     QStringList open;
@@ -236,8 +269,8 @@ void TDebugPane::ShowStop(const DebugStop& stop) {
         if (s->child(k)->isExpanded()) open << s->text(0) + "\n" + s->child(k)->text(0);
     }
     variables_->clear();
-    for (const TreeRow& row : sections) {
-      QTreeWidgetItem* s = Build(row);
+    for (const Section& section : sections) {
+      QTreeWidgetItem* s = Build(SectionRows(section.Caption, section.Values, encoding_));
       variables_->addTopLevelItem(s);
       s->setExpanded(true);
       for (int k = 0; k < s->childCount(); ++k)
@@ -245,15 +278,25 @@ void TDebugPane::ShowStop(const DebugStop& stop) {
     }
     variables_->resizeColumnToContents(0);
   }
+  shown_ = std::move(sections);
+  shownEncoding_ = encoding_;
 
-  QStringList frames;
-  for (const DebugFrame& f : stop.Stack) frames << ToQString(encoding_, f.Function) + U("  行 %1").arg(f.Row);
-  for (int i = 0; i < stack_->count() && i < frames.size(); ++i)
-    if (stack_->item(i)->text() != frames[i]) stack_->item(i)->setText(frames[i]);
-  while (stack_->count() > frames.size()) delete stack_->takeItem(stack_->count() - 1);
-  for (int i = stack_->count(); i < frames.size(); ++i) stack_->addItem(frames[i]);
+  ShowStack(stop.Stack);
   if (!stop.Messages.empty()) AddMessages(stop.Messages);
   if (!stop.Unparsed.empty()) AddMessages(stop.Unparsed);
+}
+
+void TDebugPane::ShowStack(const std::vector<DebugFrame>& stack) {
+  const int frames = static_cast<int>(stack.size());
+  while (stack_->topLevelItemCount() > frames) delete stack_->takeTopLevelItem(stack_->topLevelItemCount() - 1);
+  while (stack_->topLevelItemCount() < frames) stack_->addTopLevelItem(new QTreeWidgetItem);
+  for (int i = 0; i < frames; ++i) {
+    const DebugFrame& f = stack[static_cast<std::size_t>(i)];
+    QTreeWidgetItem* item = stack_->topLevelItem(i);
+    const QString name = ToQString(encoding_, f.Function), row = QString::number(f.Row);
+    if (item->text(0) != name) item->setText(0, name);
+    if (item->text(1) != row) item->setText(1, row);
+  }
 }
 
 void TDebugPane::AddMessages(const std::string& bytes) {

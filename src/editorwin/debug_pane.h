@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/encoding.h"
 #include "job/debug_session.h"
@@ -40,6 +41,7 @@ class TDebugPane : public QWidget {
   // A new run: output, messages and values go.
   void Clear();
   void ShowStop(const DebugStop& stop);
+  void ShowStack(const std::vector<DebugFrame>& stack);
   void AppendOutput(std::string_view bytes);
   // Shows output still waiting for the refresh.
   void FlushOutput();
@@ -53,7 +55,13 @@ class TDebugPane : public QWidget {
   QString Status() const;
   std::string OutputBytes() const;
   QTreeWidget* Variables() const { return variables_; }
-  QListWidget* Stack() const { return stack_; }
+  QTreeWidget* Stack() const { return stack_; }
+
+  // A part of the variables tree as shown, in gawk's bytes.
+  struct Section {
+    QString Caption;
+    std::vector<DebugValue> Values;
+  };
   QListWidget* Messages() const { return messages_; }
   QLineEdit* WatchLine() const { return watch_; }
 
@@ -64,9 +72,11 @@ class TDebugPane : public QWidget {
   QLabel* status_ = nullptr;
   QLineEdit* watch_ = nullptr;
   QTreeWidget* variables_ = nullptr;
-  QListWidget* stack_ = nullptr;
+  QTreeWidget* stack_ = nullptr;
   QListWidget* messages_ = nullptr;
   TOutputText* output_ = nullptr;
+  std::vector<Section> shown_;  // what the variables tree holds
+  TextEncoding shownEncoding_ = TextEncoding::Cp932;
   std::string buffer_;
   QTimer refresh_;
   bool warning_ = false;

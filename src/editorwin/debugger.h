@@ -1,7 +1,9 @@
 // The editor window's debugger: breakpoints as row marks, the commands
-// (menu, keys, tool buttons), and a worker thread that runs the debug
-// session's commands one at a time, so the window never waits for gawk.
-// What the session parses is shown in the debug pane.
+// (menu, keys, tool buttons), and the debug session's operations run one at
+// a time on the window's thread: a step is waited for briefly (it takes well
+// under a millisecond), anything longer is followed by notifiers on gawk's
+// pipes, so the window never hangs on gawk. What the session parses is shown
+// in the debug pane.
 #pragma once
 
 #include <QObject>
@@ -9,12 +11,10 @@
 #include <QString>
 #include <QTimer>
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "colouring/row_state.h"
@@ -26,6 +26,7 @@
 class QAction;
 class QMenu;
 class QPainter;
+class QSocketNotifier;
 class QSplitter;
 class QToolBar;
 
@@ -53,7 +54,7 @@ class TDebugger : public QObject {
     std::function<TPreviewPane*()> Preview;  // for its sample choice; may answer nullptr
   };
   explicit TDebugger(Context context, QObject* parent = nullptr);
-  ~TDebugger() override;  // gawk's group killed, the worker joined
+  ~TDebugger() override;  // gawk's group killed
 
   // ツール → "デバッグ" and the tool buttons.
   void AddCommands(QMenu* tools, QToolBar* bar);
@@ -100,12 +101,29 @@ class TDebugger : public QObject {
     DebugStop Stop;
     std::vector<DebugBreakpoint> Placed;
   };
-  void Post(std::function<Result(TDebugSession&)> job);
-  void Loop();
+  using Operation = std::function<DebugTask<Result>()>;
+  // Begun now, or when the one under way is shown.
+  void Post(Operation op);
+  void Begin(Operation op);
+  // Pumps the operation under way for at most waitMs, then shows it when
+  // done, or watches gawk's pipes for the rest.
+  void Drive(int waitMs);
+  void Watch();
+  void Unwatch();
+  void Finished();
+  // The operation under way and those waiting dropped, gawk killed.
+  void Abandon();
+  DebugTask<Result> StartOp(DebugRequest request, std::vector<std::string> watches);
+  DebugTask<Result> StepOp(DebugTask<DebugStop> step);
+  DebugTask<Result> WatchOp(std::vector<std::string> watches);
+  DebugTask<Result> BreakpointOp(int line, bool on);
   void Show(const Result& result);
-  void Step(std::function<DebugStop(TDebugSession&)> step);
+  void Step(std::function<DebugTask<DebugStop>(TDebugSession&)> step);
   void ShowPane();
   void ClearMarks(TRowMark mark);
+  void MarkRow(int line);  // 1-based: the row about to run, in view
+  // What waits to be painted, painted now (while gawk works).
+  void PaintNow();
   void MoveBreakpoint(int line, int to);  // 1-based; to 0: removed
   void Refuse(const QString& text);
   void UpdateCommands();
@@ -123,11 +141,11 @@ class TDebugger : public QObject {
   QTimer running_;
 
   TDebugSession session_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<std::function<void()>> jobs_;
-  bool quit_ = false;
-  std::thread worker_;
+  DebugTask<Result> op_;  // declared after the session: it goes first
+  std::deque<Operation> queued_;
+  std::vector<int> watched_;
+  std::vector<QSocketNotifier*> notifiers_;
+  QTimer poll_;  // when the process offers nothing to watch
 };
 
 }  // namespace tolvan

@@ -358,46 +358,79 @@ std::string TDebugSession::Restored(std::string text) const {
   return text;
 }
 
-std::vector<TDebugSession::Answer> TDebugSession::Send(const std::vector<std::string>& commands) {
-  std::vector<Answer> answers(commands.size());
-  if (!process_) return answers;
+TDebugSession::SendAwaiter::~SendAwaiter() {
+  if (h_ && s_.waiting_ == h_) s_.waiting_ = {};
+}
+
+TDebugSession::SendAwaiter::SendAwaiter(TDebugSession& s, const std::vector<std::string>& commands) : s_(s) {
+  s.answers_.assign(commands.size(), Answer{});
+  s.ends_.clear();
+  s.next_ = 0;
+  if (!s.process_) {
+    ready_ = true;
+    return;
+  }
   std::string batch;
-  std::vector<std::string> ends;
   for (const std::string& c : commands) {
-    const std::string m = Marker(reinterpret_cast<std::uintptr_t>(this) ^ 0x5eed, ++sequence_);
+    const std::string m = Marker(reinterpret_cast<std::uintptr_t>(&s) ^ 0x5eed, ++s.sequence_);
     batch += c + "\nprintf \"\\n" + m + "\\n\"\n";
-    ends.push_back("\n" + m + "\n");
+    s.ends_.push_back("\n" + m + "\n");
   }
-  // A gawk that has ended reads nothing: its answers are missing below.
-  process_->Write(0, batch);
-  std::size_t next = 0;
+  // A gawk that has ended reads nothing: its answers are missing then.
+  s.process_->Write(0, batch);
+}
+
+void TDebugSession::SendAwaiter::await_suspend(std::coroutine_handle<> h) {
+  h_ = h;
+  s_.waiting_ = h;
+}
+
+std::vector<TDebugSession::Answer> TDebugSession::SendAwaiter::await_resume() {
+  h_ = {};
+  return std::move(s_.answers_);
+}
+
+bool TDebugSession::TakeAnswers() {
   std::string& out = streams_[0];
-  bool open = true;
-  while (next < commands.size()) {
-    const std::size_t at = out.find(ends[next]);
-    if (at != std::string::npos) {
-      answers[next].Text = out.substr(0, at);
-      answers[next].Ok = true;
-      out.erase(0, at + ends[next].size());
-      ++next;
-      continue;
-    }
-    if (!open) break;
-    open = process_->Read(kReadCycleMs, streams_);
-    if (OnScriptOutput && !streams_[2].empty()) OnScriptOutput(streams_[2]);
-    streams_[2].clear();
+  while (next_ < ends_.size()) {
+    const std::size_t at = out.find(ends_[next_]);
+    if (at == std::string::npos) return false;
+    answers_[next_].Text = out.substr(0, at);
+    answers_[next_].Ok = true;
+    out.erase(0, at + ends_[next_].size());
+    ++next_;
   }
-  if (next < commands.size()) {
-    answers[next].Text = std::move(out);
-    out.clear();
+  return true;
+}
+
+void TDebugSession::FinishSend(bool open) {
+  if (streams_.empty()) return;
+  if (next_ < answers_.size()) {
+    answers_[next_].Text = std::move(streams_[0]);
+    streams_[0].clear();
   }
   // gawk flushes the script's output before it answers: take what the
   // other pipe holds now, so the output shown is complete at the stop.
   if (open) process_->Read(0, streams_);
   if (OnScriptOutput && streams_.size() > 2 && !streams_[2].empty()) OnScriptOutput(streams_[2]);
   if (streams_.size() > 2) streams_[2].clear();
-  return answers;
 }
+
+bool TDebugSession::Pump(int timeoutMs) {
+  if (!waiting_) return false;
+  bool open = process_ && !streams_.empty();
+  if (open && !TakeAnswers()) {
+    open = process_->Read(timeoutMs, streams_);
+    if (OnScriptOutput && !streams_[2].empty()) OnScriptOutput(streams_[2]);
+    streams_[2].clear();
+    if (!TakeAnswers() && open) return true;
+  }
+  FinishSend(open);
+  std::exchange(waiting_, {}).resume();
+  return true;
+}
+
+std::vector<int> TDebugSession::WaitHandles() const { return process_ ? process_->WaitHandles() : std::vector<int>{}; }
 
 void TDebugSession::TakeMessages(DebugStop& stop) {
   if (streams_.size() < 2) return;
@@ -428,7 +461,7 @@ DebugStop TDebugSession::Ended(DebugStop stop) {
   return stop;
 }
 
-DebugStop TDebugSession::Start(const DebugRequest& request) {
+DebugTask<DebugStop> TDebugSession::StartAsync(DebugRequest request) {
   Finish();
   killed_ = false;
   state_ = DebugState::NotStarted;
@@ -444,7 +477,7 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
   ComposeResult composed = ComposeBaseCommandLine(in);
   if (!composed.Ok) {
     stop.Messages = Text(composed.Error.c_str(), encoding_);
-    return stop;
+    co_return stop;
   }
   BaseCommandLine base = std::move(composed.Line);
   dropped_ = DropEditorRunOptions(base);
@@ -469,7 +502,7 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
   } catch (const std::exception& e) {
     script_.reset();
     stop.Messages = e.what();
-    return stop;
+    co_return stop;
   }
   process.Locale = request.Locale;
   process.Stdin = StdinSource::ClosedPipe;
@@ -481,15 +514,15 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
   } catch (const std::exception& e) {
     stop.Messages = CannotStartMessage(PathForText(request.AwkPath, encoding_), e.what(), encoding_);
     script_.reset();
-    return stop;
+    co_return stop;
   }
   streams_.assign(3, std::string());
 
   // The script's output to its own pipe; then the breakpoints.
   std::vector<std::string> commands{"option outfile=/dev/fd/4"};
   for (int row : request.Breakpoints) commands.push_back("break " + std::to_string(row));
-  std::vector<Answer> answers = Send(commands);
-  if (!answers.back().Ok) return Ended(std::move(stop));
+  std::vector<Answer> answers = co_await Send(std::move(commands));
+  if (!answers.back().Ok) co_return Ended(std::move(stop));
   bool any = false;
   for (std::size_t i = 0; i < request.Breakpoints.size(); ++i) {
     const std::string& text = answers[i + 1].Text;
@@ -501,7 +534,7 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
       std::size_t len = 0;
       const std::size_t at = text.rfind("Breakpoint ");
       const long number = at == std::string::npos ? 0 : LeadingNumber(std::string_view(text).substr(at + 11), &len);
-      if (number > 0) Send({"delete " + std::to_string(number)});
+      if (number > 0) co_await Send("delete " + std::to_string(number));
     }
     any |= b.SetAt > 0;
     startBreakpoints_.push_back(std::move(b));
@@ -518,24 +551,27 @@ DebugStop TDebugSession::Start(const DebugRequest& request) {
       std::string sweep;
       for (int row = first; row <= rows && row < first + kSweepRows; ++row)
         sweep += (row > first ? "\ntbreak " : "tbreak ") + std::to_string(row);
-      if (!Send({sweep}).back().Ok) return Ended(std::move(stop));
+      std::vector<Answer> swept = co_await Send(std::move(sweep));
+      if (!swept.back().Ok) co_return Ended(std::move(stop));
     }
   }
-  DebugStop first = Resume(any ? "run" : "run\ndelete");
+  std::string run = any ? "run" : "run\ndelete";
+  DebugStop first = co_await ResumeAsync(std::move(run));
   first.DroppedOptions = dropped_;
-  return first;
+  co_return first;
 }
 
-DebugStop TDebugSession::Resume(const std::string& command) {
+DebugTask<DebugStop> TDebugSession::ResumeAsync(std::string command) {
   DebugStop stop;
   if (!process_) {
     stop.State = state_ == DebugState::NotStarted ? DebugState::NotStarted : DebugState::Ended;
-    return stop;
+    co_return stop;
   }
-  std::vector<Answer> answers = Send({command, "backtrace", "info variables"});
+  std::vector<std::string> commands{std::move(command), "backtrace", "info variables"};
+  std::vector<Answer> answers = co_await Send(std::move(commands));
   const debug_parse::RunAnswer run = debug_parse::Run(answers[0].Text);
   stop.Unparsed = Restored(run.Unparsed);
-  if (!answers[0].Ok) return Ended(std::move(stop));
+  if (!answers[0].Ok) co_return Ended(std::move(stop));
   if (run.Exited) {
     stop.State = DebugState::Ended;
     stop.ExitStatus = run.ExitStatus;
@@ -545,7 +581,7 @@ DebugStop TDebugSession::Resume(const std::string& command) {
       for (DebugValue& v : debug_parse::VariablesAnswer(answers[2].Text, ignored))
         if (!IsBuiltin(v.Name)) stop.Globals.push_back(std::move(v));
     }
-    return Ended(std::move(stop));
+    co_return Ended(std::move(stop));
   }
   stop.State = DebugState::Stopped;
   state_ = DebugState::Stopped;
@@ -561,12 +597,12 @@ DebugStop TDebugSession::Resume(const std::string& command) {
     if (IsSpecial(v.Name)) stop.Specials.push_back(std::move(v));
     else if (!IsBuiltin(v.Name)) stop.Globals.push_back(std::move(v));
   }
-  Collect(stop);
+  stop = co_await Collect(std::move(stop));
   TakeMessages(stop);
-  return stop;
+  co_return stop;
 }
 
-void TDebugSession::Collect(DebugStop& stop) {
+DebugTask<DebugStop> TDebugSession::Collect(DebugStop stop) {
   for (const DebugValue& v : stop.Specials)
     if (v.Name == "NF" && v.Value.Kind == DebugValueKind::Number)
       stop.FieldCount = static_cast<std::size_t>(std::max(0.0, std::strtod(v.Value.Text.c_str(), nullptr)));
@@ -587,7 +623,10 @@ void TDebugSession::Collect(DebugStop& stop) {
     }
   }
   for (const std::string& w : watches_) commands.push_back("print " + w);
-  std::vector<Answer> answers = Send(commands);
+  SendAwaiter values = Send(commands);
+  // gawk prints the values now; meanwhile the caller may show where it stopped.
+  if (OnMoved) OnMoved(stop);
+  std::vector<Answer> answers = co_await values;
   std::size_t k = 0;
   std::string unparsed;
   stop.Fields = debug_parse::PrintAnswer(answers[k++].Text, unparsed);
@@ -639,8 +678,8 @@ void TDebugSession::Collect(DebugStop& stop) {
     }
     stop.Watches.push_back(std::move(v));
   }
-  if (commands.empty()) return;
-  answers = Send(commands);
+  if (commands.empty()) co_return stop;
+  answers = co_await Send(std::move(commands));
   for (std::size_t j = 0; j < localArrays.size(); ++j) {
     std::string ignored;
     std::vector<DebugValue> got = debug_parse::PrintAnswer(answers[j].Text, ignored);
@@ -648,24 +687,20 @@ void TDebugSession::Collect(DebugStop& stop) {
     stop.Locals[localArrays[j]].Elements = std::move(got.front().Elements);
     stop.Locals[localArrays[j]].ElementsShown = true;
   }
+  co_return stop;
 }
 
-DebugStop TDebugSession::Continue() { return Resume("continue"); }
-DebugStop TDebugSession::StepOver() { return Resume("next"); }
-DebugStop TDebugSession::StepInto() { return Resume("step"); }
-DebugStop TDebugSession::StepOut() { return Resume("finish"); }
-
-DebugStop TDebugSession::RunToRow(int row) {
+DebugTask<DebugStop> TDebugSession::RunToRowAsync(int row) {
   // A temporary breakpoint ("until" stops only within the current frame),
   // deleted again when another stop came first.
-  if (!process_) return Resume("");
-  std::vector<Answer> a = Send({"tbreak " + std::to_string(row)});
+  if (!process_) co_return co_await ResumeAsync(std::string());
+  std::vector<Answer> a = co_await Send("tbreak " + std::to_string(row));
   const std::size_t at = a[0].Text.rfind("Breakpoint ");
   std::size_t len = 0;
   const long number = at == std::string::npos ? 0 : LeadingNumber(std::string_view(a[0].Text).substr(at + 11), &len);
-  DebugStop stop = Resume("continue");
-  if (number > 0 && stop.State == DebugState::Stopped) Send({"delete " + std::to_string(number)});
-  return stop;
+  DebugStop stop = co_await ResumeAsync("continue");
+  if (number > 0 && stop.State == DebugState::Stopped) co_await Send("delete " + std::to_string(number));
+  co_return stop;
 }
 
 void TDebugSession::SetWatches(std::vector<std::string> expressions) {
@@ -673,21 +708,19 @@ void TDebugSession::SetWatches(std::vector<std::string> expressions) {
   watches_ = std::move(expressions);
 }
 
-DebugStop TDebugSession::Refresh() { return Resume("frame 0"); }
-
-DebugBreakpoint TDebugSession::SetBreakpoint(int row) {
+DebugTask<DebugBreakpoint> TDebugSession::SetBreakpointAsync(int row) {
   DebugBreakpoint b{row, 0, {}};
-  if (!process_) return b;
-  std::vector<Answer> a = Send({"break " + std::to_string(row)});
+  if (!process_) co_return b;
+  std::vector<Answer> a = co_await Send("break " + std::to_string(row));
   b.Text = Restored(a[0].Text);
   b.SetAt = debug_parse::BreakpointSetAt(a[0].Text);
-  return b;
+  co_return b;
 }
 
-bool TDebugSession::ClearBreakpoint(int row) {
-  if (!process_) return false;
-  std::vector<Answer> a = Send({"clear " + std::to_string(row)});
-  return a[0].Ok && StartsWith(a[0].Text, "Deleted breakpoint");
+DebugTask<bool> TDebugSession::ClearBreakpointAsync(int row) {
+  if (!process_) co_return false;
+  std::vector<Answer> a = co_await Send("clear " + std::to_string(row));
+  co_return a[0].Ok && StartsWith(a[0].Text, "Deleted breakpoint");
 }
 
 }  // namespace tolvan

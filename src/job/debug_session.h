@@ -8,18 +8,25 @@
 // so only the debugger's text comes on standard output. gawk prints no
 // prompt when its commands do not come from a terminal: every command is
 // followed by a printf of a marker, and an answer is the text before it.
+//
+// Every operation has two forms: one that blocks until gawk has answered,
+// and one (...Async) that returns a task which waits without blocking, for
+// a window that pumps the session from its own event loop.
 #pragma once
 
 #include <atomic>
+#include <coroutine>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/encoding.h"
+#include "job/debug_task.h"
 #include "job/preview_runner.h"
 #include "job/process.h"
 
@@ -146,28 +153,50 @@ class TDebugSession {
   TDebugSession(const TDebugSession&) = delete;
   TDebugSession& operator=(const TDebugSession&) = delete;
 
-  // The script's output as it comes, from the thread running a command.
+  // The script's output as it comes, on the thread that runs or pumps.
   std::function<void(std::string_view bytes)> OnScriptOutput;
+  // A stop as far as it is known while gawk still prints its values: the
+  // row, the call stack, the globals without their elements.
+  std::function<void(const DebugStop& partial)> OnMoved;
+
+  // The operations below without blocking: begin the task, then Pump until
+  // it is Done. One task at a time; destroying it abandons the operation
+  // (the session then wants Stop and End).
+  DebugTask<DebugStop> StartAsync(DebugRequest request);
+  DebugTask<DebugStop> ContinueAsync() { return ResumeAsync("continue"); }
+  DebugTask<DebugStop> StepOverAsync() { return ResumeAsync("next"); }
+  DebugTask<DebugStop> StepIntoAsync() { return ResumeAsync("step"); }
+  DebugTask<DebugStop> StepOutAsync() { return ResumeAsync("finish"); }
+  DebugTask<DebugStop> RunToRowAsync(int row);
+  DebugTask<DebugStop> RefreshAsync() { return ResumeAsync("frame 0"); }
+  DebugTask<DebugBreakpoint> SetBreakpointAsync(int row);
+  DebugTask<bool> ClearBreakpointAsync(int row);
+  // Waits at most timeoutMs (-1: no limit) for gawk, reads what it wrote
+  // and resumes the operation waiting for it. False when none waits.
+  bool Pump(int timeoutMs);
+  // What Pump waits on, for an event loop's notifiers; changes as streams
+  // close. Empty: call Pump(0) now and then.
+  std::vector<int> WaitHandles() const;
 
   // Ends any earlier run, starts gawk, sets the breakpoints and runs to the
   // first one, or to the first statement when none is set (or gawk refused
   // every one). Blocks until gawk stops or ends.
-  DebugStop Start(const DebugRequest& request);
-  DebugStop Continue();
-  DebugStop StepOver();
-  DebugStop StepInto();
-  DebugStop StepOut();
-  DebugStop RunToRow(int row);
+  DebugStop Start(const DebugRequest& request) { return Wait(StartAsync(request)); }
+  DebugStop Continue() { return Wait(ContinueAsync()); }
+  DebugStop StepOver() { return Wait(StepOverAsync()); }
+  DebugStop StepInto() { return Wait(StepIntoAsync()); }
+  DebugStop StepOut() { return Wait(StepOutAsync()); }
+  DebugStop RunToRow(int row) { return Wait(RunToRowAsync(row)); }
   // While stopped.
-  DebugBreakpoint SetBreakpoint(int row);
-  bool ClearBreakpoint(int row);
+  DebugBreakpoint SetBreakpoint(int row) { return Wait(SetBreakpointAsync(row)); }
+  bool ClearBreakpoint(int row) { return Wait(ClearBreakpointAsync(row)); }
   // Breakpoints as gawk placed them at the start (asked row, placed row).
   const std::vector<DebugBreakpoint>& StartBreakpoints() const { return startBreakpoints_; }
   // Evaluated at every stop, in order ("print" takes each).
   // A line end in one would end the command early: it counts as a space.
   void SetWatches(std::vector<std::string> expressions);
   // Values again, for a watch changed while stopped.
-  DebugStop Refresh();
+  DebugStop Refresh() { return Wait(RefreshAsync()); }
 
   // Kills gawk's process group; from any thread. A command under way
   // answers Killed.
@@ -182,10 +211,40 @@ class TDebugSession {
     std::string Text;
     bool Ok = false;  // false: gawk ended before answering
   };
-  std::vector<Answer> Send(const std::vector<std::string>& commands);
-  DebugStop Resume(const std::string& command);
+  // Send(commands) writes them at once, each followed by its marker;
+  // co_await on it resumes with their answers once all are in or gawk has
+  // gone.
+  class SendAwaiter {
+   public:
+    SendAwaiter(TDebugSession& s, const std::vector<std::string>& commands);
+    SendAwaiter(const SendAwaiter&) = delete;
+    SendAwaiter& operator=(const SendAwaiter&) = delete;
+    ~SendAwaiter();  // a frame destroyed while waiting is forgotten
+    bool await_ready() const { return ready_; }
+    void await_suspend(std::coroutine_handle<> h);
+    std::vector<Answer> await_resume();
+
+   private:
+    TDebugSession& s_;
+    bool ready_ = false;  // nothing to wait for: no gawk
+    std::coroutine_handle<> h_;
+  };
+  SendAwaiter Send(const std::vector<std::string>& commands) { return SendAwaiter(*this, commands); }
+  // One command. (A braced list in a co_await makes GCC 12 fail.)
+  SendAwaiter Send(std::string command) { return Send(std::vector<std::string>(1, std::move(command))); }
+  // The answers found in what gawk wrote so far; true when all are in.
+  bool TakeAnswers();
+  void FinishSend(bool open);
+  template <typename T>
+  T Wait(DebugTask<T> task) {
+    task.Begin();
+    while (!task.Done())
+      if (!Pump(-1)) throw std::logic_error("debug session: an operation waits for nothing");
+    return task.Take();
+  }
+  DebugTask<DebugStop> ResumeAsync(std::string command);
   DebugStop Ended(DebugStop stop);
-  void Collect(DebugStop& stop);
+  DebugTask<DebugStop> Collect(DebugStop stop);
   void TakeMessages(DebugStop& stop);
   void Finish();
   std::string Restored(std::string text) const;
@@ -205,6 +264,11 @@ class TDebugSession {
   std::atomic<DebugState> state_{DebugState::NotStarted};
   std::atomic<bool> killed_{false};
   unsigned long sequence_ = 0;
+  // The Send under way: its markers, the answers found, the operation to resume.
+  std::vector<std::string> ends_;
+  std::vector<Answer> answers_;
+  std::size_t next_ = 0;
+  std::coroutine_handle<> waiting_;
 };
 
 }  // namespace tolvan

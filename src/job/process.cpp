@@ -531,6 +531,15 @@ class TPosixRunningProcess : public TRunningProcess {
     return true;
   }
 
+  std::vector<int> WaitHandles() const override {
+    std::vector<int> fds;
+    for (const Fd& f : reads_)
+      if (f.valid()) fds.push_back(f.get());
+    std::lock_guard lock(mutex_);
+    if (!reaped_ && pidfd_.valid()) fds.push_back(pidfd_.get());
+    return fds;
+  }
+
   void Kill() override {
     std::lock_guard lock(mutex_);
     // Only while the unreaped leader keeps the group's id ours.

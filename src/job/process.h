@@ -91,6 +91,10 @@ class TRunningProcess {
   virtual ProcessResult Result() const = 0;
   // The exit status of a child that exited by itself.
   virtual int ExitStatus() const = 0;
+  // The descriptors Read waits on (open streams, and one that shows the
+  // child's end), for a caller that waits in its own event loop; they
+  // change as Read closes streams. Empty: poll Read now and then instead.
+  virtual std::vector<int> WaitHandles() const { return {}; }
 };
 
 class TProcessLauncher {

@@ -201,17 +201,63 @@ class DebuggerTest : public QObject {
     QTest::keyClick(&w->Editor1(), Qt::Key_F8);
     QTest::qWait(100);
     QVERIFY(d.Busy());
+    // Ended and shown before the key returns.
     QTest::keyClick(&w->Editor1(), Qt::Key_F6, Qt::ShiftModifier);
-    QVERIFY(spy.wait(kWaitMs));
-    while (d.Busy()) QVERIFY(spy.wait(kWaitMs));
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(!d.Busy());
     QVERIFY(!d.Stopped());
     QVERIFY(d.Pane()->Status().contains(QString::fromUtf8("止めました")));
     // Stopped while at a row: the row is no longer marked as about to run.
     QVERIFY(Key(w, Qt::Key_F6));
     QCOMPARE(d.CurrentLine(), 2);
+    const int shown = spy.count();
     QTest::keyClick(&w->Editor1(), Qt::Key_F6, Qt::ShiftModifier);
-    QVERIFY(spy.wait(kWaitMs));
+    QCOMPARE(spy.count(), shown + 1);
     QCOMPARE(d.CurrentLine(), 0);
+  }
+
+  void aStopOverTheLastSetsWhatDiffers() {
+    TDebugPane pane;
+    pane.SetEncoding(TextEncoding::Utf8);
+    auto scalar = [](DebugValueKind k, const char* text, std::size_t count = 0) { return DebugScalar{k, text, count}; };
+    DebugStop a;
+    a.Globals = {DebugValue{"s", scalar(DebugValueKind::String, "1"), {}, false},
+                 DebugValue{"arr", scalar(DebugValueKind::Array, "", 3),
+                            {DebugElement{"k", "", scalar(DebugValueKind::String, "x")}}, true}};
+    pane.ShowStop(a);
+    QTreeWidgetItem* globals = pane.Variables()->topLevelItem(0);
+    QCOMPARE(globals->child(1)->child(1)->text(1), QString::fromUtf8("ほか 2 個"));
+    DebugStop b = a;
+    b.Globals[0].Value.Kind = DebugValueKind::Number;  // the same bytes, now a number
+    b.Globals[1].Value.Count = 4;
+    b.Globals[1].Elements[0].Value.Text = "y";
+    pane.ShowStop(b);
+    QCOMPARE(pane.Variables()->topLevelItem(0), globals);  // set in place
+    QCOMPARE(globals->child(0)->text(1), QString("1"));
+    QCOMPARE(globals->child(1)->text(1), QString::fromUtf8("配列（4 個）"));
+    QCOMPARE(globals->child(1)->child(0)->text(1), QString("\"y\""));
+    QCOMPARE(globals->child(1)->child(1)->text(1), QString::fromUtf8("ほか 3 個"));
+    // Another key: the rows are built again under their new names.
+    b.Globals[1].Elements[0].Key = "j";
+    pane.ShowStop(b);
+    QCOMPARE(pane.Variables()->topLevelItem(0)->child(1)->child(0)->text(0), QString("arr[\"j\"]"));
+  }
+
+  void aLongRunIsFollowedFromTheEventLoop() {
+    DebugEnv env;
+    TfrmEditor* w = env.Window("BEGIN {\n  for (i = 0; i < 2000000; i++) n++\n  print n\n}\n");
+    QVERIFY(w);
+    TDebugger& d = w->Debugger();
+    CaretTo(w, 3);
+    QTest::keyClick(&w->Editor1(), Qt::Key_F9);
+    QSignalSpy spy(&d, &TDebugger::Shown);
+    QTest::keyClick(&w->Editor1(), Qt::Key_F6);
+    // The key returned long before gawk got there; the pipes bring the stop.
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(d.Busy());
+    QVERIFY(spy.wait(kWaitMs));
+    QCOMPARE(d.CurrentLine(), 3);
+    QCOMPARE(Shown(d.Pane(), QString::fromUtf8("グローバル変数"), "n"), QString("2000000"));
   }
 
   void aClickInTheImageBarTogglesItsRow() {

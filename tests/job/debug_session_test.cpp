@@ -160,6 +160,38 @@ TEST_F(DebugRun, BreakpointsInARuleAndAFunction) {
   EXPECT_EQ(ValueOf(s.Globals, "u"), "7");
 }
 
+// The form a window uses: begun, then pumped without waiting; where it
+// stopped is told while gawk still prints the values; a dropped operation.
+TEST_F(DebugRun, PumpedWithoutBlockingAndDropped) {
+  ASSERT_EQ(session.Start(Sample({7})).Row, 7);
+  DebugStop partial;
+  session.OnMoved = [&](const DebugStop& p) { partial = p; };
+  DebugTask<DebugStop> step = session.StepIntoAsync();
+  step.Begin();
+  ASSERT_FALSE(step.Done());  // written, not answered
+  EXPECT_FALSE(session.WaitHandles().empty());
+  for (int i = 0; i < 5000 && !step.Done(); ++i) {
+    ASSERT_TRUE(session.Pump(0));
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  ASSERT_TRUE(step.Done());
+  EXPECT_FALSE(session.Pump(0));  // nothing waits now
+  const DebugStop s = step.Take();
+  EXPECT_EQ(s.Row, 2);
+  EXPECT_EQ(ValueOf(s.Locals, "v"), "1");
+  EXPECT_EQ(partial.Row, 2);
+  EXPECT_EQ(partial.Stack.size(), 2u);
+  EXPECT_TRUE(partial.Locals.empty());  // asked for, not yet answered
+
+  // Dropped while gawk runs: the session waits for nothing and ends.
+  DebugTask<DebugStop> run = session.ContinueAsync();
+  run.Begin();
+  run = {};
+  EXPECT_FALSE(session.Pump(0));
+  EXPECT_EQ(session.End().State, DebugState::Killed);
+  EXPECT_EQ(session.Start(Sample({6})).Row, 6);
+}
+
 TEST_F(DebugRun, StepOverIntoOutAndRunToARow) {
   DebugStop s = session.Start(Sample({7}));
   ASSERT_EQ(s.Row, 7);
