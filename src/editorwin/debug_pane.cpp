@@ -287,13 +287,16 @@ void TDebugPane::ShowStop(const DebugStop& stop) {
 }
 
 void TDebugPane::ShowStack(const std::vector<DebugFrame>& stack) {
+  // The innermost frame's row is the one marked in the text; left out here,
+  // the list stays as it is while stepping in one function (a changed first
+  // row makes the view measure its rows again).
   const int frames = static_cast<int>(stack.size());
   while (stack_->topLevelItemCount() > frames) delete stack_->takeTopLevelItem(stack_->topLevelItemCount() - 1);
   while (stack_->topLevelItemCount() < frames) stack_->addTopLevelItem(new QTreeWidgetItem);
   for (int i = 0; i < frames; ++i) {
     const DebugFrame& f = stack[static_cast<std::size_t>(i)];
     QTreeWidgetItem* item = stack_->topLevelItem(i);
-    const QString name = ToQString(encoding_, f.Function), row = QString::number(f.Row);
+    const QString name = ToQString(encoding_, f.Function), row = i == 0 ? QString() : QString::number(f.Row);
     if (item->text(0) != name) item->setText(0, name);
     if (item->text(1) != row) item->setText(1, row);
   }

@@ -100,12 +100,12 @@ TDebugger::TDebugger(Context context, QObject* parent) : QObject(parent), ctx_(s
   session_.OnScriptOutput = [this](std::string_view bytes) {
     if (pane_) pane_->AppendOutput(bytes);
   };
-  // While gawk prints the values of a stop, the row and the call stack are
-  // shown and painted: the step's answer then has only values left to show.
+  // While gawk is still answering, the row and the call stack are shown and
+  // painted: the step's answer then has only values left to show.
   session_.OnMoved = [this](const DebugStop& partial) {
     if (!pane_ || partial.Row <= 0) return;
     MarkRow(partial.Row);
-    pane_->ShowStack(partial.Stack);
+    if (!partial.Stack.empty()) pane_->ShowStack(partial.Stack);
     PaintNow();
   };
   ctx_.Editor->viewport()->installEventFilter(this);

@@ -363,6 +363,7 @@ TDebugSession::SendAwaiter::~SendAwaiter() {
 }
 
 TDebugSession::SendAwaiter::SendAwaiter(TDebugSession& s, const std::vector<std::string>& commands) : s_(s) {
+  s.onFirst_ = nullptr;
   s.answers_.assign(commands.size(), Answer{});
   s.ends_.clear();
   s.next_ = 0;
@@ -403,7 +404,15 @@ bool TDebugSession::TakeAnswers() {
   return true;
 }
 
+void TDebugSession::TellFirst() {
+  if (!onFirst_ || next_ == 0) return;
+  std::function<void(const std::string&)> told = std::move(onFirst_);
+  onFirst_ = nullptr;
+  told(answers_[0].Text);
+}
+
 void TDebugSession::FinishSend(bool open) {
+  onFirst_ = nullptr;
   if (streams_.empty()) return;
   if (next_ < answers_.size()) {
     answers_[next_].Text = std::move(streams_[0]);
@@ -423,11 +432,20 @@ bool TDebugSession::Pump(int timeoutMs) {
     open = process_->Read(timeoutMs, streams_);
     if (OnScriptOutput && !streams_[2].empty()) OnScriptOutput(streams_[2]);
     streams_[2].clear();
-    if (!TakeAnswers() && open) return true;
+    if (!TakeAnswers() && open) {
+      TellFirst();
+      return true;
+    }
   }
+  TellFirst();
   FinishSend(open);
   std::exchange(waiting_, {}).resume();
   return true;
+}
+
+bool TDebugSession::InScript(const std::string& file) const {
+  const std::string copy = script_ && script_->UsesCopy() ? script_->Line().Argv[script_->Line().ScriptIndex] : "";
+  return file.empty() || file == copy || Restored(file) == scriptName_;
 }
 
 std::vector<int> TDebugSession::WaitHandles() const { return process_ ? process_->WaitHandles() : std::vector<int>{}; }
@@ -568,7 +586,18 @@ DebugTask<DebugStop> TDebugSession::ResumeAsync(std::string command) {
     co_return stop;
   }
   std::vector<std::string> commands{std::move(command), "backtrace", "info variables"};
-  std::vector<Answer> answers = co_await Send(std::move(commands));
+  SendAwaiter moved = Send(commands);
+  // gawk answers the step at once and takes a while over the rest: the row
+  // it stopped at can be shown meanwhile.
+  onFirst_ = [this](const std::string& text) {
+    const debug_parse::RunAnswer run = debug_parse::Run(text);
+    if (!OnMoved || !run.Stopped || run.Exited || !InScript(run.File)) return;
+    DebugStop partial;
+    partial.State = DebugState::Stopped;
+    partial.Row = run.Row;
+    OnMoved(partial);
+  };
+  std::vector<Answer> answers = co_await moved;
   const debug_parse::RunAnswer run = debug_parse::Run(answers[0].Text);
   stop.Unparsed = Restored(run.Unparsed);
   if (!answers[0].Ok) co_return Ended(std::move(stop));
@@ -586,8 +615,7 @@ DebugTask<DebugStop> TDebugSession::ResumeAsync(std::string command) {
   stop.State = DebugState::Stopped;
   state_ = DebugState::Stopped;
   stop.Row = run.Row;
-  const std::string copy = script_ && script_->UsesCopy() ? script_->Line().Argv[script_->Line().ScriptIndex] : "";
-  if (!run.File.empty() && run.File != copy && Restored(run.File) != scriptName_) {
+  if (!InScript(run.File)) {
     stop.Location = Restored(run.File) + ":" + std::to_string(run.Row);
     stop.Row = 0;
   }

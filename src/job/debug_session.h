@@ -155,8 +155,9 @@ class TDebugSession {
 
   // The script's output as it comes, on the thread that runs or pumps.
   std::function<void(std::string_view bytes)> OnScriptOutput;
-  // A stop as far as it is known while gawk still prints its values: the
-  // row, the call stack, the globals without their elements.
+  // A stop as far as it is known while gawk is still answering: first the
+  // row alone, then with the call stack and the globals without their
+  // elements.
   std::function<void(const DebugStop& partial)> OnMoved;
 
   // The operations below without blocking: begin the task, then Pump until
@@ -234,7 +235,9 @@ class TDebugSession {
   SendAwaiter Send(std::string command) { return Send(std::vector<std::string>(1, std::move(command))); }
   // The answers found in what gawk wrote so far; true when all are in.
   bool TakeAnswers();
+  void TellFirst();  // onFirst_, once the first answer is in
   void FinishSend(bool open);
+  bool InScript(const std::string& file) const;  // as gawk names it
   template <typename T>
   T Wait(DebugTask<T> task) {
     task.Begin();
@@ -269,6 +272,7 @@ class TDebugSession {
   std::vector<Answer> answers_;
   std::size_t next_ = 0;
   std::coroutine_handle<> waiting_;
+  std::function<void(const std::string& text)> onFirst_;
 };
 
 }  // namespace tolvan
