@@ -334,6 +334,10 @@ void TThreadDoJob::ParallelLoop() {
   // none may have failed for want of room too, although the other's
   // dropped file has given the room back by the time it looks.
   std::atomic<unsigned> noRoom{0};
+  // Bumped as a waiting file is copied into its output and let go: the copy
+  // takes room for a while, so a run that failed with error text meanwhile
+  // may have failed for want of room that is back by the time it looks.
+  std::atomic<unsigned> copies{0};
 
   auto mayStart = [&] {
     return next < head + width || (next < head + 4 * width && waiting < kWaitingBudget);
@@ -349,9 +353,9 @@ void TThreadDoJob::ParallelLoop() {
     }
     if (!turn) slot.ahead = TUnnamedFile::In(FolderOf(path));
     if (slot.ahead) {
-      const unsigned seen = noRoom;
+      const unsigned seen = noRoom, copied = copies;
       slot.exitCode = RunToDescriptor(line, true, slot.ahead->fd(), ctx);
-      if (failed(slot) && (NoRoomLeft(slot.ahead->fd()) || noRoom != seen)) {
+      if (failed(slot) && (NoRoomLeft(slot.ahead->fd()) || noRoom != seen || (!slot.err.empty() && copies != copied))) {
         ++noRoom;
         slot.ahead.reset();  // its room goes back to the runs still writing
         slot.redo = true;
@@ -376,9 +380,9 @@ void TThreadDoJob::ParallelLoop() {
       ~Closer() { ::close(fd); }
     } closer{fd};
     const off_t before = ::lseek(fd, 0, SEEK_END);
-    const unsigned seen = noRoom;
+    const unsigned seen = noRoom, copied = copies;
     slot.exitCode = RunToDescriptor(line, true, fd, ctx);
-    if (failed(slot) && (NoRoomLeft(fd) || noRoom != seen)) {
+    if (failed(slot) && (NoRoomLeft(fd) || noRoom != seen || (!slot.err.empty() && copies != copied))) {
       ++noRoom;
       slot.redo = true;
       slot.restore = before;
@@ -516,6 +520,7 @@ void TThreadDoJob::ParallelLoop() {
       if (fd < 0) return;
       const off_t before = ::lseek(fd, 0, SEEK_END);
       touched = true;
+      ++copies;
       bool written = slot.ahead->CopyTo(fd);
       int e = errno;
       if (!written && NoRoom(e) && before >= 0 && ::ftruncate(fd, before) == 0) {
@@ -566,7 +571,10 @@ void TThreadDoJob::ParallelLoop() {
     NameIncompleteOutput(err_, record_, touched && straight);
     NoteExit(slot.exitCode, inputs[i]);
     slot.out.reset();
-    slot.ahead.reset();
+    if (slot.ahead) {
+      slot.ahead.reset();
+      ++copies;
+    }
     {
       std::lock_guard<std::mutex> lock(mu);
       waiting -= slot.size;
