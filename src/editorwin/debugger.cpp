@@ -29,7 +29,7 @@ constexpr int kRunningNoteMs = 300;
 // step answers within a millisecond, and waiting here spares the round
 // through the event loop.
 constexpr int kWaitHereMs = 10;
-constexpr int kPollMs = 20;
+constexpr int kPollMs = 20;  // when the process names no descriptor to watch
 
 QString kEditedNote() { return U("開始後にテキストが変わりました。行は開始したときのテキストのものです（F6 でやり直せます）"); }
 
