@@ -539,7 +539,7 @@ DebugTask<DebugStop> TDebugSession::StartAsync(DebugRequest request) {
   // The script's output to its own pipe; then the breakpoints.
   std::vector<std::string> commands{"option outfile=/dev/fd/4"};
   for (int row : request.Breakpoints) commands.push_back("break " + std::to_string(row));
-  std::vector<Answer> answers = co_await Send(std::move(commands));
+  std::vector<Answer> answers = co_await Send(commands);
   if (!answers.back().Ok) co_return Ended(std::move(stop));
   bool any = false;
   for (std::size_t i = 0; i < request.Breakpoints.size(); ++i) {
@@ -707,7 +707,7 @@ DebugTask<DebugStop> TDebugSession::Collect(DebugStop stop) {
     stop.Watches.push_back(std::move(v));
   }
   if (commands.empty()) co_return stop;
-  answers = co_await Send(std::move(commands));
+  answers = co_await Send(commands);
   for (std::size_t j = 0; j < localArrays.size(); ++j) {
     std::string ignored;
     std::vector<DebugValue> got = debug_parse::PrintAnswer(answers[j].Text, ignored);
