@@ -30,16 +30,6 @@ namespace {
 constexpr const char* kGawk = "/usr/bin/gawk";
 constexpr int kSteps = 101;
 
-double NowMs() {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // 50 globals set at the start, then a rule of statements up to row 1,000.
 std::string Script() {
   std::string s = "BEGIN {\n";

@@ -22,11 +22,6 @@ using namespace tolvan;
 
 namespace {
 
-double NowMs() {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 // Awk lines with strings, regular expressions, comments, fields and kanji,
 // 50 bytes long on average.
 std::string AwkLine(std::mt19937& rng, int i) {

@@ -7,13 +7,26 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "editorwin/editor_window.h"
 
 namespace tolvan {
+
+inline double NowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
 
 class BenchHost : public TEditorWindowHost {
  public:

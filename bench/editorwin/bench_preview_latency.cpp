@@ -37,16 +37,6 @@ namespace {
 constexpr const char* kGawk = "/usr/bin/gawk";
 constexpr int kRounds = 9;
 
-double NowMs() {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 std::string Sample() {
   std::mt19937 rng(7);
   std::string s;

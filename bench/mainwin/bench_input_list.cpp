@@ -25,7 +25,7 @@
 
 #include <unistd.h>
 
-#include "core/qt/message_service.h"
+#include "bench_mainwin.h"
 #include "mainwin/form1.h"
 #include "mainwin/input_list_widgets.h"
 #include "mainwin/script_catalogue.h"
@@ -33,30 +33,6 @@
 using namespace tolvan;
 
 namespace {
-
-class PrintedMessages : public MessageService {
- public:
-  void Beep() override {}
-  void Show(QWidget*, Icon, const QString&, const QString& text) override {
-    std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-  }
-  Button Ask(QWidget*, Icon, const QString&, const QString& text, Buttons, Button) override {
-    std::fprintf(stderr, "question: %s\n", text.toUtf8().constData());
-    return QMessageBox::Cancel;
-  }
-};
-
-template <class F>
-double Seconds(F&& f) {
-  auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // Laid out whole and painted now.
 void Show(QListWidget* list) {
@@ -87,13 +63,8 @@ int main(int argc, char** argv) {
   PrintedMessages messages;
   SetMessageService(&messages);
 
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tolvan_bench_input_list_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  {
-    std::ofstream ini(dir / "tolvan.INI", std::ios::binary);
-    ini << "[AWKEXE]\r\nPath=/usr/bin/gawk\r\n";
-  }
+  const BenchProgramFolder folder("tolvan_bench_input_list");
+  const std::filesystem::path& dir = folder.Path();
 
   // Names as a log folder holds them: one prefix, numbers, mixed case,
   // some Japanese; the order a directory listing gives is no order.
@@ -160,7 +131,6 @@ int main(int argc, char** argv) {
                   removeShown.back(), removeRefs.back(), removeRefShown.back(), moves.back(), more.back());
     }
   }
-  std::filesystem::remove_all(dir);
   if (!same) {
     std::printf("WRONG LIST\n");
     return 1;

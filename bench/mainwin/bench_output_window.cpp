@@ -18,7 +18,7 @@
 
 #include <unistd.h>
 
-#include "core/qt/message_service.h"
+#include "bench_mainwin.h"
 #include "editor/view/editor_widget.h"
 #include "mainwin/form1.h"
 #include "mainwin/output_window.h"
@@ -26,19 +26,6 @@
 using namespace tolvan;
 
 namespace {
-
-// Nothing may wait for a person here.
-class PrintedMessages : public MessageService {
- public:
-  void Beep() override {}
-  void Show(QWidget*, Icon, const QString&, const QString& text) override {
-    std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-  }
-  Button Ask(QWidget*, Icon, const QString&, const QString& text, Buttons, Button) override {
-    std::fprintf(stderr, "question: %s\n", text.toUtf8().constData());
-    return QMessageBox::Cancel;
-  }
-};
 
 long StatusKb(const char* key) {
   std::ifstream in("/proc/self/status");
@@ -49,18 +36,6 @@ long StatusKb(const char* key) {
   return -1;
 }
 
-template <class F>
-double Seconds(F&& f) {
-  auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,13 +44,8 @@ int main(int argc, char** argv) {
   PrintedMessages messages;
   SetMessageService(&messages);
 
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tolvan_bench_output_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  {
-    std::ofstream ini(dir / "tolvan.INI", std::ios::binary);
-    ini << "[AWKEXE]\r\nPath=/usr/bin/gawk\r\n";
-  }
+  const BenchProgramFolder folder("tolvan_bench_output");
+  const std::filesystem::path& dir = folder.Path();
   const char* program = "BEGIN { s = sprintf(\"%073d\", 0); for (i = 0; i < 1000000; i++) print s }";
   const std::size_t expected = 74000000;
   const std::string gawk = std::string("/bin/sh -c 'LC_ALL=C /usr/bin/gawk '\\''") + program + "'\\''";
@@ -133,7 +103,6 @@ int main(int argc, char** argv) {
       if (got != expected || !shown || !freed) return 1;
     }
   }
-  std::filesystem::remove_all(dir);
   const double mb = expected / 1e6;
   std::printf("peak memory %.1f MB (%.1f MB with the window open before the first run), %.2f x the output's %.0f MB; "
               "the output's own part %.2f x\n",
